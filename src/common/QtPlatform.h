@@ -1,0 +1,84 @@
+#pragma once
+// The desktop services on Qt.
+
+#include "common/Platform.h"
+
+#include <QElapsedTimer>
+
+#include <memory>
+
+class QSettings;
+
+namespace kadrel {
+
+class QtMessageBox final : public MessageBoxService {
+public:
+    void show(QWidget* parent, const QString& text, const QString& title,
+              MessageIcon icon) override;
+};
+
+// Qt's own widget dialog, so it looks the same on every desktop. It asks before creating a
+// file that does not exist and before overwriting one that does.
+class QtFileDialog final : public FileDialogService {
+public:
+    QString exec(QWidget* owner, const FileDialogRequest& request) override;
+};
+
+class QtShell final : public ShellService {
+public:
+    bool open(const QString& address) override;
+};
+
+// QSettings in INI format, organisation and application "Kadrel"; a file path gives a store
+// of its own (tests use one in a temporary folder).
+class QtSettingsStore final : public SettingsStore {
+public:
+    QtSettingsStore();
+    explicit QtSettingsStore(const QString& iniFile);
+    ~QtSettingsStore() override;
+    QString value(const QString& section, const QString& key,
+                  const QString& fallback) const override;
+    void setValue(const QString& section, const QString& key, const QString& value) override;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+class QtScreenMetrics final : public ScreenMetrics {
+public:
+    QSize sizePixels() const override;
+    TwipsPerPixel twipsPerPixel() const override;
+};
+
+class QtCursor final : public CursorService {
+public:
+    QPoint pos() const override;
+};
+
+class SteadyTickClock final : public TickClock {
+public:
+    SteadyTickClock();
+    std::uint32_t tickCount() const override;
+
+private:
+    QElapsedTimer m_timer;
+};
+
+// All Qt services together, for the real program.
+class QtPlatform {
+public:
+    QtPlatform();
+    Platform& platform() { return m_platform; }
+
+private:
+    QtMessageBox m_messageBox;
+    QtFileDialog m_fileDialog;
+    QtShell m_shell;
+    QtSettingsStore m_settings;
+    QtScreenMetrics m_screen;
+    QtCursor m_cursor;
+    SteadyTickClock m_clock;
+    Platform m_platform;
+};
+
+}  // namespace kadrel

@@ -1,0 +1,86 @@
+#pragma once
+// The media framework's automation interfaces. One object, the filter graph manager,
+// implements all of them; a view is obtained by a typed cast of that one object
+// (queryInterface). Every call returns a status, or a value and a status.
+
+#include "common/Status.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace kadrel {
+
+class IMediaControl {
+public:
+    virtual ~IMediaControl() = default;
+    virtual Status RenderFile(const QString& path) = 0;
+    virtual Status Run() = 0;
+    virtual Status Pause() = 0;
+    virtual Status Stop() = 0;
+};
+
+class IMediaPosition {
+public:
+    virtual ~IMediaPosition() = default;
+    virtual Status put_Rate(double rate) = 0;
+    virtual Result<double> get_Duration() = 0;
+    virtual Result<double> get_CurrentPosition() = 0;
+    virtual Status put_CurrentPosition(double seconds) = 0;
+};
+
+class IBasicAudio {
+public:
+    virtual ~IBasicAudio() = default;
+    // Attenuation in hundredths of a decibel: -10000 silence, 0 full volume.
+    virtual Status put_Volume(std::int32_t level) = 0;
+    virtual Status put_Balance(std::int32_t balance) = 0;
+};
+
+class IBasicVideo {
+public:
+    virtual ~IBasicVideo() = default;
+    virtual Result<double> get_AvgTimePerFrame() = 0;  // fails for media without video
+    virtual Result<std::int32_t> get_VideoWidth() = 0;
+    virtual Result<std::int32_t> get_VideoHeight() = 0;
+    // Fills buffer with the frame on show as a packed DIB (40-byte BITMAPINFOHEADER, then
+    // bottom-up rows); fails when no frame exists or bufferSize bytes are too few.
+    virtual Status GetCurrentImage(std::int32_t bufferSize, void* buffer) = 0;
+};
+
+class IVideoWindow {
+public:
+    virtual ~IVideoWindow() = default;
+    virtual Status put_WindowStyle(std::int32_t style) = 0;
+    virtual Status put_Left(std::int32_t left) = 0;
+    virtual Status put_Top(std::int32_t top) = 0;
+    virtual Status put_Width(std::int32_t width) = 0;
+    virtual Status put_Height(std::int32_t height) = 0;
+    // The video surface becomes a child of owner, drawn inside it; nullptr detaches and hides it.
+    virtual Status put_Owner(QWidget* owner) = 0;
+};
+
+// Obtained and never called.
+class IMediaEvent {
+public:
+    virtual ~IMediaEvent() = default;
+};
+
+// The style the program gives the video window (clip children and siblings).
+inline constexpr std::int32_t kVideoWindowStyle = 0x06000000;
+
+// The interface query: another view of the same graph manager, or empty when it has none.
+template <typename Interface, typename From>
+std::shared_ptr<Interface> queryInterface(const std::shared_ptr<From>& object)
+{
+    return std::dynamic_pointer_cast<Interface>(object);
+}
+
+// Creates a new filter graph manager, seen as its control interface.
+using GraphFactory = std::function<std::shared_ptr<IMediaControl>()>;
+
+}  // namespace kadrel

@@ -1,0 +1,105 @@
+#pragma once
+// Recorders standing in for the desktop services: nothing a test does waits for a person.
+
+#include "common/Platform.h"
+
+#include <QMap>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace kadrel::test {
+
+struct RecordedMessage {
+    QString text;
+    QString title;
+    MessageIcon icon;
+};
+
+class RecordingMessageBox final : public MessageBoxService {
+public:
+    void show(QWidget* parent, const QString& text, const QString& title,
+              MessageIcon icon) override;
+    std::vector<RecordedMessage> messages;
+    // Runs while the "box" is up, as a user's reading time would let timers run.
+    std::function<void(const RecordedMessage&)> onShow;
+};
+
+struct RecordedDialog {
+    FileDialogRequest request;
+    bool ownerEnabledDuringDialog = true;
+};
+
+// Answers each dialog with the next queued reply (empty string = cancel); an optional clock
+// advance per call simulates how long the user took.
+class ScriptedFileDialog final : public FileDialogService {
+public:
+    QString exec(QWidget* owner, const FileDialogRequest& request) override;
+    std::deque<QString> replies;
+    std::vector<RecordedDialog> calls;
+    std::function<void()> duringDialog;  // e.g. advances the test clock
+};
+
+class RecordingShell final : public ShellService {
+public:
+    bool open(const QString& address) override
+    {
+        opened << address;
+        return true;
+    }
+    QStringList opened;
+};
+
+// An in-memory settings store.
+class MemorySettings final : public SettingsStore {
+public:
+    QString value(const QString& section, const QString& key,
+                  const QString& fallback) const override;
+    void setValue(const QString& section, const QString& key, const QString& value) override;
+    QMap<QString, QString> values;  // "section/key" -> value
+    QStringList writes;             // "section/key=value", in order
+};
+
+class FixedScreen final : public ScreenMetrics {
+public:
+    QSize sizePixels() const override { return size; }
+    TwipsPerPixel twipsPerPixel() const override { return tpp; }
+    QSize size{1920, 1080};
+    TwipsPerPixel tpp{15.0, 15.0};
+};
+
+class FakeCursor final : public CursorService {
+public:
+    QPoint pos() const override { return position; }
+    QPoint position{100, 100};
+};
+
+class ManualClock final : public TickClock {
+public:
+    std::uint32_t tickCount() const override { return ticks; }
+    std::uint32_t ticks = 1000;
+};
+
+// A full set of fakes; a dialog "takes" 1 s unless a test says otherwise.
+class FakePlatform {
+public:
+    FakePlatform();
+    Platform& platform() { return m_platform; }
+
+    RecordingMessageBox messageBox;
+    ScriptedFileDialog fileDialog;
+    RecordingShell shell;
+    MemorySettings settings;
+    FixedScreen screen;
+    FakeCursor cursor;
+    ManualClock clock;
+
+private:
+    Platform m_platform;
+};
+
+}  // namespace kadrel::test
