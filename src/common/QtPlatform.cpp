@@ -53,6 +53,8 @@ QString QtFileDialog::exec(QWidget* owner, const FileDialogRequest& request)
 {
     PromptingFileDialog dialog(owner, request.title, request.initialFolder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The display texts already name their patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(request.nameFilters);

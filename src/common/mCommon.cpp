@@ -119,8 +119,10 @@ bool CreatePath(Platform& platform, const QString& path)
         const QString prefix = i == 0 ? QString(kSeparator) : copy.left(i);
         if (DirExists(prefix))
             continue;
-        if (::mkdir(prefix.toLocal8Bit().constData(), 0777) != 0 && !DirExists(prefix)) {
+        if (::mkdir(prefix.toLocal8Bit().constData(), 0777) != 0) {
             const int error = errno;
+            if (error == EEXIST && DirExists(prefix))
+                continue;  // made meanwhile by someone else
             errorLine = QStringLiteral("Error %1: %2\r\n")
                             .arg(error)
                             .arg(QString::fromLocal8Bit(std::strerror(error)));
