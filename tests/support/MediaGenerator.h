@@ -1,0 +1,70 @@
+#pragma once
+// Test media made in-process with the FFmpeg encoders, so nothing is downloaded.
+//
+// Every video frame k shows its own index as a 4 x 4 grid of large black and white blocks
+// on the picture as displayed: the corner blocks are fixed (top-left white, the other three
+// black) so a picture that comes out rotated or mirrored does not read back; the twelve
+// other blocks, row by row, hold the bits of k (white = 1, least significant first).
+// frameIndexFromBitmap() reads a written bitmap back to k, tolerant of codec noise.
+//
+// Usage:
+//   ClipSpec spec;                       // 160 x 120, 25 fps, 25 frames, MPEG-4 Part 2
+//   spec.codec = ClipSpec::Codec::H264;  // with B-frames
+//   ASSERT_TRUE(generateClip(spec, dir.filePath("clip.mp4")).ok());
+//   ...
+//   EXPECT_EQ(frameIndexFromBitmap(bmpPath), 7);
+
+#include "common/Status.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+
+#include <array>
+
+namespace kadrel::test {
+
+struct ClipSpec {
+    enum class Codec {
+        Mpeg4,  // MPEG-4 Part 2, no B-frames (fits AVI)
+        H264,   // libx264 with two B-frames
+        Mjpeg,  // full-range YUV
+        None,   // no video: sound only (set withAudio)
+    };
+    enum class Content {
+        FrameIndex,  // the block pattern above
+        ColourBars,  // the eight bars of colourBars(), left to right
+    };
+
+    Codec codec = Codec::Mpeg4;
+    Content content = Content::FrameIndex;
+    int width = 160;   // the picture as displayed
+    int height = 120;
+    int fps = 25;
+    int frames = 25;   // also fixes the length of sound-only media (frames / fps seconds)
+    int gop = 12;      // frames between keyframes
+    bool withAudio = false;    // a 440 Hz tone (AAC in MP4, PCM otherwise)
+    // Timestamp of the first frame, seconds, where the container keeps it (MKV). MP4 clips
+    // with B-frames start at the encoder's delay (0.08 s at 25 fps) whatever this says.
+    double startOffset = 0.0;
+    int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
+    // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
+    // written into the stream, otherwise the stream says "unspecified".
+    bool tagColour = true;
+};
+
+// Writes the clip to path; the container follows the extension (.avi, .mp4, .mkv, .wav).
+Status generateClip(const ClipSpec& spec, const QString& path);
+
+// The colours of the bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
+std::array<QColor, 8> colourBars();
+
+// The frame index drawn in a bitmap file (or its bytes): -1 when the file is no 24/32-bit
+// bitmap or the picture carries no readable pattern.
+int frameIndexFromBitmap(const QString& path);
+int frameIndexFromBitmap(const QByteArray& bmp);
+
+// The pixel at (x, y), counted from the top-left of the picture, of a 24/32-bit bitmap.
+QColor bitmapPixel(const QByteArray& bmp, int x, int y);
+
+}  // namespace kadrel::test
