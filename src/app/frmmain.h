@@ -1,0 +1,196 @@
+#pragma once
+// The main window: the picture box with the video, the transport panel, the capture settings
+// frame and the menus; opening and closing media, the transport with its position timer, the
+// availability of commands, and single-frame capture.
+//
+// Controls and handlers carry the names other windows use to reach them: the full-screen
+// panel and the capture run read and write these controls directly.
+
+#include "app/Controls.h"
+#include "common/Platform.h"
+#include "common/ProgramState.h"
+#include "common/Status.h"
+#include "media/ActiveMovieControl.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <functional>
+
+namespace kadrel {
+
+inline const QString kMainCaption = QStringLiteral("Kadrel - Video Image Extractor");
+inline const QString kHomePage = QStringLiteral("https://kadrel.org/");
+
+// Windows of other areas the main window opens or closes; the program's start-up wires them.
+// An empty link leaves its command without effect.
+struct WindowLinks {
+    std::function<void()> showInfo;          // frminfo
+    std::function<void()> showTip;           // frmTip, from the Help menu
+    std::function<void()> showAbout;         // frmAbout
+    std::function<void()> passControlState;  // the transport into the full-screen panel
+    std::function<void()> showFullScreen;    // frmfull shown, the panel loaded
+    std::function<void()> unloadFullScreen;  // frmfull and frmcontrol unloaded
+};
+
+class frmmain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Gives the session the picture box as the video's host. Destroy the session before the
+    // window, so that it takes the video out of the picture box first.
+    frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& movie,
+            QWidget* parent = nullptr);
+
+    void setLinks(WindowLinks links) { m_links = std::move(links); }
+    // How the program ends; by default the application's event loop is left.
+    void setProgramEnd(std::function<void()> end) { m_endProgram = std::move(end); }
+    // The folder of help.htm (the executable's folder unless a test says otherwise).
+    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+    const QString& programFolder() const { return m_programFolder; }
+
+    // Start-up, shut-down, File and Help commands.
+    void Form_Load();
+    void Form_Unload();
+    void mnufile_Click();
+    void mnuopen_Click();
+    void mnuclose_Click();
+    void mnuexit_Click();
+    void mnuinfo_Click();
+    void cmdinfo_Click();
+    void mnutopics_Click();
+    void mnutip_Click();
+    void mnuabout_Click();
+    void Image1_Click();
+
+    // Transport and position tracking.
+    void cmdplay_Click();
+    void cmdplay1_Click();
+    void cmdback_Click();
+    void cmdnext_Click();
+    void cmdseek_Click();
+    void cmdstep_Click();
+    void mnuplay_Click();
+    void mnupause_Click();
+    void mnufirst_Click();
+    void mnulast_Click();
+    void mnuback_Click();
+    void mnuforward_Click();
+    void mnumute_Click();
+    void cmdmute_Click();
+    void cmdmute1_Click();
+    void mnurepeat_Click();
+    void Slider1_MouseDown();
+    void Slider1_Click();
+    void Slider1_Change();
+    void Slider2_Change();
+    void Timer1_Timer();
+
+    // Command availability.
+    void activate();
+    void enableaudio();
+    void enablevideo();
+    void disable();
+    void mnucontrol_Click();
+    void passcontolstate();
+    // Prepares capture for the open media; fails when it has no frame time (no video).
+    Status activatebulk();
+    void disable_bulk();
+    void enable_bulk();
+
+    // Single-frame capture and full screen.
+    void cmdcapture_Click();
+    void mnucapture_Click();
+    void cmdfullscreen_Click();
+    void mnufullscreen_Click();
+
+    // Controls, by the names the other windows use.
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QFrame* Video = nullptr;
+    ClickableImage* Image1 = nullptr;
+    QPushButton* cmdplay = nullptr;
+    QPushButton* cmdplay1 = nullptr;
+    QPushButton* cmdcapture = nullptr;
+    QPushButton* cmdinfo = nullptr;
+    EventSlider* Slider1 = nullptr;
+    QLabel* lblstate = nullptr;
+    QLabel* lbllength = nullptr;
+    QPushButton* cmdseek = nullptr;
+    QPushButton* cmdstep = nullptr;
+    QPushButton* cmdback = nullptr;
+    QPushButton* cmdnext = nullptr;
+    QPushButton* cmdnormal = nullptr;
+    QPushButton* cmdfullscreen = nullptr;
+    QSlider* Slider2 = nullptr;
+    QPushButton* cmdmute = nullptr;
+    QPushButton* cmdmute1 = nullptr;
+    QPushButton* cmdbulkcapture = nullptr;
+    QPushButton* cmdcancel = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QMenu* mnufile = nullptr;
+    QAction* mnuopen = nullptr;
+    QAction* mnuclose = nullptr;
+    QAction* mnuinfo = nullptr;
+    QAction* mnuexit = nullptr;
+    QMenu* mnucontrol = nullptr;
+    QAction* mnuplay = nullptr;
+    QAction* mnupause = nullptr;
+    QAction* mnufirst = nullptr;
+    QAction* mnulast = nullptr;
+    QAction* mnuback = nullptr;
+    QAction* mnuforward = nullptr;
+    QMenu* mnutools = nullptr;
+    QAction* mnufullscreen = nullptr;
+    QAction* mnurepeat = nullptr;
+    QAction* mnumute = nullptr;
+    QAction* mnucapture = nullptr;
+    QMenu* mnuhelp = nullptr;
+    QAction* mnutopics = nullptr;
+    QAction* mnutip = nullptr;
+    QAction* mnuabout = nullptr;
+
+    // Frames of the open video (duration / time per frame); 0 until a video was opened.
+    int frameCount = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Layout and menus.
+    void buildLayout();
+    void buildTransport();
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut, void (frmmain::*handler)());
+    QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,
+                          const QKeySequence& shortcut, void (frmmain::*handler)());
+    void addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu);
+    QRect twips(double left, double top, double width, double height) const;
+
+    // The play command; fails when the selected file cannot be opened.
+    Status play();
+    // Moves the position slider to target unless it stands at limit.
+    void moveSlider(int limit, int target);
+    void silentSeek();
+    void endOfMedia();
+    // The level the volume controls show: silence while muted, else the volume slider's.
+    std::int32_t shownVolume() const;
+    void showFailure(const QString& text);
+    void yieldOnce();
+
+    Platform& m_platform;
+    ProgramState& m_state;
+    ActiveMovieControl& m_movie;
+    WindowLinks m_links;
+    std::function<void()> m_endProgram;
+    QString m_programFolder;
+};
+
+}  // namespace kadrel

@@ -1,0 +1,180 @@
+// Start-up and shut-down, the File and Help commands, single-frame capture and the commands
+// that hand over to the windows of other areas.
+
+#include "app/frmmain.h"
+
+#include "common/Rounding.h"
+#include "common/mCommon.h"
+
+namespace kadrel {
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(
+    "All Media Files|*.mpg;*.mpeg;*.m1v;*.mp2;*.mpa;*.mpe;*.mpv2;*.dat;*.avi;*.wmv;*.mp3;*.mid;"
+    "*.wav;*.m3u;*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.ogv;*.flv;*.3gp;*.ts;*.mts"
+    "|Moving Picture Experts Group (MPEG)|*.mpg;*.mpeg;*.m1v;*.mp2;*.mpa;*.mpe;*.mpv2;*.dat"
+    "|Windows Video Files|*.avi;*.wmv|All Files (*.*)|*.*|");
+const QString kFrameFilter = QStringLiteral("Bitmap Files (*.bmp)|*.bmp|");
+const QString kMissingHelp = QStringLiteral(
+    "Can not find help file, it may be renamed or damaged. Try reinstalling the program.");
+
+}  // namespace
+
+void frmmain::Form_Load()
+{
+    m_state.positionHeld = false;
+    m_state.muted = false;
+    if (m_links.unloadFullScreen)
+        m_links.unloadFullScreen();
+}
+
+void frmmain::Form_Unload()
+{
+    // The position slider's value, under the name the settings have always used.
+    m_platform.settings.setValue(QStringLiteral("Settings"), QStringLiteral("volume"),
+                                 QString::number(Slider1->value()));
+    m_endProgram();
+}
+
+void frmmain::mnufile_Click()
+{
+    mnuclose->setEnabled(!m_state.loadedFile.isEmpty());
+}
+
+void frmmain::mnuopen_Click()
+{
+    const QString path = FileDialog(m_platform, this, false, QStringLiteral("Open..."),
+                                    kOpenFilter, m_state.selectedFile);
+    if (!FileExists(path))
+        return;
+    lblstate->setText(QStringLiteral("Opening..."));
+    m_state.selectedFile = path;
+    if (Status opened = play(); !opened) {
+        // Nothing is loaded any more: the window shows that, then says why.
+        mnuclose_Click();
+        showFailure(QStringLiteral("Can not open the media file\n%1\n\n%2")
+                        .arg(path, opened.text()));
+        return;
+    }
+    Slider1->setMinimum(0);
+    Slider1->setMaximum(roundToInt32Clamped(m_movie.GetDuration()));
+    setWindowTitle(kMainCaption + QLatin1Char('(') + ExtractPathPart(m_state.selectedFile, false)
+                   + QLatin1Char(')'));
+    activate();
+    // Only media with pictures has a frame time.
+    if (activatebulk())
+        enablevideo();
+    else
+        enableaudio();
+}
+
+void frmmain::mnuclose_Click()
+{
+    cmdplay1_Click();
+    m_movie.CloseMedia();
+    setWindowTitle(kMainCaption);
+    m_state.loadedFile.clear();
+    m_state.selectedFile.clear();
+    yieldOnce();
+    disable();
+    lblstate->setText(QStringLiteral("Closed"));
+}
+
+// Ends without the close box's unload handling, so no setting is written.
+void frmmain::mnuexit_Click()
+{
+    m_movie.CloseMedia();
+    yieldOnce();
+    m_endProgram();
+}
+
+void frmmain::mnuinfo_Click()
+{
+    cmdinfo_Click();
+}
+
+void frmmain::cmdinfo_Click()
+{
+    if (!m_links.showInfo)
+        return;
+    setEnabled(false);
+    m_links.showInfo();
+}
+
+void frmmain::mnutopics_Click()
+{
+    const QString help = m_programFolder + QStringLiteral("/help.htm");
+    if (FileExists(help))
+        m_platform.shell.open(help);
+    else
+        m_platform.messageBox.show(this, kMissingHelp, kAppTitle, MessageIcon::Critical);
+}
+
+void frmmain::mnutip_Click()
+{
+    if (!m_links.showTip)
+        return;
+    setEnabled(false);
+    m_platform.settings.setValue(QStringLiteral("Options"), QStringLiteral("Show Tips at Startup"),
+                                 QStringLiteral("1"));
+    m_links.showTip();
+}
+
+void frmmain::mnuabout_Click()
+{
+    if (!m_links.showAbout)
+        return;
+    setEnabled(false);
+    m_links.showAbout();
+}
+
+void frmmain::Image1_Click()
+{
+    m_platform.shell.open(kHomePage);
+}
+
+void frmmain::cmdcapture_Click()
+{
+    mnucapture_Click();
+}
+
+// Saves the frame on show. The media stays paused on it, whatever the outcome; a cancelled
+// dialog is silent, a failed write is not.
+void frmmain::mnucapture_Click()
+{
+    if (!m_state.paused)
+        cmdplay1_Click();
+    const QString path = FileDialog(m_platform, this, true, QStringLiteral("Save Frame As..."),
+                                    kFrameFilter, QString(), QStringLiteral("bmp"));
+    if (path.isEmpty())
+        return;
+    const Status saved = m_movie.SaveFrameBitmap(path);
+    yieldOnce();
+    if (!saved)
+        showFailure(QStringLiteral("The frame was not saved to\n%1\n\n%2").arg(path, saved.text()));
+}
+
+// Only media with pictures goes full screen; the request is refused otherwise.
+void frmmain::cmdfullscreen_Click()
+{
+    if (!m_links.showFullScreen || !m_movie.GetTimePerFrame())
+        return;
+    passcontolstate();
+    if (!m_movie.SetFullScreen(true, mnumute->isChecked()))
+        return;
+    hide();
+    m_links.showFullScreen();
+}
+
+void frmmain::mnufullscreen_Click()
+{
+    cmdfullscreen_Click();
+}
+
+void frmmain::showFailure(const QString& text)
+{
+    m_platform.messageBox.show(this, text, kAppTitle, MessageIcon::Critical);
+}
+
+}  // namespace kadrel
