@@ -1,0 +1,408 @@
+#include "fullscreen/frmcontrol.h"
+
+#include "common/Rounding.h"
+#include "common/Twips.h"
+#include "common/mCommon.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/PanelIcons.h"
+#include "fullscreen/frmfull.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QPushButton>
+#include <QSlider>
+
+namespace kadrel {
+
+namespace {
+
+// Design sizes in twips.
+constexpr double kPanelWidth = 8055;
+constexpr double kPanelHeight = 600;
+constexpr double kFrameLeft = -10;  // the frame's border lies outside the strip
+constexpr double kFrameTop = -120;
+constexpr double kFrameHeight = 735;
+constexpr double kSliderLeft = 4800;
+constexpr double kRightMargin = 120;
+
+constexpr int kPositionTimerMs = 1000;
+constexpr std::int32_t kSilence = -10000;
+
+using Control = MainWindowLink::Control;
+using Slider = MainWindowLink::Slider;
+
+// A control's own Enabled property, whatever its window's state.
+bool ownEnabled(const QWidget* control)
+{
+    return control->isEnabledTo(control->window());
+}
+
+bool ownVisible(const QWidget* control)
+{
+    return !control->isHidden();
+}
+
+}  // namespace
+
+frmcontrol::frmcontrol(FullScreenMode& mode)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      Timer1(kPositionTimerMs, true, [this] { Timer1_Timer(); }),
+      m_mode(mode)
+{
+    setObjectName(QStringLiteral("frmcontrol"));
+    setWindowTitle(QStringLiteral("Form1"));
+    createControls();
+    orderTabs();
+}
+
+void frmcontrol::createControls()
+{
+    const TwipsPerPixel tpp = m_mode.platform().screen.twipsPerPixel();
+    resize(px(kPanelWidth, tpp.x), px(kPanelHeight, tpp.y));
+    Frame1 = new QFrame(this);
+    Frame1->setFrameShape(QFrame::Box);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    Frame1->setGeometry(pxRect(kFrameLeft, kFrameTop, kPanelWidth, kFrameHeight, tpp));
+
+    auto button = [&](double left, double top, const QString& name) {
+        auto* b = new QPushButton(Frame1);
+        b->setObjectName(name);
+        b->setGeometry(pxRect(left, top, 375, 375, tpp));
+        return b;
+    };
+    auto picture = [](QPushButton* b, const QPixmap& pixmap) {
+        b->setIcon(QIcon(pixmap));
+        b->setIconSize(pixmap.size());
+    };
+    cmdplay = button(120, 240, QStringLiteral("cmdplay"));
+    picture(cmdplay, playIcon());
+    cmdplay1 = button(135, 255, QStringLiteral("cmdplay1"));
+    picture(cmdplay1, pauseIcon());
+    cmdplay1->hide();
+    cmdseek = button(570, 240, QStringLiteral("cmdseek"));
+    picture(cmdseek, stepBackIcon());
+    cmdseek->setEnabled(false);
+    cmdstep = button(930, 240, QStringLiteral("cmdstep"));
+    picture(cmdstep, stepForwardIcon());
+    cmdstep->setEnabled(false);
+    cmdback = button(1410, 240, QStringLiteral("cmdback"));
+    picture(cmdback, firstIcon());
+    cmdback->setEnabled(false);
+    cmdnext = button(1770, 240, QStringLiteral("cmdnext"));
+    picture(cmdnext, lastIcon());
+    cmdnext->setEnabled(false);
+    cmdnormal = button(2250, 240, QStringLiteral("cmdnormal"));
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setStyleHint(QFont::TypeWriter);
+    courier.setBold(true);
+    courier.setPointSizeF(14.25);
+    cmdnormal->setFont(courier);
+    cmdnormal->setText(QStringLiteral("z"));
+    cmdnormal->setToolTip(QStringLiteral("Normal Size"));
+    cmdnormal->setEnabled(false);
+    cmdmute = button(2610, 240, QStringLiteral("cmdmute"));
+    picture(cmdmute, soundOnIcon());
+    cmdmute1 = button(2610, 240, QStringLiteral("cmdmute1"));
+    picture(cmdmute1, soundOffIcon());
+    cmdmute1->hide();
+    cmdcapture = button(3120, 240, QStringLiteral("cmdcapture"));
+    picture(cmdcapture, floppyIcon());
+
+    Slider2 = new QSlider(Qt::Horizontal, Frame1);
+    Slider2->setObjectName(QStringLiteral("Slider2"));
+    Slider2->setGeometry(pxRect(3540, 240, 1155, 390, tpp));
+    Slider2->setRange(0, 100);
+    Slider2->setSingleStep(1);
+    Slider2->setPageStep(5);
+    Slider2->setTickPosition(QSlider::NoTicks);
+    Slider2->setToolTip(QStringLiteral("Volume"));
+    Slider1 = new QSlider(Qt::Horizontal, Frame1);
+    Slider1->setObjectName(QStringLiteral("Slider1"));
+    Slider1->setGeometry(pxRect(kSliderLeft, 240, 3165, 435, tpp));
+    Slider1->setRange(0, 10);
+    Slider1->setSingleStep(1);
+    Slider1->setPageStep(5);
+    Slider1->setTickPosition(QSlider::TicksBelow);
+    Slider1->setToolTip(QStringLiteral("Media Position..."));
+    Slider1->installEventFilter(this);
+
+    connect(cmdplay, &QPushButton::clicked, this, [this] { cmdplay_Click(); });
+    connect(cmdplay1, &QPushButton::clicked, this, [this] { cmdplay1_Click(); });
+    connect(cmdseek, &QPushButton::clicked, this, [this] { cmdseek_Click(); });
+    connect(cmdstep, &QPushButton::clicked, this, [this] { cmdstep_Click(); });
+    connect(cmdback, &QPushButton::clicked, this, [this] { cmdback_Click(); });
+    connect(cmdnext, &QPushButton::clicked, this, [this] { cmdnext_Click(); });
+    connect(cmdnormal, &QPushButton::clicked, this, [this] { cmdnormal_Click(); });
+    connect(cmdmute, &QPushButton::clicked, this, [this] { cmdmute_Click(); });
+    connect(cmdmute1, &QPushButton::clicked, this, [this] { cmdmute1_Click(); });
+    connect(cmdcapture, &QPushButton::clicked, this, [this] { cmdcapture_Click(); });
+    connect(Slider2, &QSlider::valueChanged, this, [this] { Slider2_Change(); });
+}
+
+void frmcontrol::orderTabs()
+{
+    QWidget* const order[] = {cmdmute1, cmdnormal, cmdmute, cmdstep, cmdseek, cmdnext,
+                              cmdback, Slider2, Slider1, cmdplay1, cmdplay, cmdcapture};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void frmcontrol::Form_Load()
+{
+    const TwipsPerPixel tpp = m_mode.platform().screen.twipsPerPixel();
+    // As wide as the full-screen window; asking for it loads that window.
+    const double fullWidth = m_mode.frmfull().widthTwips();
+    setGeometry(0, 0, px(fullWidth, tpp.x), height());
+    Frame1->setGeometry(
+        pxRect(kFrameLeft, kFrameTop, fullWidth + kRightMargin, kFrameHeight, tpp));
+    const QRect slider = Slider1->geometry();
+    Slider1->setGeometry(slider.x(), slider.y(),
+                         px(fullWidth - kSliderLeft - kRightMargin, tpp.x), slider.height());
+}
+
+void frmcontrol::Form_QueryUnload()
+{
+    if (m_mode.frmfullLoaded())
+        m_mode.frmfull().Timer3.setEnabled(false);
+    passcontolstate();
+    m_mode.yieldOnce();
+}
+
+void frmcontrol::passcontolstate()
+{
+    MainWindowLink& main = m_mode.mainWindow();
+    // The main window's own timer may have ended the media first and paused its transport
+    // while the panel still shows its playing state: the main window keeps its play
+    // button, its stopped timer and its slider at the end.
+    const bool mainEndedMedia = m_mode.state().paused && ownVisible(cmdplay1);
+
+    for (Control c : {Control::cmdplay1, Control::cmdcapture, Control::cmdnormal,
+                      Control::cmdfullscreen, Control::cmdnext, Control::cmdback,
+                      Control::cmdseek, Control::cmdstep})
+        main.setEnabled(c, true);
+    main.setEnabled(Control::Slider1, true);
+    main.setSliderRange(Slider::Slider1, Slider1->minimum(), Slider1->maximum());
+    main.setEnabled(Control::cmdback, ownEnabled(cmdback));
+    main.setVisible(Control::cmdmute, ownVisible(cmdmute));
+    main.setVisible(Control::cmdmute1, ownVisible(cmdmute1));
+    main.setEnabled(Control::cmdnext, ownEnabled(cmdnext));
+    if (!mainEndedMedia) {
+        main.setVisible(Control::cmdplay, ownVisible(cmdplay));
+        main.setVisible(Control::cmdplay1, ownVisible(cmdplay1));
+    }
+    main.setEnabled(Control::cmdseek, ownEnabled(cmdseek));
+    main.setEnabled(Control::cmdstep, ownEnabled(cmdstep));
+    if (!mainEndedMedia) {
+        main.setEnabled(Control::Timer1, Timer1.enabled());
+        main.setSliderValue(Slider::Slider1, Slider1->value());
+    }
+    main.setSliderValue(Slider::Slider2, Slider2->value());
+    main.setEnabled(Control::cmdfullscreen, true);
+    main.setEnabled(Control::cmdnormal, false);
+    main.setEnabled(Control::cmdinfo, true);
+}
+
+void frmcontrol::Show()
+{
+    if (isHidden())
+        show();
+    if (!isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void frmcontrol::cmdplay_Click()
+{
+    ProgramState& state = m_mode.state();
+    if (!state.paused)
+        return;
+    m_mode.movie().PlayMedia();
+    cmdplay->hide();
+    cmdplay1->show();
+    Timer1.setEnabled(true);
+    state.paused = false;
+}
+
+void frmcontrol::cmdplay1_Click()
+{
+    ProgramState& state = m_mode.state();
+    if (state.paused)
+        return;
+    m_mode.movie().PauseMedia();
+    state.paused = true;
+    Timer1.setEnabled(false);
+    cmdplay->show();
+    cmdplay1->hide();
+}
+
+void frmcontrol::cmdback_Click()
+{
+    move(Slider1->minimum(), Slider1->minimum());
+}
+
+void frmcontrol::cmdnext_Click()
+{
+    move(Slider1->maximum(), Slider1->maximum());
+}
+
+void frmcontrol::cmdseek_Click()
+{
+    move(Slider1->minimum(), Slider1->value() - 1);
+}
+
+void frmcontrol::cmdstep_Click()
+{
+    move(Slider1->maximum(), Slider1->value() + 1);
+}
+
+void frmcontrol::move(int limit, int target)
+{
+    if (m_mode.state().paused) {
+        if (Slider1->value() != limit) {
+            Slider1->setValue(target);
+            silentSeek();
+        }
+        return;
+    }
+    Timer1.setEnabled(false);
+    if (Slider1->value() != limit) {
+        Slider1->setValue(target);
+        m_mode.movie().SetPosition(Slider1->value());
+        m_mode.yieldOnce();
+    }
+    Timer1.setEnabled(true);
+}
+
+// A position moves only while the media runs: run it silently for the moment of the move,
+// then give back the level the controls show.
+void frmcontrol::silentSeek()
+{
+    ActiveMovieControl& movie = m_mode.movie();
+    movie.SetVolume(kSilence);
+    movie.PlayMedia();
+    movie.SetPosition(Slider1->value());
+    movie.PauseMedia();
+    movie.SetVolume(m_mode.shownVolume());
+    m_mode.yieldOnce();
+}
+
+void frmcontrol::Slider1_MouseDown()
+{
+    Timer1.setEnabled(false);
+    m_mode.state().positionHeld = true;
+}
+
+void frmcontrol::Slider1_Click()
+{
+    ProgramState& state = m_mode.state();
+    if (state.paused) {
+        silentSeek();
+        return;
+    }
+    m_mode.movie().SetPosition(Slider1->value());
+    m_mode.yieldOnce();
+    if (state.positionHeld) {
+        state.positionHeld = false;
+        Timer1.setEnabled(true);
+    }
+}
+
+void frmcontrol::Slider2_Change()
+{
+    ProgramState& state = m_mode.state();
+    state.volumeLevel = Slider2->value();
+    m_mode.movie().SetVolume(state.volumeLevel * 100 - 10000);
+}
+
+void frmcontrol::mute()
+{
+    MainWindowLink& main = m_mode.mainWindow();
+    ProgramState& state = m_mode.state();
+    if (main.muteChecked()) {
+        main.setMuteChecked(false);
+        cmdmute1->hide();
+        cmdmute->show();
+        Slider2_Change();
+        m_mode.movie().SetVolume(state.volumeLevel * 100 - 10000);
+        state.muted = false;
+    } else {
+        main.setMuteChecked(true);
+        cmdmute1->show();
+        cmdmute->hide();
+        m_mode.movie().SetVolume(kSilence);
+        state.muted = true;
+    }
+}
+
+void frmcontrol::cmdnormal_Click()
+{
+    m_mode.leave();
+}
+
+void frmcontrol::cmdcapture_Click()
+{
+    Hide();
+    // No mouse movement may bring the panel back while the dialog is up.
+    m_mode.frmfull().Timer3.setEnabled(false);
+    if (!m_mode.state().paused)
+        cmdplay1_Click();
+    const QString path = FileDialog(m_mode.platform(), this, true,
+                                    QStringLiteral("Save Frame As..."),
+                                    QStringLiteral("Bitmap Files (*.bmp)|*.bmp|"), QString(),
+                                    QStringLiteral("bmp"));
+    if (!path.isEmpty()) {
+        const Status saved = m_mode.movie().SaveFrameBitmap(path);
+        m_mode.yieldOnce();
+        if (!saved)
+            m_mode.mainWindow().reportCaptureFailure(this, path, saved);
+    }
+    // The watch comes back whatever happened, so the panel keeps working; full-screen mode
+    // may have ended while the dialog was up.
+    if (m_mode.frmfullLoaded())
+        m_mode.frmfull().Timer3.setEnabled(true);
+}
+
+void frmcontrol::Timer1_Timer()
+{
+    ActiveMovieControl& movie = m_mode.movie();
+    const Result<double> position = movie.GetPosition();
+    if (!position)
+        return;
+    // The slider keeps a position past its maximum at the maximum: the end of the media.
+    Slider1->setValue(roundToInt32Clamped(position.value()));
+    if (Slider1->value() != Slider1->maximum())
+        return;
+    movie.StopMedia();
+    if (!m_mode.mainWindow().repeatChecked()) {
+        cmdplay1_Click();
+        if (m_mode.state().fullScreenActive) {
+            movie.SetFullScreen(false, m_mode.mainWindow().muteChecked());
+            m_mode.unloadFrmfull();
+        }
+    } else {
+        cmdplay_Click();
+        m_mode.yieldOnce();
+        movie.PlayMedia();
+    }
+}
+
+bool frmcontrol::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Slider1) {
+        if (event->type() == QEvent::MouseButtonPress)
+            Slider1_MouseDown();
+        else if (event->type() == QEvent::MouseButtonRelease)
+            Slider1_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Closed from outside (the window manager): unloaded the program's way instead.
+void frmcontrol::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    m_mode.unloadFrmcontrol();
+}
+
+}  // namespace kadrel
