@@ -25,14 +25,10 @@
 namespace kadrel {
 
 inline const QString kMainCaption = QStringLiteral("Kadrel - Video Image Extractor");
-inline const QString kHomePage = QStringLiteral("https://kadrel.org/");
 
-// Windows of other areas the main window opens or closes; the program's start-up wires them.
-// An empty link leaves its command without effect.
+// The full-screen windows, wired by the program's start-up; without them full screen is not
+// entered.
 struct WindowLinks {
-    std::function<void()> showInfo;          // frminfo
-    std::function<void()> showTip;           // frmTip, from the Help menu
-    std::function<void()> showAbout;         // frmAbout
     std::function<void()> passControlState;  // the transport into the full-screen panel
     std::function<void()> showFullScreen;    // frmfull shown, the panel loaded
     std::function<void()> unloadFullScreen;  // frmfull and frmcontrol unloaded

@@ -1,10 +1,13 @@
-// Start-up and shut-down, the File and Help commands, single-frame capture and the commands
-// that hand over to the windows of other areas.
+// Start-up and shut-down, the File and Help commands, single-frame capture and full screen.
 
 #include "app/frmmain.h"
 
 #include "common/Rounding.h"
 #include "common/mCommon.h"
+#include "dialogs/HomePage.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmTip.h"
+#include "dialogs/frminfo.h"
 
 namespace kadrel {
 
@@ -96,10 +99,7 @@ void frmmain::mnuinfo_Click()
 
 void frmmain::cmdinfo_Click()
 {
-    if (!m_links.showInfo)
-        return;
-    setEnabled(false);
-    m_links.showInfo();
+    frminfo::open(this, m_platform.screen, m_state.selectedFile, m_movie.GetDuration());
 }
 
 void frmmain::mnutopics_Click()
@@ -113,20 +113,14 @@ void frmmain::mnutopics_Click()
 
 void frmmain::mnutip_Click()
 {
-    if (!m_links.showTip)
-        return;
-    setEnabled(false);
-    m_platform.settings.setValue(QStringLiteral("Options"), QStringLiteral("Show Tips at Startup"),
-                                 QStringLiteral("1"));
-    m_links.showTip();
+    const TipSetup setup{[this] { return static_cast<QWidget*>(this); }, m_platform.settings,
+                         m_platform.screen, m_programFolder};
+    openTipOfTheDay(this, setup);
 }
 
 void frmmain::mnuabout_Click()
 {
-    if (!m_links.showAbout)
-        return;
-    setEnabled(false);
-    m_links.showAbout();
+    frmAbout::open(this, m_platform.shell, m_platform.screen);
 }
 
 void frmmain::Image1_Click()

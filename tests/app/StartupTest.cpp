@@ -3,6 +3,13 @@
 
 #include "MainWindowFixture.h"
 
+#include "dialogs/HomePage.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmTip.h"
+#include "dialogs/frminfo.h"
+
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenuBar>
 
 using namespace kadrel;
@@ -144,4 +151,49 @@ TEST_F(MainWindowTest, ExitWritesNoSettingButTheCloseBoxWritesThePositionSlider)
     window->close();
     EXPECT_EQ(programEnds, 2);
     EXPECT_EQ(fake.settings.writes, QStringList{"Settings/volume=7"});
+}
+
+namespace {
+
+template <typename Window>
+Window* openWindow()
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<Window*>(top); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, InfoTipAndAboutHoldTheMainWindowWhileOpen)
+{
+    const QString path = mediaFile(QStringLiteral("clip.avi"));
+    open(path);
+    window->mnufile_Click();
+    window->mnuinfo->trigger();
+    frminfo* info = openWindow<frminfo>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->txtfile->text(), path);
+    EXPECT_FALSE(window->isEnabled());
+    info->unload();
+    EXPECT_TRUE(window->isEnabled());
+
+    fake.settings.setValue(QStringLiteral("Options"), QStringLiteral("Show Tips at Startup"),
+                           QStringLiteral("0"));
+    window->mnutip_Click();
+    EXPECT_EQ(fake.settings.values.value(QStringLiteral("Options/Show Tips at Startup")),
+              QStringLiteral("1"));
+    frmTip* tip = openWindow<frmTip>();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_FALSE(window->isEnabled());
+    tip->unload();
+    EXPECT_TRUE(window->isEnabled());
+
+    window->mnuabout_Click();
+    frmAbout* about = openWindow<frmAbout>();
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(window->isEnabled());
+    about->unload();
+    EXPECT_TRUE(window->isEnabled());
 }
