@@ -1,6 +1,7 @@
 #include "dialogs/frmdir.h"
 
 #include "support/FakePlatform.h"
+#include "dialogs/DialogTestSupport.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,6 +27,7 @@ protected:
         ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("work/alpha/deep")));
         ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("work/beta")));
         ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("other")));
+        ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("work/.hidden")));
         previousFolder = QDir::currentPath();
         QDir::setCurrent(root + QStringLiteral("/work"));
         txtout.setText(QStringLiteral("/before"));
@@ -35,7 +37,7 @@ protected:
     void TearDown() override
     {
         QDir::setCurrent(previousFolder);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::runDeferredDeletes();
     }
 
     // "/" and the temporary folder as two volumes, plus whatever the test adds.
@@ -49,8 +51,6 @@ protected:
         return chooser;
     }
 
-    static void finishClosing() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
     static QStringList entryPaths(FolderList* list)
     {
         QStringList paths;
@@ -59,13 +59,26 @@ protected:
         return paths;
     }
 
+    // A real double click is a click followed by a second press that the desktop reports as
+    // a double click.
     static void click(FolderList* list, QTreeWidgetItem* item, bool twice)
     {
+        list->scrollToItem(item);
         const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (twice)
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        else
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // The next of the dialog's own controls that Tab reaches.
+    static QWidget* nextStop(frmdir* chooser, QWidget* from)
+    {
+        const QList<QWidget*> stops{chooser->Dir1, chooser->Drive1, chooser->Command1,
+                                    chooser->Command2};
+        QWidget* next = from->nextInFocusChain();
+        while (!stops.contains(next))
+            next = next->nextInFocusChain();
+        return next;
     }
 
     QTemporaryDir temp;
@@ -87,9 +100,9 @@ TEST_F(FrmdirTest, LayoutCaptionsAndTabOrder)
     EXPECT_EQ(chooser->Command1->geometry(), QRect(32, 176, 97, 25));
     EXPECT_EQ(chooser->Command2->text(), QStringLiteral("&Cancel"));
     EXPECT_EQ(chooser->Command2->geometry(), QRect(176, 176, 97, 25));
-    EXPECT_EQ(chooser->Dir1->nextInFocusChain(), chooser->Drive1);
-    EXPECT_EQ(chooser->Drive1->nextInFocusChain(), chooser->Command1);
-    EXPECT_EQ(chooser->Command1->nextInFocusChain(), chooser->Command2);
+    EXPECT_EQ(nextStop(chooser, chooser->Dir1), chooser->Drive1);
+    EXPECT_EQ(nextStop(chooser, chooser->Drive1), chooser->Command1);
+    EXPECT_EQ(nextStop(chooser, chooser->Command1), chooser->Command2);
     chooser->Command2_Click();
 }
 
@@ -104,10 +117,11 @@ TEST_F(FrmdirTest, OpensOnTheWorkingFolderOfItsVolumeWithTheMainWindowDisabled)
     // The parent chain from "/" down, then the subfolders, hidden ones left out.
     QStringList chain{QStringLiteral("/")};
     QString step;
-    for (const QString& part : QString(root + QStringLiteral("/work")).split(QLatin1Char('/'), Qt::SkipEmptyParts))
+    const QString working = root + QStringLiteral("/work");
+    for (const QString& part : working.split(QLatin1Char('/'), Qt::SkipEmptyParts))
         chain << (step += QLatin1Char('/') + part);
-    EXPECT_EQ(entryPaths(chooser->Dir1),
-              chain + QStringList{root + QStringLiteral("/work/alpha"), root + QStringLiteral("/work/beta")});
+    chain << root + QStringLiteral("/work/alpha") << root + QStringLiteral("/work/beta");
+    EXPECT_EQ(entryPaths(chooser->Dir1), chain);
     EXPECT_EQ(FolderList::entryPath(chooser->Dir1->currentItem()), root + QStringLiteral("/work"));
     chooser->Command2_Click();
 }
@@ -132,7 +146,7 @@ TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlights)
     EXPECT_EQ(list->path(), root);
 
     chooser->Command1->click();
-    finishClosing();
+    test::runDeferredDeletes();
     EXPECT_EQ(txtout.text(), root);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_TRUE(chooser.isNull());
@@ -153,7 +167,7 @@ TEST_F(FrmdirTest, CancelAndCloseBoxLeaveTheBoxAndEnableTheMainWindow)
     QPointer<frmdir> chooser = openChooser();
     chooser->Dir1->setPath(root + QStringLiteral("/other"));
     chooser->Command2->click();
-    finishClosing();
+    test::runDeferredDeletes();
     EXPECT_TRUE(chooser.isNull());
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(txtout.text(), QStringLiteral("/before"));
@@ -162,7 +176,7 @@ TEST_F(FrmdirTest, CancelAndCloseBoxLeaveTheBoxAndEnableTheMainWindow)
     EXPECT_FALSE(mainWindow.isEnabled());
     chooser->Dir1->setPath(root + QStringLiteral("/other"));
     chooser->close();
-    finishClosing();
+    test::runDeferredDeletes();
     EXPECT_TRUE(chooser.isNull());
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(txtout.text(), QStringLiteral("/before"));
