@@ -195,6 +195,8 @@ Status ClipWriter::openVideo()
 
     m_videoStream = avformat_new_stream(m_output.get(), nullptr);
     m_videoStream->time_base = c->time_base;
+    // The MP4 muxer times the last frame (and its edit list) from the stream's frame rate.
+    m_videoStream->avg_frame_rate = c->framerate;
     avcodec_parameters_from_context(m_videoStream->codecpar, c);
     if (m_spec.rotation != 0) {
         auto* matrix = reinterpret_cast<int32_t*>(av_stream_new_side_data(
@@ -317,13 +319,7 @@ Status ClipWriter::write(const QString& path)
             return s;
     if (int err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE); err < 0)
         return fail(QStringLiteral("cannot create the file"), err);
-    // The MP4 muxer's edit list can cut off the last frame after B-frames; without it the
-    // stream simply starts at the encoder's delay, which readers subtract like any offset.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "use_editlist", "0", 0);
-    const int header = avformat_write_header(m_output.get(), &options);
-    av_dict_free(&options);
-    if (int err = header; err < 0)
+    if (int err = avformat_write_header(m_output.get(), nullptr); err < 0)
         return fail(QStringLiteral("cannot write the header"), err);
 
     for (int i = 0; i < m_spec.frames; ++i) {

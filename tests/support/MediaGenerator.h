@@ -44,9 +44,7 @@ struct ClipSpec {
     int frames = 25;   // also fixes the length of sound-only media (frames / fps seconds)
     int gop = 12;      // frames between keyframes
     bool withAudio = false;    // a 440 Hz tone (AAC in MP4, PCM otherwise)
-    // Timestamp of the first frame, seconds, where the container keeps it (MKV). MP4 clips
-    // with B-frames start at the encoder's delay (0.08 s at 25 fps) whatever this says.
-    double startOffset = 0.0;
+    double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
     // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
     // written into the stream, otherwise the stream says "unspecified".

@@ -1,0 +1,365 @@
+#include "media/ffmpeg/DecodeAhead.h"
+
+#include <algorithm>
+
+namespace kadrel::ffmpeg {
+
+namespace {
+
+constexpr size_t kFrameQueue = 6;       // decoded frames kept ready ahead of the one on show
+constexpr size_t kPendingPackets = 512;  // video packets held back while sound is short
+constexpr double kSoundLow = 0.5;        // seconds of sound below which reading goes on
+constexpr double kSoundHigh = 2.0;       // seconds of sound above which reading waits
+// Without a keyframe index, a jump further ahead than this seeks instead of decoding forward.
+constexpr double kFarAhead = 5.0;
+
+}  // namespace
+
+DecodeAhead::DecodeAhead(Demuxer& demuxer, Decoder* video, Decoder* audio,
+                         AudioResampler* resampler)
+    : m_demuxer(demuxer), m_video(video), m_audio(audio), m_resampler(resampler),
+      m_keyframes(demuxer.indexedKeyframes())
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+DecodeAhead::~DecodeAhead()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+bool DecodeAhead::showFrameAt(double key, VideoFrame& shown)
+{
+    std::unique_lock lock(m_mutex);
+    m_soundFloor = key;
+    const bool current = shown.frame && shown.serial == m_serial;
+    bool seek = false;
+    if (current)
+        seek = key < shown.start;
+    else
+        seek = shown.frame || m_serial != 0;  // a stale frame; or nothing yet after a seek
+    if (!seek) {
+        // Ahead: decode forward unless a keyframe that has not been read lies before key.
+        const double keyframe = keyframeAtOrBefore(key);
+        seek = keyframe > m_readUpTo + 1e-6
+               || (keyframe <= m_readUpTo && key > m_readUpTo + kFarAhead && m_readUpTo > 0);
+    }
+    if (seek)
+        startSeek(key);
+
+    VideoFrame candidate;
+    for (;;) {
+        while (!m_frames.empty() && m_frames.front().serial != m_serial)
+            m_frames.pop_front();
+        if (!m_frames.empty()) {
+            const bool noneYet = !candidate.frame && !(shown.frame && shown.serial == m_serial);
+            if (m_frames.front().start <= key || noneYet) {
+                candidate = std::move(m_frames.front());
+                m_frames.pop_front();
+                m_changed.notify_all();
+                if (candidate.start > key)
+                    break;  // nothing starts before key: the first frame it is
+                continue;
+            }
+            break;
+        }
+        if (m_endedSerial == m_serial)
+            break;
+        m_changed.wait(lock);
+    }
+    if (!candidate.frame)
+        return false;
+    shown = std::move(candidate);
+    return true;
+}
+
+void DecodeAhead::startSeek(double target)
+{
+    ++m_serial;
+    m_seekPending = true;
+    m_seekTarget = target;
+    m_frames.clear();
+    m_sound.clear();
+    m_soundSeconds = 0.0;
+    m_readUpTo = -1e300;
+    m_changed.notify_all();
+}
+
+void DecodeAhead::restartSoundAt(double t)
+{
+    std::lock_guard lock(m_mutex);
+    m_soundFloor = t;
+    startSeek(t);
+}
+
+bool DecodeAhead::takeDueFrame(double now, VideoFrame& shown)
+{
+    std::lock_guard lock(m_mutex);
+    bool changed = false;
+    while (!m_frames.empty()
+           && (m_frames.front().serial != m_serial || m_frames.front().start <= now)) {
+        if (m_frames.front().serial == m_serial) {
+            shown = std::move(m_frames.front());
+            changed = true;
+        }
+        m_frames.pop_front();
+    }
+    if (changed)
+        m_changed.notify_all();
+    return changed;
+}
+
+bool DecodeAhead::videoEnded() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_endedSerial == m_serial && m_frames.empty();
+}
+
+void DecodeAhead::setSoundWanted(bool wanted)
+{
+    std::lock_guard lock(m_mutex);
+    m_soundWanted = wanted;
+    m_changed.notify_all();
+}
+
+bool DecodeAhead::takeSound(SoundChunk& chunk)
+{
+    std::lock_guard lock(m_mutex);
+    while (!m_sound.empty()) {
+        SoundChunk next = std::move(m_sound.front());
+        m_sound.pop_front();
+        const int channels = m_resampler->channels();
+        const double length = double(next.samples.size()) / channels / m_resampler->sampleRate();
+        m_soundSeconds -= length;
+        m_changed.notify_all();
+        if (next.serial != m_serial || next.start + length <= m_soundFloor)
+            continue;
+        if (next.start < m_soundFloor) {
+            // Cut the part before the floor so the sound starts where the picture does.
+            const auto skip = static_cast<size_t>((m_soundFloor - next.start)
+                                                  * m_resampler->sampleRate())
+                              * channels;
+            next.samples.erase(next.samples.begin(),
+                               next.samples.begin() + std::min(skip, next.samples.size()));
+            next.start = m_soundFloor;
+        }
+        chunk = std::move(next);
+        return true;
+    }
+    return false;
+}
+
+bool DecodeAhead::soundEnded() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_endedSerial == m_serial && m_sound.empty();
+}
+
+double DecodeAhead::keyframeAtOrBefore(double t) const
+{
+    const auto after = std::upper_bound(m_keyframes.begin(), m_keyframes.end(), t + 1e-9);
+    return after == m_keyframes.begin() ? -1e300 : *std::prev(after);
+}
+
+void DecodeAhead::noteKeyframe(double t)
+{
+    const auto at = std::lower_bound(m_keyframes.begin(), m_keyframes.end(), t);
+    if (at == m_keyframes.end() || *at != t)
+        m_keyframes.insert(at, t);
+}
+
+bool DecodeAhead::hasWork() const
+{
+    if (m_quit || m_seekPending || m_reseek)
+        return true;
+    const bool videoRoom = m_video && m_frames.size() < kFrameQueue;
+    const bool soundShort = m_audio && m_soundWanted && m_soundSeconds < kSoundLow;
+    const bool soundFull = m_audio && m_soundWanted && m_soundSeconds > kSoundHigh;
+    if (!m_pending.empty() && videoRoom)
+        return true;
+    if (m_readEnded)
+        return !m_drained && m_pending.empty();
+    if (soundFull)
+        return false;
+    return (videoRoom && m_pending.empty()) || (soundShort && m_pending.size() < kPendingPackets);
+}
+
+void DecodeAhead::run()
+{
+    for (;;) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return hasWork(); });
+        if (m_quit)
+            return;
+        if (m_seekPending) {
+            m_seekPending = false;
+            m_workSerial = m_serial;
+            m_endedSerial = -1;
+            m_seekPosition = m_seekTarget;
+            m_backoff = 1.0;
+            lock.unlock();
+            seekContainer();
+            continue;
+        }
+        const bool decodePending = !m_pending.empty() && m_frames.size() < kFrameQueue;
+        lock.unlock();
+        if (m_reseek) {
+            m_reseek = false;
+            m_seekPosition = std::max(0.0, m_seekPosition - m_backoff);
+            m_backoff *= 2;
+            seekContainer();
+        } else if (decodePending) {
+            PacketPtr packet = std::move(m_pending.front());
+            m_pending.pop_front();
+            decodeVideo(packet.get());
+        } else if (m_readEnded) {
+            drain();
+        } else {
+            readPacket();
+        }
+    }
+}
+
+void DecodeAhead::seekContainer()
+{
+    m_demuxer.seek(m_seekPosition);
+    if (m_video)
+        m_video->flush();
+    if (m_audio)
+        m_audio->flush();
+    m_pending.clear();
+    m_readEnded = false;
+    m_drained = false;
+    m_checkLanding = m_video != nullptr;
+}
+
+void DecodeAhead::readPacket()
+{
+    if (m_demuxer.read(m_packet.get()) < 0) {
+        // The end of the file, or damage that ends reading: what was read is what there is.
+        m_readEnded = true;
+        return;
+    }
+    const AVStream* video = m_demuxer.videoStream();
+    if (video && m_packet->stream_index == video->index) {
+        const int64_t ts = m_packet->pts != AV_NOPTS_VALUE ? m_packet->pts : m_packet->dts;
+        {
+            std::lock_guard lock(m_mutex);
+            if (ts != AV_NOPTS_VALUE && m_workSerial == m_serial) {
+                const double t = m_demuxer.toSeconds(video, ts);
+                m_readUpTo = std::max(m_readUpTo, t);
+                if (m_packet->flags & AV_PKT_FLAG_KEY)
+                    noteKeyframe(t);
+            }
+        }
+        bool hold;
+        {
+            std::lock_guard lock(m_mutex);
+            hold = m_frames.size() >= kFrameQueue || !m_pending.empty();
+        }
+        if (hold) {
+            PacketPtr copy = makePacket();
+            av_packet_move_ref(copy.get(), m_packet.get());
+            m_pending.push_back(std::move(copy));
+        } else {
+            decodeVideo(m_packet.get());
+        }
+    } else {
+        bool wanted;
+        {
+            std::lock_guard lock(m_mutex);
+            wanted = m_soundWanted;
+        }
+        if (wanted)
+            decodeSound(m_packet.get());
+    }
+    av_packet_unref(m_packet.get());
+}
+
+void DecodeAhead::decodeVideo(const AVPacket* packet)
+{
+    m_video->decode(packet, [this](AVFrame* frame) { pushVideo(frame); });
+}
+
+void DecodeAhead::decodeSound(const AVPacket* packet)
+{
+    m_audio->decode(packet, [this](AVFrame* frame) { pushSound(frame); });
+}
+
+void DecodeAhead::drain()
+{
+    if (m_video)
+        decodeVideo(nullptr);
+    if (m_audio) {
+        bool wanted;
+        {
+            std::lock_guard lock(m_mutex);
+            wanted = m_soundWanted;
+        }
+        if (wanted)
+            decodeSound(nullptr);
+    }
+    m_drained = true;
+    if (m_checkLanding && m_seekPosition > 0.0) {
+        // The seek ran past the end of what can be read (a cut file): try further back.
+        m_reseek = true;
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    if (m_workSerial == m_serial && !m_reseek)
+        m_endedSerial = m_serial;
+    m_changed.notify_all();
+}
+
+void DecodeAhead::pushVideo(AVFrame* frame)
+{
+    if (m_reseek)
+        return;
+    const AVStream* stream = m_demuxer.videoStream();
+    const int64_t ts = frame->best_effort_timestamp;
+    const double start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(stream, ts)
+                                              : m_lastStart + m_demuxer.timePerFrame();
+    m_lastStart = start;
+    if (m_checkLanding) {
+        m_checkLanding = false;
+        std::lock_guard lock(m_mutex);
+        // The container put us after the target: try again from further back.
+        if (start > m_seekTarget + 1e-9 && m_seekPosition > 0.0 && m_workSerial == m_serial) {
+            m_reseek = true;
+            return;
+        }
+    }
+
+    VideoFrame decoded{makeFrame(), start, m_workSerial};
+    av_frame_move_ref(decoded.frame.get(), frame);
+    std::lock_guard lock(m_mutex);
+    if (m_workSerial != m_serial)
+        return;
+    m_frames.push_back(std::move(decoded));
+    m_changed.notify_all();
+}
+
+void DecodeAhead::pushSound(const AVFrame* frame)
+{
+    SoundChunk chunk;
+    if (!m_resampler->convert(frame, chunk.samples) || chunk.samples.empty())
+        return;
+    const int64_t ts = frame->best_effort_timestamp;
+    chunk.start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(m_demuxer.audioStream(), ts) : 0.0;
+    chunk.serial = m_workSerial;
+    const double length =
+        double(chunk.samples.size()) / m_resampler->channels() / m_resampler->sampleRate();
+    std::lock_guard lock(m_mutex);
+    if (m_workSerial != m_serial || chunk.start + length <= m_soundFloor)
+        return;
+    m_soundSeconds += length;
+    m_sound.push_back(std::move(chunk));
+    m_changed.notify_all();
+}
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,115 @@
+#pragma once
+// The worker thread that reads and decodes ahead of what is shown, and the hand-over of its
+// frames to the UI thread.
+//
+// The worker fills a small bounded queue of decoded video frames (and, while sound is
+// wanted, a queue of converted sound), so that the next frames are ready before they are
+// asked for: a bulk capture that steps forward one frame at a time decodes the file once,
+// front to back, while the UI thread converts and writes the previous frame.
+//
+// Moves of the position (showFrameAt) are answered from the queue when the target lies ahead
+// within reach of what has been read; a move backwards, or past a keyframe not yet read,
+// starts a new serial: the queues are emptied, the worker seeks to the keyframe at or before
+// the target and decodes forward. Every frame and sound chunk carries the serial it was
+// decoded under, and anything of an older serial is thrown away, so nothing stale is shown
+// after a move.
+
+#include "media/ffmpeg/AudioResampler.h"
+#include "media/ffmpeg/Decoder.h"
+#include "media/ffmpeg/Demuxer.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kadrel::ffmpeg {
+
+struct VideoFrame {
+    FramePtr frame;
+    double start = 0.0;  // seconds on the program's time line
+    int serial = -1;
+};
+
+struct SoundChunk {
+    std::vector<int16_t> samples;  // interleaved, in the resampler's output format
+    double start = 0.0;
+    int serial = -1;
+};
+
+class DecodeAhead {
+public:
+    // video or audio may be null when the media lacks that stream.
+    DecodeAhead(Demuxer& demuxer, Decoder* video, Decoder* audio, AudioResampler* resampler);
+    ~DecodeAhead();
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    // Makes shown the last frame starting at or before key (the first frame when none does),
+    // waiting until that is known. Returns whether shown changed.
+    bool showFrameAt(double key, VideoFrame& shown);
+    // Playback: makes shown the latest frame due at now; frames already late are skipped.
+    bool takeDueFrame(double now, VideoFrame& shown);
+    // The last frame of the present serial has been handed out.
+    bool videoEnded() const;
+
+    // Media without video: moves the sound to t.
+    void restartSoundAt(double t);
+
+    // Sound is decoded only while wanted (while playing with an output).
+    void setSoundWanted(bool wanted);
+    // Sound before this time is thrown away (set on every move of the position).
+    bool takeSound(SoundChunk& chunk);
+    bool soundEnded() const;
+
+private:
+    void run();
+    bool hasWork() const;
+    void startSeek(double target);
+    void seekContainer();
+    void readPacket();
+    void decodeVideo(const AVPacket* packet);
+    void decodeSound(const AVPacket* packet);
+    void drain();
+    void pushVideo(AVFrame* frame);
+    void pushSound(const AVFrame* frame);
+    double keyframeAtOrBefore(double t) const;
+    void noteKeyframe(double t);
+
+    Demuxer& m_demuxer;
+    Decoder* m_video;
+    Decoder* m_audio;
+    AudioResampler* m_resampler;
+
+    // Shared with the UI thread, under m_mutex.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<VideoFrame> m_frames;
+    std::deque<SoundChunk> m_sound;
+    double m_soundSeconds = 0.0;
+    int m_serial = 0;
+    bool m_seekPending = false;
+    double m_seekTarget = 0.0;
+    int m_endedSerial = -1;
+    double m_readUpTo = -1e300;  // latest video packet time read under the present serial
+    std::vector<double> m_keyframes;
+    bool m_soundWanted = false;
+    double m_soundFloor = -1e300;
+    bool m_quit = false;
+
+    // The worker's own.
+    int m_workSerial = 0;
+    std::deque<PacketPtr> m_pending;  // video packets read while the frame queue was full
+    PacketPtr m_packet = makePacket();
+    bool m_readEnded = false;
+    bool m_drained = false;
+    bool m_checkLanding = false;
+    bool m_reseek = false;
+    double m_seekPosition = 0.0;
+    double m_backoff = 1.0;
+    double m_lastStart = 0.0;
+    std::thread m_thread;
+};
+
+}  // namespace kadrel::ffmpeg

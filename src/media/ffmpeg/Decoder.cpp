@@ -1,0 +1,46 @@
+#include "media/ffmpeg/Decoder.h"
+
+namespace kadrel::ffmpeg {
+
+namespace {
+constexpr int kDecoderError = 1003;
+}
+
+Status Decoder::open(const AVStream* stream)
+{
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return Status::failure(kDecoderError, QStringLiteral("No decoder for %1")
+                                                  .arg(avcodec_get_name(stream->codecpar->codec_id)));
+    CodecPtr context(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(context.get(), stream->codecpar);
+    context->pkt_timebase = stream->time_base;
+    context->thread_count = 0;  // as many as the machine has
+    context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (int err = avcodec_open2(context.get(), codec, nullptr); err < 0)
+        return Status::failure(kDecoderError, QStringLiteral("Cannot open the %1 decoder: %2")
+                                                  .arg(codec->name, avErrorText(err)));
+    m_codec = std::move(context);
+    return {};
+}
+
+void Decoder::decode(const AVPacket* packet, const FrameSink& sink)
+{
+    int sent = avcodec_send_packet(m_codec.get(), packet);
+    for (;;) {
+        while (avcodec_receive_frame(m_codec.get(), m_frame.get()) >= 0) {
+            sink(m_frame.get());
+            av_frame_unref(m_frame.get());
+        }
+        if (sent != AVERROR(EAGAIN))
+            break;  // any other refusal is a corrupt packet: it is dropped and decoding goes on
+        sent = avcodec_send_packet(m_codec.get(), packet);
+    }
+}
+
+void Decoder::flush()
+{
+    avcodec_flush_buffers(m_codec.get());
+}
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,134 @@
+#include "media/ffmpeg/Demuxer.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
+
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kadrel::ffmpeg {
+
+namespace {
+
+// Error numbers of the reasons a file cannot be rendered.
+constexpr int kOpenError = 1001;
+constexpr int kNoStreamsError = 1002;
+
+double streamStart(const AVStream* s)
+{
+    return s->start_time == AV_NOPTS_VALUE ? 0.0 : s->start_time * av_q2d(s->time_base);
+}
+
+}  // namespace
+
+Status Demuxer::open(const QString& path)
+{
+    AVFormatContext* raw = nullptr;
+    if (int err = avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr);
+        err < 0)
+        return Status::failure(kOpenError, QStringLiteral("Cannot open %1: %2")
+                                               .arg(path, avErrorText(err)));
+    m_input.reset(raw);
+    if (int err = avformat_find_stream_info(raw, nullptr); err < 0)
+        return Status::failure(kOpenError, QStringLiteral("Cannot read %1: %2")
+                                               .arg(path, avErrorText(err)));
+    chooseStreams();
+    if (!m_video && !m_audio)
+        return Status::failure(kNoStreamsError,
+                               QStringLiteral("%1 holds neither playable video nor sound").arg(path));
+    m_origin = streamStart(m_video ? m_video : m_audio);
+    readVideoProperties();
+    computeDuration();
+    return {};
+}
+
+void Demuxer::chooseStreams()
+{
+    AVFormatContext* ic = m_input.get();
+    const int video = av_find_best_stream(ic, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video >= 0 && !(ic->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC)
+        && avcodec_find_decoder(ic->streams[video]->codecpar->codec_id)
+        && ic->streams[video]->codecpar->width > 0)
+        m_video = ic->streams[video];
+    const int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
+    if (audio >= 0 && avcodec_find_decoder(ic->streams[audio]->codecpar->codec_id))
+        m_audio = ic->streams[audio];
+    for (unsigned i = 0; i < ic->nb_streams; ++i)
+        if (ic->streams[i] != m_video && ic->streams[i] != m_audio)
+            ic->streams[i]->discard = AVDISCARD_ALL;
+}
+
+void Demuxer::readVideoProperties()
+{
+    if (!m_video)
+        return;
+    AVRational rate = m_video->avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        rate = m_video->r_frame_rate;
+    m_timePerFrame = rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0.0;
+
+    if (const uint8_t* matrix =
+            av_stream_get_side_data(m_video, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        // The matrix turns counter-clockwise; the picture is shown turned the other way.
+        const double angle = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+        const int quarter = static_cast<int>(std::lround(angle / 90.0));
+        m_rotation = ((quarter % 4) + 4) % 4 * 90;
+    }
+    for (int i = 0, n = avformat_index_get_entries_count(m_video); i < n; ++i) {
+        const AVIndexEntry* e = avformat_index_get_entry(m_video, i);
+        if (e && (e->flags & AVINDEX_KEYFRAME) && e->timestamp != AV_NOPTS_VALUE)
+            m_keyframes.push_back(toSeconds(m_video, e->timestamp));
+    }
+    std::sort(m_keyframes.begin(), m_keyframes.end());
+}
+
+// The end of the longest stream, else the container's own length, from program time 0.
+void Demuxer::computeDuration()
+{
+    double end = 0.0;
+    for (AVStream* s : {m_video, m_audio})
+        if (s && s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            end = std::max(end, streamStart(s) + s->duration * av_q2d(s->time_base));
+    if (end <= 0.0 && m_input->duration > 0) {
+        const double start = m_input->start_time == AV_NOPTS_VALUE
+                                 ? 0.0
+                                 : m_input->start_time / double(AV_TIME_BASE);
+        end = start + m_input->duration / double(AV_TIME_BASE);
+    }
+    m_duration = std::max(0.0, end - m_origin);
+}
+
+double Demuxer::toSeconds(const AVStream* s, int64_t pts) const
+{
+    return pts * av_q2d(s->time_base) - m_origin;
+}
+
+int Demuxer::read(AVPacket* packet)
+{
+    for (;;) {
+        const int err = av_read_frame(m_input.get(), packet);
+        if (err == AVERROR(EAGAIN))
+            continue;
+        if (err < 0)
+            return err;
+        if ((m_video && packet->stream_index == m_video->index)
+            || (m_audio && packet->stream_index == m_audio->index))
+            return 0;
+        av_packet_unref(packet);
+    }
+}
+
+int Demuxer::seek(double seconds)
+{
+    AVStream* s = m_video ? m_video : m_audio;
+    const int64_t ts = std::llround((seconds + m_origin) / av_q2d(s->time_base));
+    int err = avformat_seek_file(m_input.get(), s->index, INT64_MIN, ts, ts, 0);
+    if (err < 0)
+        err = av_seek_frame(m_input.get(), s->index, ts, AVSEEK_FLAG_BACKWARD);
+    return err;
+}
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,52 @@
+#pragma once
+// The container: opening a file, choosing its video and sound streams, reading packets and
+// seeking. Times are seconds on the program's time line, where 0 is the first video frame
+// (the first sound sample for media without video).
+
+#include "common/Status.h"
+#include "media/ffmpeg/FfmpegHolders.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace kadrel::ffmpeg {
+
+class Demuxer {
+public:
+    Status open(const QString& path);
+
+    AVStream* videoStream() const { return m_video; }
+    AVStream* audioStream() const { return m_audio; }
+    double duration() const { return m_duration; }
+    double timePerFrame() const { return m_timePerFrame; }
+    // Clockwise rotation of the picture for display: 0, 90, 180 or 270.
+    int rotation() const { return m_rotation; }
+
+    // Seconds of a timestamp of stream s on the program's time line.
+    double toSeconds(const AVStream* s, int64_t pts) const;
+
+    // The next packet of the video or sound stream (others are skipped). AVERROR_EOF at the end.
+    int read(AVPacket* packet);
+    // Positions the reading at the keyframe at or before seconds.
+    int seek(double seconds);
+
+    // Keyframe times known from the container's index at opening, ascending.
+    const std::vector<double>& indexedKeyframes() const { return m_keyframes; }
+
+private:
+    void chooseStreams();
+    void readVideoProperties();
+    void computeDuration();
+
+    InputPtr m_input;
+    AVStream* m_video = nullptr;
+    AVStream* m_audio = nullptr;
+    double m_origin = 0.0;  // seconds of the stream clock at program time 0
+    double m_duration = 0.0;
+    double m_timePerFrame = 0.0;
+    int m_rotation = 0;
+    std::vector<double> m_keyframes;
+};
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,327 @@
+#include "media/ffmpeg/FilgraphManager.h"
+
+#include <algorithm>
+
+namespace kadrel::ffmpeg {
+
+namespace {
+
+constexpr int kNotRenderedError = 1010;
+constexpr int kNoVideoError = 1011;
+constexpr int kArgumentError = 1012;
+constexpr int kUnplayableError = 1013;
+constexpr int kTickMs = 5;
+
+}  // namespace
+
+FilgraphManager::FilgraphManager()
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(kTickMs);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+}
+
+FilgraphManager::~FilgraphManager()
+{
+    m_timer.stop();
+    m_decodeAhead.reset();
+    delete m_surface.data();
+}
+
+Status FilgraphManager::RenderFile(const QString& path)
+{
+    if (m_rendered)
+        return Status::failure(kArgumentError, QStringLiteral("The graph already holds a file"));
+    if (Status s = m_demuxer.open(path); !s)
+        return s;
+    if (Status s = openStreams(); !s)
+        return s;
+    m_decodeAhead = std::make_unique<DecodeAhead>(
+        m_demuxer, m_hasVideo ? &m_videoDecoder : nullptr,
+        m_audioDecoder.isOpen() ? &m_audioDecoder : nullptr, &m_resampler);
+    m_rendered = true;
+    if (m_hasVideo) {
+        m_decodeAhead->showFrameAt(m_demuxer.timePerFrame() / 2, m_shown);
+        if (!m_shown.frame) {
+            m_rendered = false;
+            return Status::failure(kUnplayableError,
+                                   QStringLiteral("%1: no picture can be decoded").arg(path));
+        }
+        m_surface = new VideoSurface(
+            [this](QSize size) { return m_converter.toImage(m_shown.frame.get(), size); });
+    }
+    return {};
+}
+
+Status FilgraphManager::openStreams()
+{
+    Status videoStatus;
+    if (AVStream* video = m_demuxer.videoStream()) {
+        videoStatus = m_videoDecoder.open(video);
+        m_hasVideo = videoStatus.ok();
+        m_converter.setRotation(m_demuxer.rotation());
+    }
+    AVStream* audio = m_demuxer.audioStream();
+    if (!m_hasVideo && !audio)
+        return videoStatus;
+    if (audio && (m_audio = AudioOutput::create())) {
+        if (m_audioDecoder.open(audio)) {
+            m_resampler.setOutput(m_audio->sampleRate(), m_audio->channels());
+            applyGains();
+        } else {
+            m_audio.reset();
+        }
+    }
+    return {};
+}
+
+Status FilgraphManager::checkRendered() const
+{
+    if (!m_rendered)
+        return Status::failure(kNotRenderedError, QStringLiteral("No media has been rendered"));
+    return {};
+}
+
+Status FilgraphManager::checkVideo() const
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    if (!m_hasVideo)
+        return Status::failure(kNoVideoError, QStringLiteral("The media has no video"));
+    return {};
+}
+
+Status FilgraphManager::Run()
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    if (m_running)
+        return {};
+    m_running = true;
+    m_clock.set(m_position);
+    m_clock.start();
+    if (m_audio)
+        m_decodeAhead->setSoundWanted(true);
+    m_timer.start();
+    return {};
+}
+
+Status FilgraphManager::Pause()
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    if (!m_running)
+        return {};
+    m_position = get_CurrentPosition().value();
+    m_running = false;
+    m_clock.stop();
+    m_timer.stop();
+    if (m_audio) {
+        m_decodeAhead->setSoundWanted(false);
+        m_audio->pause();
+    }
+    return {};
+}
+
+Status FilgraphManager::Stop()
+{
+    if (Status s = Pause(); !s)
+        return s;
+    if (m_audio)
+        m_audio->flush();
+    return {};
+}
+
+Status FilgraphManager::put_Rate(double rate)
+{
+    if (rate != 1.0)
+        return Status::failure(kArgumentError, QStringLiteral("Only normal speed is supported"));
+    return checkRendered();
+}
+
+Result<double> FilgraphManager::get_Duration()
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    return m_demuxer.duration();
+}
+
+double FilgraphManager::clockNow() const
+{
+    if (m_audio && !m_decodeAhead->soundEnded())
+        if (const std::optional<double> heard = m_audio->clock())
+            return *heard;
+    return m_clock.now();
+}
+
+Result<double> FilgraphManager::get_CurrentPosition()
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    if (!m_running)
+        return m_position;
+    // At the end of the media the graph stays there while it runs.
+    return std::clamp(clockNow(), 0.0, m_demuxer.duration());
+}
+
+Status FilgraphManager::put_CurrentPosition(double seconds)
+{
+    if (Status s = checkRendered(); !s)
+        return s;
+    const double t = std::clamp(seconds, 0.0, std::max(m_demuxer.duration(), 0.0));
+    m_position = t;
+    if (m_audio)
+        m_audio->flush();
+    if (m_hasVideo) {
+        if (m_decodeAhead->showFrameAt(t + m_demuxer.timePerFrame() / 2, m_shown)
+            && m_surface)
+            m_surface->frameChanged();
+    } else {
+        m_decodeAhead->restartSoundAt(t);
+    }
+    m_clock.set(t);
+    return {};
+}
+
+void FilgraphManager::tick()
+{
+    if (!m_running)
+        return;
+    if (m_audio)
+        m_audio->feed(*m_decodeAhead);
+    const double now = clockNow();
+    m_clock.set(now);
+    if (m_hasVideo && m_decodeAhead->takeDueFrame(now, m_shown) && m_surface)
+        m_surface->frameChanged();
+}
+
+Status FilgraphManager::put_Volume(std::int32_t level)
+{
+    if (level < -10000 || level > 0)
+        return Status::failure(kArgumentError, QStringLiteral("Volume out of range"));
+    m_volume = level;
+    applyGains();
+    return {};
+}
+
+Status FilgraphManager::put_Balance(std::int32_t balance)
+{
+    if (balance < -10000 || balance > 10000)
+        return Status::failure(kArgumentError, QStringLiteral("Balance out of range"));
+    m_balance = balance;
+    applyGains();
+    return {};
+}
+
+void FilgraphManager::applyGains()
+{
+    if (!m_audio)
+        return;
+    const double gain = volumeGain(m_volume);
+    const auto [left, right] = balanceGains(m_balance);
+    m_audio->setGains(gain * left, gain * right);
+}
+
+Result<double> FilgraphManager::get_AvgTimePerFrame()
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    if (m_demuxer.timePerFrame() <= 0.0)
+        return Status::failure(kNoVideoError, QStringLiteral("The video has no frame rate"));
+    return m_demuxer.timePerFrame();
+}
+
+QSize FilgraphManager::displaySize() const
+{
+    const AVCodecParameters* par = m_demuxer.videoStream()->codecpar;
+    const bool quarter = m_demuxer.rotation() == 90 || m_demuxer.rotation() == 270;
+    return quarter ? QSize(par->height, par->width) : QSize(par->width, par->height);
+}
+
+Result<std::int32_t> FilgraphManager::get_VideoWidth()
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    return m_shown.frame ? m_converter.displaySize(m_shown.frame.get()).width()
+                         : displaySize().width();
+}
+
+Result<std::int32_t> FilgraphManager::get_VideoHeight()
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    return m_shown.frame ? m_converter.displaySize(m_shown.frame.get()).height()
+                         : displaySize().height();
+}
+
+Status FilgraphManager::GetCurrentImage(std::int32_t bufferSize, void* buffer)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
+}
+
+Status FilgraphManager::put_WindowStyle(std::int32_t style)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_surface->setWindowStyle(style);
+    return {};
+}
+
+Status FilgraphManager::put_Left(std::int32_t left)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_surfaceRect.moveLeft(left);
+    placeSurface();
+    return {};
+}
+
+Status FilgraphManager::put_Top(std::int32_t top)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_surfaceRect.moveTop(top);
+    placeSurface();
+    return {};
+}
+
+Status FilgraphManager::put_Width(std::int32_t width)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_surfaceRect.setWidth(std::max(width, 0));
+    placeSurface();
+    return {};
+}
+
+Status FilgraphManager::put_Height(std::int32_t height)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_surfaceRect.setHeight(std::max(height, 0));
+    placeSurface();
+    return {};
+}
+
+Status FilgraphManager::put_Owner(QWidget* owner)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    if (!m_surface)
+        return Status::failure(kNoVideoError, QStringLiteral("The video window is gone"));
+    m_surface->setParent(owner);
+    placeSurface();
+    m_surface->setVisible(owner != nullptr);
+    m_surface->frameChanged();
+    return {};
+}
+
+void FilgraphManager::placeSurface()
+{
+    if (m_surface)
+        m_surface->setGeometry(m_surfaceRect);
+}
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,108 @@
+#pragma once
+// The filter graph manager on FFmpeg: one object implementing every media interface the
+// program uses, built for one file by RenderFile.
+//
+// Pipeline, one file pair per stage:
+//   Demuxer       the container: streams, packets, keyframe index, seeking
+//   Decoder       threaded libavcodec decoding, drained at the end of the file
+//   DecodeAhead   a worker thread that reads and decodes ahead into small bounded queues,
+//                 with serial numbers so that nothing stale survives a move
+//   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
+//                 caller's buffer, bottom-up) and to the picture the surface paints
+//   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
+//   MediaClock    the monotonic clock; the sound output's position leads it while sound plays
+//   VideoSurface  the QWidget that paints the frame on show stretched to its rectangle
+//
+// Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
+// is the last frame starting at or before t + T/2 (T the time per frame), decoded before
+// the call returns, whether running or paused. Playback presents frames at their times on a
+// UI-thread timer; frames are skipped only when already late. Every public call is made on
+// the UI thread; the only other thread is DecodeAhead's worker.
+
+#include "media/MediaInterfaces.h"
+#include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/AudioResampler.h"
+#include "media/ffmpeg/DecodeAhead.h"
+#include "media/ffmpeg/Decoder.h"
+#include "media/ffmpeg/Demuxer.h"
+#include "media/ffmpeg/FrameConverter.h"
+#include "media/ffmpeg/MediaClock.h"
+#include "media/ffmpeg/VideoSurface.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+
+#include <memory>
+
+namespace kadrel::ffmpeg {
+
+class FilgraphManager final : public IMediaControl,
+                              public IMediaPosition,
+                              public IBasicAudio,
+                              public IBasicVideo,
+                              public IVideoWindow,
+                              public IMediaEvent {
+public:
+    FilgraphManager();
+    ~FilgraphManager() override;
+
+    Status RenderFile(const QString& path) override;
+    Status Run() override;
+    Status Pause() override;
+    Status Stop() override;
+
+    Status put_Rate(double rate) override;
+    Result<double> get_Duration() override;
+    Result<double> get_CurrentPosition() override;
+    Status put_CurrentPosition(double seconds) override;
+
+    Status put_Volume(std::int32_t level) override;
+    Status put_Balance(std::int32_t balance) override;
+
+    Result<double> get_AvgTimePerFrame() override;
+    Result<std::int32_t> get_VideoWidth() override;
+    Result<std::int32_t> get_VideoHeight() override;
+    Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
+
+    Status put_WindowStyle(std::int32_t style) override;
+    Status put_Left(std::int32_t left) override;
+    Status put_Top(std::int32_t top) override;
+    Status put_Width(std::int32_t width) override;
+    Status put_Height(std::int32_t height) override;
+    Status put_Owner(QWidget* owner) override;
+
+    // The video surface, for tests; null for media without video.
+    QWidget* surface() const { return m_surface; }
+
+private:
+    Status openStreams();
+    Status checkRendered() const;
+    Status checkVideo() const;
+    double clockNow() const;
+    void tick();
+    void applyGains();
+    void placeSurface();
+    QSize displaySize() const;
+
+    Demuxer m_demuxer;
+    Decoder m_videoDecoder;
+    Decoder m_audioDecoder;
+    AudioResampler m_resampler;
+    std::unique_ptr<AudioOutput> m_audio;
+    std::unique_ptr<DecodeAhead> m_decodeAhead;  // after what it uses, so it stops first
+    FrameConverter m_converter;
+    VideoFrame m_shown;
+    MediaClock m_clock;
+    QTimer m_timer;
+    QPointer<VideoSurface> m_surface;
+    QRect m_surfaceRect;
+    bool m_rendered = false;
+    bool m_hasVideo = false;
+    bool m_running = false;
+    double m_position = 0.0;  // while halted
+    std::int32_t m_volume = 0;
+    std::int32_t m_balance = 0;
+};
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,164 @@
+#include "media/ffmpeg/FrameConverter.h"
+
+#include <cstring>
+
+namespace kadrel::ffmpeg {
+
+namespace {
+
+constexpr int kNoImageError = 1004;
+constexpr int kBufferError = 1005;
+constexpr int kInfoHeaderSize = 40;
+constexpr size_t kScratchSlack = 256;
+
+void putLe32(uint8_t* at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The full-range formats are their limited siblings with the range said separately.
+AVPixelFormat withoutRange(AVPixelFormat format, bool& full)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: full = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: full = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: full = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: full = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: full = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
+
+int swsMatrix(const AVFrame* frame)
+{
+    switch (frame->colorspace) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: return SWS_CS_ITU601;
+    default: return frame->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    }
+}
+
+}  // namespace
+
+QSize FrameConverter::displaySize(const AVFrame* frame) const
+{
+    if (m_rotation == 90 || m_rotation == 270)
+        return {frame->height, frame->width};
+    return {frame->width, frame->height};
+}
+
+bool FrameConverter::convert(Scaler& scaler, const AVFrame* frame, int width, int height,
+                             uint8_t* dst, int stride)
+{
+    bool full = frame->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat format = withoutRange(static_cast<AVPixelFormat>(frame->format), full);
+    SwsContext* before = scaler.context.get();
+    SwsContext* context =
+        sws_getCachedContext(scaler.context.release(), frame->width, frame->height, format, width,
+                             height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    scaler.context.reset(context);
+    if (!context)
+        return false;
+    const int matrix = swsMatrix(frame);
+    if (context != before || matrix != scaler.colorspace || int(full) != scaler.range) {
+        sws_setColorspaceDetails(context, sws_getCoefficients(matrix), full ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+        scaler.colorspace = matrix;
+        scaler.range = full ? 1 : 0;
+    }
+    uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
+    return sws_scale(context, frame->data, frame->linesize, 0, frame->height, planes, strides)
+           > 0;
+}
+
+Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize)
+{
+    if (!frame)
+        return Status::failure(kNoImageError, QStringLiteral("No picture is available"));
+    const QSize size = displaySize(frame);
+    const int64_t rowBytes = int64_t{size.width()} * 4;
+    if (bufferSize < kInfoHeaderSize + rowBytes * size.height())
+        return Status::failure(kBufferError,
+                               QStringLiteral("The buffer is too small for the picture"));
+
+    std::memset(buffer, 0, kInfoHeaderSize);
+    putLe32(buffer, kInfoHeaderSize);
+    putLe32(buffer + 4, static_cast<uint32_t>(size.width()));
+    putLe32(buffer + 8, static_cast<uint32_t>(size.height()));
+    buffer[12] = 1;   // planes
+    buffer[14] = 32;  // bits per pixel; compression, image size and resolutions stay 0
+
+    uint8_t* pixels = buffer + kInfoHeaderSize;
+    uint8_t* lastRow = pixels + rowBytes * (size.height() - 1);
+    const int upwards = -static_cast<int>(rowBytes);
+    if (m_rotation == 0) {
+        // Bottom-up straight from the converter: no copy.
+        if (!convert(m_bitmapScaler, frame, frame->width, frame->height, lastRow, upwards))
+            return Status::failure(kNoImageError, QStringLiteral("The picture cannot be converted"));
+        return {};
+    }
+    // The converter's vector code may write a little past the last row.
+    m_upright.resize(size_t(frame->width) * frame->height * 4 + kScratchSlack);
+    if (!convert(m_bitmapScaler, frame, frame->width, frame->height, m_upright.data(),
+                 frame->width * 4))
+        return Status::failure(kNoImageError, QStringLiteral("The picture cannot be converted"));
+    rotateInto(m_upright.data(), frame->width, frame->height, lastRow, upwards);
+    return {};
+}
+
+QImage FrameConverter::toImage(const AVFrame* frame, QSize size)
+{
+    if (!frame || size.isEmpty())
+        return {};
+    const bool quarter = m_rotation == 90 || m_rotation == 270;
+    // Scale the stored picture to the size it will have once turned.
+    const int width = quarter ? size.height() : size.width();
+    const int height = quarter ? size.width() : size.height();
+    QImage stored(width, height, QImage::Format_RGB32);
+    if (!convert(m_imageScaler, frame, width, height, stored.bits(),
+                 static_cast<int>(stored.bytesPerLine())))
+        return {};
+    if (m_rotation == 0)
+        return stored;
+    QImage upright(size, QImage::Format_RGB32);
+    rotateInto(stored.constBits(), width, height, upright.bits(),
+               static_cast<int>(upright.bytesPerLine()));
+    return upright;
+}
+
+// dst row y starts at dst + y * dstStride; it receives the picture turned clockwise.
+void FrameConverter::rotateInto(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst,
+                                int dstStride) const
+{
+    const auto* in = reinterpret_cast<const uint32_t*>(src);
+    const bool quarter = m_rotation == 90 || m_rotation == 270;
+    const int outWidth = quarter ? srcHeight : srcWidth;
+    const int outHeight = quarter ? srcWidth : srcHeight;
+    for (int y = 0; y < outHeight; ++y) {
+        auto* out = reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * dstStride);
+        for (int x = 0; x < outWidth; ++x) {
+            int sx = x;
+            int sy = y;
+            if (m_rotation == 90) {
+                sx = y;
+                sy = srcHeight - 1 - x;
+            } else if (m_rotation == 180) {
+                sx = srcWidth - 1 - x;
+                sy = srcHeight - 1 - y;
+            } else if (m_rotation == 270) {
+                sx = srcWidth - 1 - y;
+                sy = x;
+            }
+            out[x] = in[static_cast<size_t>(sy) * srcWidth + sx];
+        }
+    }
+}
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,46 @@
+#pragma once
+// Decoded pictures to RGB: the packed bitmap GetCurrentImage hands out, and the picture the
+// video surface paints. The conversion uses the frame's own colour matrix and range (BT.601
+// for untagged pictures below 720 lines, BT.709 from 720 on) and turns the picture upright
+// by the stream's rotation.
+
+#include "common/Status.h"
+#include "media/ffmpeg/FfmpegHolders.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+#include <vector>
+
+namespace kadrel::ffmpeg {
+
+class FrameConverter {
+public:
+    void setRotation(int degrees) { m_rotation = degrees; }
+    // The picture as displayed: width and height swap for a quarter turn.
+    QSize displaySize(const AVFrame* frame) const;
+    // Writes the 40-byte BITMAPINFOHEADER and bottom-up B,G,R,0xFF rows into buffer.
+    Status toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize);
+    // The upright picture scaled to size, for painting.
+    QImage toImage(const AVFrame* frame, QSize size);
+
+private:
+    struct Scaler {
+        SwsPtr context;
+        int colorspace = -1;
+        int range = -1;
+    };
+    // Converts frame to BGRA of width x height into dst with the given stride.
+    bool convert(Scaler& scaler, const AVFrame* frame, int width, int height, uint8_t* dst,
+                 int stride);
+    void rotateInto(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst,
+                    int dstStride) const;
+
+    int m_rotation = 0;
+    Scaler m_bitmapScaler;
+    Scaler m_imageScaler;
+    std::vector<uint8_t> m_upright;  // conversion scratch for rotated pictures
+};
+
+}  // namespace kadrel::ffmpeg

@@ -1,0 +1,24 @@
+#pragma once
+// The playback clock: the media time that is due now. It follows the monotonic clock from
+// where it was set; while sound plays, the sound output's own position steers it instead.
+
+#include <chrono>
+
+namespace kadrel::ffmpeg {
+
+class MediaClock {
+public:
+    void set(double seconds);
+    void start();
+    void stop();
+    bool running() const { return m_running; }
+    double now() const;
+
+private:
+    using Steady = std::chrono::steady_clock;
+    double m_base = 0.0;
+    Steady::time_point m_since{};
+    bool m_running = false;
+};
+
+}  // namespace kadrel::ffmpeg
