@@ -7,9 +7,21 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace kadrel {
 
 namespace {
+
+// A caption set in a wider font than the one the window was laid out for keeps its whole
+// text; there is room up to the value column.
+QLabel* captionLabel(const QString& text, const QRect& geometry, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->resize(std::max(geometry.width(), label->sizeHint().width()), geometry.height());
+    return label;
+}
 
 QLabel* valueLabel(QWidget* parent)
 {
@@ -45,8 +57,7 @@ void frminfo::buildLayout()
     setClientTwips(3990, 1665);
     moveClientTwips(735, 945);
 
-    Label1 = new QLabel(QStringLiteral("File Name :-"), this);
-    Label1->setGeometry(twips(120, 120, 840, 195));
+    Label1 = captionLabel(QStringLiteral("File Name :-"), twips(120, 120, 840, 195), this);
     txtfile = new QLineEdit(this);
     txtfile->setGeometry(twips(1200, 120, 2655, 285));
     txtfile->setReadOnly(true);
@@ -54,13 +65,11 @@ void frminfo::buildLayout()
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     txtfile->setPalette(face);
 
-    Label2 = new QLabel(QStringLiteral("Total Length :-"), this);
-    Label2->setGeometry(twips(120, 480, 1035, 195));
+    Label2 = captionLabel(QStringLiteral("Total Length :-"), twips(120, 480, 1035, 195), this);
     lbllength = valueLabel(this);
     lbllength->setGeometry(twips(1200, 480, 2655, 255));
 
-    Label3 = new QLabel(QStringLiteral("File Size :-"), this);
-    Label3->setGeometry(twips(120, 840, 720, 195));
+    Label3 = captionLabel(QStringLiteral("File Size :-"), twips(120, 840, 720, 195), this);
     lblsize = valueLabel(this);
     lblsize->setGeometry(twips(1200, 840, 2655, 255));
 
