@@ -6,6 +6,11 @@
 
 namespace kadrel {
 
+bool enabledFlag(const QWidget* control)
+{
+    return !control->testAttribute(Qt::WA_ForceDisabled);
+}
+
 EventSlider::EventSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
     connect(this, &QAbstractSlider::rangeChanged, this, &EventSlider::spaceTicks);

@@ -7,6 +7,9 @@
 
 namespace kadrel {
 
+// A control's own Enabled property, whatever its frames and window are set to.
+bool enabledFlag(const QWidget* control);
+
 class EventSlider : public QSlider {
     Q_OBJECT
 public:

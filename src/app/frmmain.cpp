@@ -2,6 +2,9 @@
 
 #include "app/Pictures.h"
 #include "common/Twips.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -48,7 +51,17 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
     buildMenus();
     // The client area has a fixed size; the window is as large as it and the menu bar need.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_fullScreen = std::make_unique<FullScreenMode>(m_state, m_movie, m_platform, *this);
     m_movie.setVideoHost(Video);
+    m_movie.setFullScreenHost(m_fullScreen->hostLoader());
+}
+
+frmmain::~frmmain()
+{
+    // Full-screen mode gives the video back while the picture box is still there.
+    m_fullScreen.reset();
+    m_movie.setFullScreenHost({});
+    m_movie.setVideoHost(nullptr);
 }
 
 QRect frmmain::twips(double left, double top, double width, double height) const

@@ -10,6 +10,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
+#include "fullscreen/MainWindowLink.h"
 #include "media/ActiveMovieControl.h"
 
 #include <QGroupBox>
@@ -21,28 +22,24 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace kadrel {
 
+class FullScreenMode;
+
 inline const QString kMainCaption = QStringLiteral("Kadrel - Video Image Extractor");
 
-// The full-screen windows, wired by the program's start-up; without them full screen is not
-// entered.
-struct WindowLinks {
-    std::function<void()> passControlState;  // the transport into the full-screen panel
-    std::function<void()> showFullScreen;    // frmfull shown, the panel loaded
-    std::function<void()> unloadFullScreen;  // frmfull and frmcontrol unloaded
-};
-
-class frmmain : public QMainWindow {
+class frmmain : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 public:
-    // Gives the session the picture box as the video's host. Destroy the session before the
-    // window, so that it takes the video out of the picture box first.
+    // Gives the session the picture box and the full-screen window as the video's hosts.
+    // The session must outlive the window.
     frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& movie,
             QWidget* parent = nullptr);
+    ~frmmain() override;
 
-    void setLinks(WindowLinks links) { m_links = std::move(links); }
+    FullScreenMode& fullScreenMode() { return *m_fullScreen; }
     // How the program ends; by default the application's event loop is left.
     void setProgramEnd(std::function<void()> end) { m_endProgram = std::move(end); }
     // The folder of help.htm (the executable's folder unless a test says otherwise).
@@ -155,6 +152,24 @@ public:
     // Frames of the open video (duration / time per frame); 0 until a video was opened.
     int frameCount = 0;
 
+    // What the full-screen windows reach of this window.
+    using QMainWindow::setEnabled;
+    using QMainWindow::setVisible;
+    bool enabled(Control control) const override;
+    void setEnabled(Control control, bool on) override;
+    bool visible(Control control) const override;
+    void setVisible(Control control, bool on) override;
+    SliderState slider(Slider slider) const override;
+    void setSliderRange(Slider slider, int min, int max) override;
+    void setSliderValue(Slider slider, int value) override;
+    bool muteChecked() const override;
+    void setMuteChecked(bool checked) override;
+    bool repeatChecked() const override;
+    void showWindow() override;
+    void hideWindow() override;
+    void reportCaptureFailure(QWidget* owner, const QString& path,
+                              const Status& failure) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -178,15 +193,17 @@ private:
     void endOfMedia();
     // The level the volume controls show: silence while muted, else the volume slider's.
     std::int32_t shownVolume() const;
-    void showFailure(const QString& text);
+    void showFailure(QWidget* owner, const QString& text);
+    QWidget* control(Control control) const;
+    QSlider* sliderControl(Slider slider) const;
     void yieldOnce();
 
     Platform& m_platform;
     ProgramState& m_state;
     ActiveMovieControl& m_movie;
-    WindowLinks m_links;
     std::function<void()> m_endProgram;
     QString m_programFolder;
+    std::unique_ptr<FullScreenMode> m_fullScreen;
 };
 
 }  // namespace kadrel

@@ -4,18 +4,11 @@
 #include "app/frmmain.h"
 
 #include "common/Rounding.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
 
 namespace kadrel {
-
-namespace {
-
-// The control's own Enabled flag, whatever its frames and window are set to.
-bool enabledFlag(const QWidget* control)
-{
-    return !control->testAttribute(Qt::WA_ForceDisabled);
-}
-
-}  // namespace
 
 void frmmain::activate()
 {
@@ -98,8 +91,7 @@ void frmmain::mnucontrol_Click()
 
 void frmmain::passcontolstate()
 {
-    if (m_links.passControlState)
-        m_links.passControlState();
+    m_fullScreen->passcontolstate();
 }
 
 Status frmmain::activatebulk()

@@ -8,6 +8,9 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmTip.h"
 #include "dialogs/frminfo.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
 
 namespace kadrel {
 
@@ -28,8 +31,8 @@ void frmmain::Form_Load()
 {
     m_state.positionHeld = false;
     m_state.muted = false;
-    if (m_links.unloadFullScreen)
-        m_links.unloadFullScreen();
+    m_fullScreen->unloadFrmfull();
+    m_fullScreen->unloadFrmcontrol();
 }
 
 void frmmain::Form_Unload()
@@ -56,7 +59,7 @@ void frmmain::mnuopen_Click()
     if (Status opened = play(); !opened) {
         // Nothing is loaded any more: the window shows that, then says why.
         mnuclose_Click();
-        showFailure(QStringLiteral("Can not open the media file\n%1\n\n%2")
+        showFailure(this, QStringLiteral("Can not open the media file\n%1\n\n%2")
                         .arg(path, opened.text()));
         return;
     }
@@ -146,19 +149,13 @@ void frmmain::mnucapture_Click()
     const Status saved = m_movie.SaveFrameBitmap(path);
     yieldOnce();
     if (!saved)
-        showFailure(QStringLiteral("The frame was not saved to\n%1\n\n%2").arg(path, saved.text()));
+        reportCaptureFailure(this, path, saved);
 }
 
-// Only media with pictures goes full screen; the request is refused otherwise.
+// Media without pictures is refused, leaving everything as it was.
 void frmmain::cmdfullscreen_Click()
 {
-    if (!m_links.showFullScreen || !m_movie.GetTimePerFrame())
-        return;
-    passcontolstate();
-    if (!m_movie.SetFullScreen(true, mnumute->isChecked()))
-        return;
-    hide();
-    m_links.showFullScreen();
+    m_fullScreen->enter();
 }
 
 void frmmain::mnufullscreen_Click()
@@ -166,9 +163,15 @@ void frmmain::mnufullscreen_Click()
     cmdfullscreen_Click();
 }
 
-void frmmain::showFailure(const QString& text)
+void frmmain::reportCaptureFailure(QWidget* owner, const QString& path, const Status& failure)
 {
-    m_platform.messageBox.show(this, text, kAppTitle, MessageIcon::Critical);
+    showFailure(owner,
+                QStringLiteral("The frame was not saved to\n%1\n\n%2").arg(path, failure.text()));
+}
+
+void frmmain::showFailure(QWidget* owner, const QString& text)
+{
+    m_platform.messageBox.show(owner, text, kAppTitle, MessageIcon::Critical);
 }
 
 }  // namespace kadrel

@@ -4,6 +4,9 @@
 #include "app/frmmain.h"
 
 #include "common/Rounding.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
 
 #include <QLocale>
 
@@ -241,8 +244,7 @@ void frmmain::endOfMedia()
         cmdplay1_Click();
         if (m_state.fullScreenActive) {
             m_movie.SetFullScreen(false, mnumute->isChecked());
-            if (m_links.unloadFullScreen)
-                m_links.unloadFullScreen();
+            m_fullScreen->unloadFrmfull();
         }
         return;
     }

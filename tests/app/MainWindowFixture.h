@@ -18,12 +18,6 @@ namespace kadrel::test {
 // Far beyond any test's run time.
 inline constexpr int kTimerNeverFires = 24 * 3600 * 1000;
 
-// The control's own Enabled flag, as the availability sets leave it.
-inline bool enabledFlag(const QWidget* control)
-{
-    return !control->testAttribute(Qt::WA_ForceDisabled);
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest()
@@ -39,8 +33,8 @@ protected:
 
     ~MainWindowTest() override
     {
-        movie.reset();
         window.reset();
+        movie.reset();
     }
 
     // An existing file the fake graph "renders".

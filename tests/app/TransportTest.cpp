@@ -3,6 +3,12 @@
 
 #include "MainWindowFixture.h"
 
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
+
+#include <QCoreApplication>
+
 using namespace kadrel;
 using namespace kadrel::test;
 
@@ -182,21 +188,27 @@ TEST_F(MainWindowTest, EndOfMediaWithoutRepeatStopsAtZeroWithThePlayButton)
 
 TEST_F(MainWindowTest, EndOfMediaWithoutRepeatLeavesFullScreen)
 {
-    int unloads = 0;
-    WindowLinks links;
-    links.unloadFullScreen = [&] { ++unloads; };
-    window->setLinks(links);
     open(mediaFile(QStringLiteral("clip.avi")));
     window->mnurepeat_Click();
-    state.fullScreenActive = true;
-    graph().position = 10.0;
-    takeCalls();
-    window->Timer1_Timer();
+    window->mnufullscreen_Click();
+    ASSERT_TRUE(state.fullScreenActive);
+    EXPECT_TRUE(window->isHidden());
+    ASSERT_TRUE(window->fullScreenMode().frmfullLoaded());
+    EXPECT_EQ(graph().owner, &window->fullScreenMode().frmfull());
 
-    EXPECT_EQ(unloads, 1);
+    graph().position = 10.0;
+    window->Timer1_Timer();
+    QCoreApplication::processEvents();
+
     EXPECT_FALSE(state.fullScreenActive);
+    EXPECT_FALSE(window->fullScreenMode().frmfullLoaded());
+    EXPECT_FALSE(window->fullScreenMode().frmcontrolLoaded());
+    EXPECT_FALSE(window->isHidden());
     EXPECT_EQ(graph().owner, window->Video);
-    EXPECT_TRUE(takeCalls().contains(QStringLiteral("put_Width(329)")));
+    EXPECT_EQ(graph().position, 0.0);
+    EXPECT_TRUE(state.paused);
+    EXPECT_FALSE(window->cmdplay->isHidden());
+    EXPECT_FALSE(window->Timer1->isActive());
 }
 
 TEST_F(MainWindowTest, PositionRoundingPastTheMaximumIsClampedAndEndsTheMedia)
@@ -272,4 +284,34 @@ TEST_F(MainWindowTest, OpeningAppliesTheVolumeSlider)
     window->Slider2->setValue(40);
     open(mediaFile(QStringLiteral("clip.avi")));
     EXPECT_EQ(graph().volume, -6000);
+}
+
+TEST_F(MainWindowTest, FullScreenPanelHandsTheTransportBackToTheWindow)
+{
+    open(mediaFile(QStringLiteral("clip.avi")));
+    window->Slider1->setValue(4);
+    window->cmdfullscreen_Click();
+    frmcontrol& panel = window->fullScreenMode().frmcontrol();
+    EXPECT_EQ(panel.Slider1->maximum(), 10);
+    EXPECT_EQ(panel.Slider1->value(), 4);
+    EXPECT_FALSE(panel.cmdplay1->isHidden());
+
+    panel.mute();
+    panel.Slider2->setValue(40);
+    panel.cmdplay1_Click();
+    window->fullScreenMode().leave();
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(window->isHidden());
+    EXPECT_EQ(graph().owner, window->Video);
+    EXPECT_TRUE(window->mnumute->isChecked());
+    EXPECT_FALSE(window->cmdmute1->isHidden());
+    EXPECT_TRUE(window->cmdmute->isHidden());
+    EXPECT_EQ(window->Slider2->value(), 40);
+    EXPECT_EQ(state.volumeLevel, 40);
+    EXPECT_FALSE(window->cmdplay->isHidden());
+    EXPECT_TRUE(window->cmdplay1->isHidden());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(enabledFlag(window->cmdfullscreen));
+    EXPECT_FALSE(enabledFlag(window->cmdnormal));
 }
