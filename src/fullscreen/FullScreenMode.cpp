@@ -62,6 +62,16 @@ frmcontrol& FullScreenMode::frmcontrol()
     return *m_frmcontrol;
 }
 
+bool FullScreenMode::frmfullLoaded() const
+{
+    return !m_frmfull.isNull();
+}
+
+bool FullScreenMode::frmcontrolLoaded() const
+{
+    return !m_frmcontrol.isNull();
+}
+
 void FullScreenMode::unloadFrmfull()
 {
     if (!m_frmfull || m_unloadingFrmfull)

@@ -35,8 +35,8 @@ public:
     // The windows, loaded (and their Form_Load run) when first asked for.
     kadrel::frmfull& frmfull();
     kadrel::frmcontrol& frmcontrol();
-    bool frmfullLoaded() const { return m_frmfull != nullptr; }
-    bool frmcontrolLoaded() const { return m_frmcontrol != nullptr; }
+    bool frmfullLoaded() const;
+    bool frmcontrolLoaded() const;
     // Each runs the window's Form_QueryUnload, then closes and deletes it; nothing happens
     // when the window is not loaded. The video is given back before frmfull goes.
     void unloadFrmfull();
