@@ -1,0 +1,145 @@
+// kadrel-bench: drives ActiveMovieControl the way the bulk capture does, without a window.
+//
+//   kadrel-bench capture VIDEO OUTDIR [FROM TO]   writes frame<n>.bmp files
+//   kadrel-bench seek VIDEO                       50 random paused moves with a snapshot each
+//
+// The last line is always "frames=<count> seconds=<wall> fps=<rate>". A file that cannot be
+// captured writes nothing: the reason goes to standard error and the exit status is 1.
+
+#include "capture/CapturePlan.h"
+#include "common/QtPlatform.h"
+#include "media/ActiveMovieControl.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace kadrel {
+namespace {
+
+int fail(const QString& reason)
+{
+    std::fprintf(stderr, "kadrel-bench: %s\n", qPrintable(reason));
+    return 1;
+}
+
+void printRate(long frames, double seconds)
+{
+    std::printf("frames=%ld seconds=%.3f fps=%.2f\n", frames, seconds,
+                seconds > 0 ? frames / seconds : 0.0);
+}
+
+class Bench {
+public:
+    Bench() : m_control(m_state, m_screen, makeFfmpegGraph) {}
+
+    // Opens the video and reads its frame time; false (with the reason printed) otherwise.
+    bool open(const QString& path)
+    {
+        if (const Status s = m_control.OpenMedia(path); !s) {
+            fail(s.text());
+            return false;
+        }
+        const Result<double> t = m_control.GetTimePerFrame();
+        if (!t) {
+            fail(QStringLiteral("%1: %2").arg(path, t.status().text()));
+            return false;
+        }
+        m_timePerFrame = t.value();
+        // As the bulk run starts: silent and paused.
+        m_control.SetVolume(-10000);
+        m_control.PauseMedia();
+        return true;
+    }
+
+    int capture(const QString& outDir, const QStringList& range)
+    {
+        const CapturePlan plan =
+            range.size() == 2
+                ? CapturePlan::range(range[0].toInt(), range[1].toInt(), m_timePerFrame)
+                : CapturePlan::wholeVideo(m_control.GetDuration(), m_timePerFrame);
+        if (!QDir().mkpath(outDir))
+            return fail(QStringLiteral("cannot create %1").arg(outDir));
+        QElapsedTimer wall;
+        wall.start();
+        long frames = 0;
+        for (double t = plan.startTime; plan.includes(t); t = plan.next(t)) {
+            if (const Status s = moveToCaptureTime(m_control, t); !s)
+                return fail(s.text());
+            QCoreApplication::processEvents();
+            const Result<std::int32_t> n = plan.frameNumber(t);
+            if (!n)
+                return fail(n.status().text());
+            if (const Status s = m_control.SaveFrameBitmap(frameFilePath(outDir, n.value())); !s)
+                return fail(s.text());
+            QCoreApplication::processEvents();
+            ++frames;
+        }
+        printRate(frames, wall.nsecsElapsed() / 1e9);
+        return 0;
+    }
+
+    int seek()
+    {
+        QTemporaryDir dir;
+        const QString snapshot = dir.filePath(QStringLiteral("snapshot.bmp"));
+        std::mt19937 random(2024);
+        std::uniform_real_distribution<double> position(0.0, m_control.GetDuration());
+        std::vector<double> latencies;
+        QElapsedTimer wall;
+        wall.start();
+        for (int i = 0; i < 50; ++i) {
+            QElapsedTimer one;
+            one.start();
+            if (const Status s = moveToCaptureTime(m_control, position(random)); !s)
+                return fail(s.text());
+            if (const Status s = m_control.SaveFrameBitmap(snapshot); !s)
+                return fail(s.text());
+            latencies.push_back(one.nsecsElapsed() / 1e6);
+        }
+        const double seconds = wall.nsecsElapsed() / 1e9;
+        std::sort(latencies.begin(), latencies.end());
+        std::printf("median_ms=%.1f worst_ms=%.1f\n",
+                    (latencies[24] + latencies[25]) / 2, latencies.back());
+        printRate(static_cast<long>(latencies.size()), seconds);
+        return 0;
+    }
+
+private:
+    ProgramState m_state;
+    QtScreenMetrics m_screen;
+    ActiveMovieControl m_control;
+    double m_timePerFrame = 0.0;
+};
+
+int usage()
+{
+    return fail(QStringLiteral("usage: kadrel-bench capture VIDEO OUTDIR [FROM TO] | seek VIDEO"));
+}
+
+}  // namespace
+}  // namespace kadrel
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const bool capture = args.size() >= 3 && args.size() != 4 && args.size() <= 5
+                         && args[0] == QLatin1String("capture");
+    const bool seek = args.size() == 2 && args[0] == QLatin1String("seek");
+    if (!capture && !seek)
+        return kadrel::usage();
+    kadrel::Bench bench;
+    if (!bench.open(args[1]))
+        return 1;
+    return capture ? bench.capture(args[2], args.mid(3)) : bench.seek();
+}

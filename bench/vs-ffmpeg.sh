@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Times `kadrel-bench capture` against `ffmpeg -i CLIP -f image2 OUT/frame%d.bmp` on two
+# generated clips: 20 s of 1080p 25 fps H.264 with B-frames (GOP 50), and 20 s of 640x480
+# MPEG-4 Part 2 in AVI. Three runs each, alternating; prints frames/s of both and the ratio.
+#
+#   bench/vs-ffmpeg.sh [BUILD_DIR]     (default: build/ beside this folder)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+bench=$build/kadrel-bench
+[[ -x $bench ]] || { echo "no $bench: build the kadrel-bench target first" >&2; exit 1; }
+command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kadrel-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "making clips in $work"
+ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=25 -t 20 \
+    -c:v libx264 -preset veryfast -bf 3 -g 50 -pix_fmt yuv420p "$work/hd.mp4"
+ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
+    -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi"
+
+now() { date +%s.%N; }
+
+# run NAME COMMAND...: runs with an empty output folder, prints "<files> <seconds>".
+run() {
+    rm -rf "$work/out" && mkdir "$work/out"
+    local start end
+    start=$(now)
+    "$@" >/dev/null
+    end=$(now)
+    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(echo "$end - $start" | bc -l)"
+}
+
+for clip in hd.mp4 sd.avi; do
+    kadrel_frames=0 kadrel_seconds=0 ffmpeg_frames=0 ffmpeg_seconds=0
+    for i in 1 2 3; do
+        read -r f s < <(run kadrel "$bench" capture "$work/$clip" "$work/out")
+        printf '%s run %d  kadrel-bench: %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
+            "$(echo "$f / $s" | bc -l)"
+        kadrel_frames=$((kadrel_frames + f))
+        kadrel_seconds=$(echo "$kadrel_seconds + $s" | bc -l)
+        read -r f s < <(run ffmpeg ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp")
+        printf '%s run %d  ffmpeg:       %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
+            "$(echo "$f / $s" | bc -l)"
+        ffmpeg_frames=$((ffmpeg_frames + f))
+        ffmpeg_seconds=$(echo "$ffmpeg_seconds + $s" | bc -l)
+    done
+    kadrel_fps=$(echo "$kadrel_frames / $kadrel_seconds" | bc -l)
+    ffmpeg_fps=$(echo "$ffmpeg_frames / $ffmpeg_seconds" | bc -l)
+    printf '%s  kadrel-bench %.2f fps  ffmpeg %.2f fps  ratio %.2f\n' "$clip" "$kadrel_fps" \
+        "$ffmpeg_fps" "$(echo "$kadrel_fps / $ffmpeg_fps" | bc -l)"
+done
