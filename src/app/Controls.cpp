@@ -1,6 +1,7 @@
 #include "app/Controls.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -50,6 +51,12 @@ void ClickableImage::mouseReleaseEvent(QMouseEvent* event)
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void ClickableImage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, pixmap());
 }
 
 }  // namespace kadrel

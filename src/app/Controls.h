@@ -39,6 +39,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // In its own colours also while the window is disabled, as a picture box shows it.
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace kadrel

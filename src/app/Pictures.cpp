@@ -35,9 +35,9 @@ void speaker(QPainter& p)
     p.drawPolygon(QPolygonF{{{4.5, 6}, {8.5, 2.5}, {8.5, 13.5}, {4.5, 10}}});
 }
 
-void soundWaves(QPainter& p)
+void soundWaves(QPainter& p, const QColor& ink)
 {
-    QPen pen(Qt::black, 1.4);
+    QPen pen(ink, 1.4);
     pen.setCapStyle(Qt::RoundCap);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
@@ -45,7 +45,7 @@ void soundWaves(QPainter& p)
     p.drawArc(QRectF(5.5, 2.5, 9, 11), -60 * 16, 120 * 16);
 }
 
-void floppy(QPainter& p)
+void floppy(QPainter& p, const QColor& ink)
 {
     QPainterPath body;
     body.moveTo(1.5, 1.5);
@@ -58,26 +58,26 @@ void floppy(QPainter& p)
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4, 1.5, 7, 4.5));    // shutter
     p.drawRect(QRectF(3.5, 8.5, 9, 6));    // label
-    p.setBrush(Qt::black);
+    p.setBrush(ink);
     p.drawRect(QRectF(8.5, 2.5, 1.5, 2.5));  // shutter window
 }
 
-void infoRing(QPainter& p)
+void infoRing(QPainter& p, const QColor& ink)
 {
-    p.setPen(QPen(Qt::black, 1.3));
+    p.setPen(QPen(ink, 1.3));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
     p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    p.setBrush(ink);
     p.drawEllipse(QRectF(7, 3.6, 2.2, 2.2));
     p.drawRect(QRectF(7.1, 6.8, 2, 5.4));
     p.drawRect(QRectF(6, 11.4, 4.2, 1));
 }
 
-void paintPicture(QPainter& p, ButtonPicture picture)
+void paintPicture(QPainter& p, ButtonPicture picture, const QColor& ink)
 {
     p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    p.setBrush(ink);
     switch (picture) {
     case ButtonPicture::Play:
         triangle(p, {4, 2}, {13, 8}, {4, 14});
@@ -102,28 +102,30 @@ void paintPicture(QPainter& p, ButtonPicture picture)
         break;
     case ButtonPicture::SoundOn:
         speaker(p);
-        soundWaves(p);
+        soundWaves(p, ink);
         break;
     case ButtonPicture::SoundOff:
         speaker(p);
         break;
     case ButtonPicture::Capture:
-        floppy(p);
+        floppy(p, ink);
         break;
     case ButtonPicture::Info:
-        infoRing(p);
+        infoRing(p, ink);
         break;
     }
 }
 
-QPixmap renderPicture(ButtonPicture picture, int scale)
+QPixmap renderPicture(ButtonPicture picture, int scale, const QColor& ink)
 {
     QPixmap pixmap(kIconSide * scale, kIconSide * scale);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(scale, scale);
-    paintPicture(p, picture);
+    paintPicture(p, picture, ink);
+    if (scale > 1)
+        pixmap.setDevicePixelRatio(scale);
     return pixmap;
 }
 
@@ -164,11 +166,12 @@ void filmStrip(QPainter& p, const QRectF& strip)
 
 QIcon buttonIcon(ButtonPicture picture)
 {
+    const QColor grey(160, 160, 160);
     QIcon icon;
-    icon.addPixmap(renderPicture(picture, 1));
-    QPixmap dense = renderPicture(picture, 2);
-    dense.setDevicePixelRatio(2.0);
-    icon.addPixmap(dense);
+    for (int scale : {1, 2}) {
+        icon.addPixmap(renderPicture(picture, scale, Qt::black), QIcon::Normal);
+        icon.addPixmap(renderPicture(picture, scale, grey), QIcon::Disabled);
+    }
     return icon;
 }
 

@@ -20,7 +20,8 @@ enum class ButtonPicture {
     Info,         // an "i" in a ring
 };
 
-// A black-on-transparent face, drawn at 16 x 16 pixels and at twice that for dense screens.
+// A black-on-transparent face (grey when disabled), drawn at 16 x 16 pixels and at twice
+// that for dense screens.
 QIcon buttonIcon(ButtonPicture picture);
 
 // The logo: a strip of film and the program's name on black, filling size.
