@@ -212,6 +212,13 @@ void frmcontrol::Show()
     }
 }
 
+void frmcontrol::Hide()
+{
+    hide();
+    if (m_mode.frmfullLoaded())
+        m_mode.frmfull().Activate();
+}
+
 void frmcontrol::cmdplay_Click()
 {
     ProgramState& state = m_mode.state();
@@ -359,8 +366,10 @@ void frmcontrol::cmdcapture_Click()
     }
     // The watch comes back whatever happened, so the panel keeps working; full-screen mode
     // may have ended while the dialog was up.
-    if (m_mode.frmfullLoaded())
+    if (m_mode.frmfullLoaded()) {
+        m_mode.frmfull().Activate();
         m_mode.frmfull().Timer3.setEnabled(true);
+    }
 }
 
 void frmcontrol::Timer1_Timer()

@@ -43,7 +43,7 @@ public:
 
     // Shown modeless on top, becoming the active window; hidden again.
     void Show();
-    void Hide() { hide(); }
+    void Hide();
 
     QFrame* Frame1;
     QPushButton* cmdplay;

@@ -45,10 +45,14 @@ void frmfull::Show()
 {
     show();
     raise();
+    Activate();
+}
+
+// The reference point is taken at once, before the next tick of the cursor watch; the
+// platform's activation, when it arrives, takes it again.
+void frmfull::Activate()
+{
     activateWindow();
-    // Showing makes the window active at once, so the reference point is there before the
-    // first tick of the cursor watch; the platform's activation, when it arrives, takes it
-    // again.
     Form_Activate();
 }
 

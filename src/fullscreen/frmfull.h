@@ -24,6 +24,9 @@ public:
 
     // Shown modeless; it becomes the active window.
     void Show();
+    // Made the active window, as it becomes when the panel or the panel's save dialog goes
+    // away; the desktop may not do that by itself.
+    void Activate();
     void stopTimers();
     // The width in twips, as the panel reads it.
     double widthTwips() const;

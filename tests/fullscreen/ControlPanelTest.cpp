@@ -217,6 +217,7 @@ TEST_F(PanelCapture, SavesTheFrameWithTheWatchOffDuringTheDialog)
     fake.fileDialog.duringDialog = [&] {
         watchOff = !full().Timer3.enabled();
         panelHidden = panel().isHidden();
+        fake.cursor.position += QPoint(40, 30);  // to the dialog's buttons
         fake.clock.ticks += 1000;
     };
     panel().cmdcapture_Click();
@@ -235,8 +236,10 @@ TEST_F(PanelCapture, SavesTheFrameWithTheWatchOffDuringTheDialog)
     EXPECT_EQ(QFile(path).size(), 54 + 4 * 32 * 24);
     EXPECT_TRUE(main.captureFailures.empty());
 
+    // Back on the full-screen window: the panel waits for the next movement.
     EXPECT_TRUE(full().Timer3.enabled());
-    full().Form_Activate();
+    full().Timer3_Timer();
+    EXPECT_TRUE(panel().isHidden());
     moveCursor(0, 1);
     EXPECT_TRUE(panel().isVisible());
 }
@@ -267,7 +270,8 @@ TEST_F(PanelCapture, AFailedSaveIsReportedAndThePanelKeepsWorking)
     EXPECT_FALSE(main.captureFailures[0].failure.ok());
     EXPECT_FALSE(main.captureFailures[0].failure.description().isEmpty());
     EXPECT_TRUE(full().Timer3.enabled());
-    full().Form_Activate();
+    full().Timer3_Timer();
+    EXPECT_TRUE(panel().isHidden());
     moveCursor(1, 0);
     EXPECT_TRUE(panel().isVisible());
 }
