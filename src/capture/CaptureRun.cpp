@@ -1,0 +1,190 @@
+// The bulk capture run of the capture settings frame.
+
+#include "capture/CapturePlan.h"
+#include "capture/CaptureSettings.h"
+#include "common/mCommon.h"
+#include "media/ActiveMovieControl.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace kadrel {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Cinevra");
+constexpr std::int32_t kSilence = -10000;
+
+}  // namespace
+
+void CaptureSettings::cmdbulkcapture_Click()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    lockControls();
+    prepareMedia();
+    const bool folderReady = DirExists(txtout->text()) || CreatePath(m_platform, txtout->text());
+    finishRun(folderReady ? captureFrames() : Outcome::FolderMissing);
+}
+
+void CaptureSettings::cmdcancel_Click()
+{
+    m_cancelCapture = true;
+}
+
+void CaptureSettings::cancelRunThen(std::function<void()> next)
+{
+    if (!m_running) {
+        next();
+        return;
+    }
+    m_cancelCapture = true;
+    m_afterRun = std::move(next);
+}
+
+void CaptureSettings::disable_bulk()
+{
+    m_host.setFrame1Enabled(false);
+    m_host.setCmdcaptureEnabled(false);
+    cmdcancel->setEnabled(true);
+    txtout->setEnabled(false);
+    cmddir->setEnabled(false);
+    Label2->setEnabled(true);
+}
+
+void CaptureSettings::enable_bulk()
+{
+    m_host.setFrame1Enabled(true);
+    m_host.setCmdcaptureEnabled(true);
+    cmdcancel->setEnabled(false);
+    txtout->setEnabled(true);
+    cmddir->setEnabled(true);
+    Label2->setEnabled(false);
+    Label2->setText(QStringLiteral("Capturing Frame:"));
+    if (!m_state.muted)
+        m_host.Slider2_Change();
+    // The video that gave its frame time for the run gives it again.
+    activatebulk();
+}
+
+// Everything a click could use to disturb the run is off from its first yield to its end:
+// the capturing state of disable_bulk, this frame's own commands and the main window's.
+void CaptureSettings::lockControls()
+{
+    m_lockedControls.clear();
+    for (QWidget* control : {static_cast<QWidget*>(cmdbulkcapture),
+                             static_cast<QWidget*>(Option1), static_cast<QWidget*>(Option2),
+                             static_cast<QWidget*>(sldfrom), static_cast<QWidget*>(sldto)}) {
+        m_lockedControls.emplace_back(control, !control->testAttribute(Qt::WA_ForceDisabled));
+        control->setEnabled(false);
+    }
+    m_host.lockForRun();
+    disable_bulk();
+}
+
+void CaptureSettings::unlockControls()
+{
+    for (const auto& [control, enabled] : m_lockedControls)
+        control->setEnabled(enabled);
+    m_lockedControls.clear();
+    m_host.unlockAfterRun();
+}
+
+void CaptureSettings::prepareMedia()
+{
+    if (!m_state.paused)
+        m_host.cmdplay1_Click();
+    m_host.setSlider1Value(m_host.slider1Minimum());
+    m_host.Slider1_Click();
+    m_movie.SetVolume(kSilence);
+    // A failure of this move meets the first frame again, which reports it with its file.
+    moveToCaptureTime(m_movie, m_host.slider1Minimum());
+    yieldOnce();
+}
+
+CaptureSettings::Outcome CaptureSettings::captureFrames()
+{
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setMaximum(m_frameCount);
+    const QString folder = txtout->text();
+
+    const Result<double> timePerFrame = m_movie.GetTimePerFrame();
+    if (!timePerFrame)
+        return fail(QString(), timePerFrame.status());
+    const CapturePlan plan =
+        Option2->isChecked()
+            ? CapturePlan::range(sldfrom->value(), sldto->value(), timePerFrame.value())
+            : CapturePlan::wholeVideo(m_movie.GetDuration(), timePerFrame.value());
+    if (Option2->isChecked()) {
+        ProgressBar1->setMaximum(sldto->value());
+        ProgressBar1->setMinimum(plan.firstFrame);
+    }
+    const Result<std::int32_t> last = plan.lastFrameNumber();
+    if (!last)
+        return fail(frameFilePath(folder, plan.firstFrame, m_outputExtension), last.status());
+
+    for (m_captureTime = plan.startTime; plan.includes(m_captureTime);
+         m_captureTime = plan.next(m_captureTime)) {
+        if (m_cancelCapture)
+            return Outcome::Cancelled;
+        const Result<std::int32_t> frame = plan.frameNumber(m_captureTime);
+        if (!frame)
+            return fail(QString(), frame.status());
+        const QString path = frameFilePath(folder, frame.value(), m_outputExtension);
+        if (const Status saved = captureFrame(path, frame.value(), last.value()); !saved)
+            return fail(path, saved);
+        yieldOnce();
+        if (m_cancelCapture)
+            return Outcome::Cancelled;
+    }
+    return Outcome::Completed;
+}
+
+Status CaptureSettings::captureFrame(const QString& path, int frame, int lastFrame)
+{
+    if (const Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
+        return moved;
+    yieldOnce();
+    // Only the bar and the counter change: no layout work per frame.
+    ProgressBar1->setValue(frame);
+    Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(lastFrame));
+    return m_movie.SaveFrameBitmap(path);
+}
+
+CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)
+{
+    m_failedPath = path;
+    m_failure = failure;
+    return Outcome::Failed;
+}
+
+void CaptureSettings::finishRun(Outcome outcome)
+{
+    enable_bulk();
+    unlockControls();
+    m_running = false;
+    if (outcome == Outcome::Completed) {
+        m_platform.messageBox.show(
+            window(), QStringLiteral("The frames have been captured and saved in the desired location"),
+            kTitle, MessageIcon::Information);
+    } else if (outcome == Outcome::Failed) {
+        const QString what = m_failedPath.isEmpty()
+                                 ? QStringLiteral("The frames could not be captured.")
+                                 : QStringLiteral("The capture stopped: \"%1\" could not be saved.")
+                                       .arg(m_failedPath);
+        m_platform.messageBox.show(window(), what + QStringLiteral("\n\n") + m_failure.text(),
+                                   kTitle, MessageIcon::Critical);
+    }
+    m_failure = {};
+    m_failedPath.clear();
+    // Last: it may close the window that holds this frame.
+    if (std::function<void()> next = std::exchange(m_afterRun, nullptr))
+        next();
+}
+
+}  // namespace kadrel

@@ -1,0 +1,124 @@
+#pragma once
+// The "Capture Settings" frame of the main window: whole video or a From..To range, the output
+// folder, the progress of a bulk run and the buttons that start and cancel it. The run itself
+// is the Begin Capture handler: one frame per pass on the user-interface thread, yielding to
+// the event loop twice per frame so that Cancel and the repaints get through.
+
+#include "capture/CaptureHost.h"
+#include "common/Platform.h"
+#include "common/ProgramState.h"
+#include "common/Status.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace kadrel {
+
+class ActiveMovieControl;
+
+class CaptureSettings final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Yield = std::function<void()>;
+
+    // yield defaults to one pass of the Qt event loop.
+    CaptureSettings(ProgramState& state, ActiveMovieControl& movie, Platform& platform,
+                    CaptureHost& host, QWidget* parent = nullptr, Yield yield = {});
+
+    // Prepares the capture values for the open video; fails, changing nothing, when the video
+    // gives no usable frame time.
+    Status activatebulk();
+    void Option1_Click();
+    void Option2_Click();
+    void sldfrom_Change(int from);
+    void sldto_Change(int to);
+    void cmddir_Click();
+
+    // The bulk run; returns when it has completed, was cancelled or failed.
+    void cmdbulkcapture_Click();
+    void cmdcancel_Click();
+    void disable_bulk();
+    void enable_bulk();
+
+    // Whether a bulk run is in progress (this handler is then on the call stack).
+    bool running() const { return m_running; }
+    // Closing or leaving the program: a run in progress is cancelled and next runs once it has
+    // ended; without a run next runs at once.
+    void cancelRunThen(std::function<void()> next);
+
+    int frameCount() const { return m_frameCount; }
+    const QString& outputExtension() const { return m_outputExtension; }
+    bool cancelCapture() const { return m_cancelCapture; }
+    double captureTime() const { return m_captureTime; }
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtfile = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtout = nullptr;
+    QPushButton* cmddir = nullptr;
+    QLabel* Label7 = nullptr;
+    QListWidget* lsttypes = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QLabel* lblfrom = nullptr;
+    QSlider* sldfrom = nullptr;
+    QLabel* lblto = nullptr;
+    QSlider* sldto = nullptr;
+    QLabel* Label2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* cmdbulkcapture = nullptr;
+    QPushButton* cmdcancel = nullptr;
+
+private:
+    // FolderMissing: CreatePath could not make the output folder and has said so.
+    enum class Outcome { Completed, Cancelled, Failed, FolderMissing };
+
+    void buildLayout();
+    QRect twips(double left, double top, double width, double height) const;
+    // Moves the main window's position slider to the time of a frame and the media with it.
+    void showFrame(int frame);
+    void yieldOnce();
+
+    // The run's steps.
+    void lockControls();
+    void unlockControls();
+    void prepareMedia();
+    Outcome captureFrames();
+    Status captureFrame(const QString& path, int frame, int lastFrame);
+    Outcome fail(const QString& path, const Status& failure);
+    void finishRun(Outcome outcome);
+
+    ProgramState& m_state;
+    ActiveMovieControl& m_movie;
+    Platform& m_platform;
+    CaptureHost& m_host;
+    Yield m_yield;
+
+    int m_frameCount = 0;
+    QString m_outputExtension;
+    bool m_cancelCapture = false;
+    double m_captureTime = 0.0;
+
+    bool m_running = false;
+    std::function<void()> m_afterRun;
+    // Enabled states of this frame's own controls before a run, given back after it.
+    std::vector<std::pair<QWidget*, bool>> m_lockedControls;
+    // What stopped a failed run, for the message after the window is restored.
+    QString m_failedPath;
+    Status m_failure;
+};
+
+}  // namespace kadrel
