@@ -23,7 +23,7 @@ ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
 
 now() { date +%s.%N; }
 
-# run NAME COMMAND...: runs with an empty output folder, prints "<files> <seconds>".
+# run COMMAND...: runs with an empty output folder, prints "<files> <seconds>".
 run() {
     rm -rf "$work/out" && mkdir "$work/out"
     local start end
@@ -36,12 +36,12 @@ run() {
 for clip in hd.mp4 sd.avi; do
     kadrel_frames=0 kadrel_seconds=0 ffmpeg_frames=0 ffmpeg_seconds=0
     for i in 1 2 3; do
-        read -r f s < <(run kadrel "$bench" capture "$work/$clip" "$work/out")
+        read -r f s < <(run "$bench" capture "$work/$clip" "$work/out")
         printf '%s run %d  kadrel-bench: %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
             "$(echo "$f / $s" | bc -l)"
         kadrel_frames=$((kadrel_frames + f))
         kadrel_seconds=$(echo "$kadrel_seconds + $s" | bc -l)
-        read -r f s < <(run ffmpeg ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp")
+        read -r f s < <(run ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp")
         printf '%s run %d  ffmpeg:       %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
             "$(echo "$f / $s" | bc -l)"
         ffmpeg_frames=$((ffmpeg_frames + f))

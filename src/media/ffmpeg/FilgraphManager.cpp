@@ -16,6 +16,8 @@ constexpr int kTickMs = 5;
 
 FilgraphManager::FilgraphManager()
 {
+    // The program logs nothing; failures reach the user through the returned statuses.
+    av_log_set_level(AV_LOG_QUIET);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kTickMs);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
