@@ -59,8 +59,6 @@ void AudioOutput::feed(DecodeAhead& source)
 {
     if (!m_io)
         m_io = m_sink->start();
-    else if (m_sink->state() == QAudio::SuspendedState)
-        m_sink->resume();
     if (!m_io)
         return;
     const int frameBytes = channels() * 2;
@@ -94,12 +92,6 @@ void AudioOutput::write(const int16_t* samples, size_t count)
     }
     m_io->write(reinterpret_cast<const char*>(m_scaled.data()),
                 static_cast<qint64>(count * sizeof(int16_t)));
-}
-
-void AudioOutput::pause()
-{
-    if (m_io && m_sink->state() == QAudio::ActiveState)
-        m_sink->suspend();
 }
 
 void AudioOutput::flush()

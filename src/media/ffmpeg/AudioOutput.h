@@ -31,9 +31,8 @@ public:
     int channels() const { return m_format.channelCount(); }
     void setGains(double left, double right);
 
-    // Hands the device as much sound as it takes now (starting or resuming it).
+    // Hands the device as much sound as it takes now (starting it first).
     void feed(DecodeAhead& source);
-    void pause();
     // Drops the sound waiting to be heard, after a move of the position.
     void flush();
     // The media time being heard, once sound has been handed over.

@@ -102,8 +102,8 @@ Status FilgraphManager::Run()
     m_running = true;
     m_clock.set(m_position);
     m_clock.start();
-    if (m_audio)
-        m_decodeAhead->setSoundWanted(true);
+    if (soundAudible())
+        startSound();
     m_timer.start();
     return {};
 }
@@ -118,20 +118,37 @@ Status FilgraphManager::Pause()
     m_running = false;
     m_clock.stop();
     m_timer.stop();
-    if (m_audio) {
-        m_decodeAhead->setSoundWanted(false);
-        m_audio->pause();
-    }
+    stopSound();
     return {};
 }
 
 Status FilgraphManager::Stop()
 {
-    if (Status s = Pause(); !s)
-        return s;
-    if (m_audio)
-        m_audio->flush();
-    return {};
+    return Pause();
+}
+
+bool FilgraphManager::soundAudible() const
+{
+    return m_audio && m_volume > -10000;
+}
+
+// Sound is decoded only while it runs and can be heard, so that a bulk run (silent, one
+// Run per frame) never pays for it. It starts from the position, in step with the picture.
+void FilgraphManager::startSound()
+{
+    m_audio->flush();
+    m_decodeAhead->restartSoundAt(m_clock.now());
+    m_decodeAhead->setSoundWanted(true);
+    m_soundOn = true;
+}
+
+void FilgraphManager::stopSound()
+{
+    if (!m_soundOn)
+        return;
+    m_decodeAhead->setSoundWanted(false);
+    m_audio->flush();
+    m_soundOn = false;
 }
 
 Status FilgraphManager::put_Rate(double rate)
@@ -150,7 +167,7 @@ Result<double> FilgraphManager::get_Duration()
 
 double FilgraphManager::clockNow() const
 {
-    if (m_audio && !m_decodeAhead->soundEnded())
+    if (m_soundOn && !m_decodeAhead->soundEnded())
         if (const std::optional<double> heard = m_audio->clock())
             return *heard;
     return m_clock.now();
@@ -172,7 +189,7 @@ Status FilgraphManager::put_CurrentPosition(double seconds)
         return s;
     const double t = std::clamp(seconds, 0.0, std::max(m_demuxer.duration(), 0.0));
     m_position = t;
-    if (m_audio)
+    if (m_soundOn)
         m_audio->flush();
     if (m_hasVideo) {
         if (m_decodeAhead->showFrameAt(t + m_demuxer.timePerFrame() / 2, m_shown)
@@ -189,7 +206,7 @@ void FilgraphManager::tick()
 {
     if (!m_running)
         return;
-    if (m_audio)
+    if (m_soundOn)
         m_audio->feed(*m_decodeAhead);
     const double now = clockNow();
     m_clock.set(now);
@@ -203,6 +220,10 @@ Status FilgraphManager::put_Volume(std::int32_t level)
         return Status::failure(kArgumentError, QStringLiteral("Volume out of range"));
     m_volume = level;
     applyGains();
+    if (m_running && soundAudible() && !m_soundOn)
+        startSound();
+    else if (!soundAudible())
+        stopSound();
     return {};
 }
 

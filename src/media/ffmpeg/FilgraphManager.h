@@ -80,6 +80,9 @@ private:
     Status checkRendered() const;
     Status checkVideo() const;
     double clockNow() const;
+    bool soundAudible() const;
+    void startSound();
+    void stopSound();
     void tick();
     void applyGains();
     void placeSurface();
@@ -100,6 +103,7 @@ private:
     bool m_rendered = false;
     bool m_hasVideo = false;
     bool m_running = false;
+    bool m_soundOn = false;  // sound is being decoded and played
     double m_position = 0.0;  // while halted
     std::int32_t m_volume = 0;
     std::int32_t m_balance = 0;
