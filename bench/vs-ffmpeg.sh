@@ -22,15 +22,17 @@ ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
     -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi"
 
 now() { date +%s.%N; }
+calc() { awk "BEGIN { print $1 }"; }
 
 # run COMMAND...: runs with an empty output folder, prints "<files> <seconds>".
 run() {
     rm -rf "$work/out" && mkdir "$work/out"
+    sync  # start every run without the previous run's writes still queued for the disk
     local start end
     start=$(now)
     "$@" >/dev/null
     end=$(now)
-    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(echo "$end - $start" | bc -l)"
+    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(calc "$end - $start")"
 }
 
 for clip in hd.mp4 sd.avi; do
@@ -38,17 +40,17 @@ for clip in hd.mp4 sd.avi; do
     for i in 1 2 3; do
         read -r f s < <(run "$bench" capture "$work/$clip" "$work/out")
         printf '%s run %d  kadrel-bench: %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
-            "$(echo "$f / $s" | bc -l)"
+            "$(calc "$f / $s")"
         kadrel_frames=$((kadrel_frames + f))
-        kadrel_seconds=$(echo "$kadrel_seconds + $s" | bc -l)
+        kadrel_seconds=$(calc "$kadrel_seconds + $s")
         read -r f s < <(run ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp")
         printf '%s run %d  ffmpeg:       %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
-            "$(echo "$f / $s" | bc -l)"
+            "$(calc "$f / $s")"
         ffmpeg_frames=$((ffmpeg_frames + f))
-        ffmpeg_seconds=$(echo "$ffmpeg_seconds + $s" | bc -l)
+        ffmpeg_seconds=$(calc "$ffmpeg_seconds + $s")
     done
-    kadrel_fps=$(echo "$kadrel_frames / $kadrel_seconds" | bc -l)
-    ffmpeg_fps=$(echo "$ffmpeg_frames / $ffmpeg_seconds" | bc -l)
+    kadrel_fps=$(calc "$kadrel_frames / $kadrel_seconds")
+    ffmpeg_fps=$(calc "$ffmpeg_frames / $ffmpeg_seconds")
     printf '%s  kadrel-bench %.2f fps  ffmpeg %.2f fps  ratio %.2f\n' "$clip" "$kadrel_fps" \
-        "$ffmpeg_fps" "$(echo "$kadrel_fps / $ffmpeg_fps" | bc -l)"
+        "$ffmpeg_fps" "$(calc "$kadrel_fps / $ffmpeg_fps")"
 done
