@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -37,6 +38,24 @@ void putLe32(unsigned char* at, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint32_t le32(const unsigned char* at)
+{
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (std::uint32_t{at[3]} << 24);
+}
+
+// Bytes of the packed DIB the renderer put at the start of buffer: its header and rows, as
+// the header describes them (4-byte aligned rows), never more than the buffer.
+std::size_t deliveredDibSize(const std::vector<unsigned char>& buffer)
+{
+    const unsigned char* info = buffer.data();
+    const std::int64_t width = static_cast<std::int32_t>(le32(info + 4));
+    const std::int64_t height = static_cast<std::int32_t>(le32(info + 8));
+    const std::int64_t bitCount = info[14] | (info[15] << 8);
+    const std::int64_t stride = (std::abs(width) * bitCount + 31) / 32 * 4;
+    const std::int64_t size = le32(info) + stride * std::abs(height);
+    return static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, std::ssize(buffer)));
 }
 
 // Writes all of both pieces, resuming after short writes.
@@ -300,11 +319,16 @@ Status ActiveMovieControl::SaveFrameBitmap(const QString& path)
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
 
-    m_frameBuffer.assign(static_cast<std::size_t>(bytes), 0);
+    // The buffer is kept between calls (a bulk run writes thousands of frames); what the
+    // renderer does not fill is zeroed, so the file reads as if the buffer were fresh.
+    m_frameBuffer.resize(static_cast<std::size_t>(bytes));
     if (Status s = m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes),
                                                           m_frameBuffer.data());
         !s)
         return s;
+    const std::size_t delivered = deliveredDibSize(m_frameBuffer);
+    std::fill(m_frameBuffer.begin() + static_cast<std::ptrdiff_t>(delivered), m_frameBuffer.end(),
+              0);
 
     // The info header as the file carries it: biSizeImage keeps its lowest and highest byte,
     // the resolutions read 72 dpi.

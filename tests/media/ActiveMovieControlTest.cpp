@@ -318,6 +318,26 @@ TEST_F(SessionTest, BitmapBytesFollowTheLayout)
         ASSERT_EQ(static_cast<unsigned char>(bytes[54 + i]), static_cast<unsigned char>(i)) << i;
 }
 
+TEST_F(SessionTest, ShorterFrameLeavesZerosNotTheLastFramesBytes)
+{
+    graphs.script->videoWidth = 320;
+    graphs.script->videoHeight = 240;
+    ASSERT_TRUE(session.OpenMedia(QStringLiteral("/v/clip.avi")).ok());
+    session.PauseMedia();
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("a.bmp"));
+    const QString second = dir.filePath(QStringLiteral("b.bmp"));
+    ASSERT_TRUE(session.SaveFrameBitmap(first).ok());
+
+    graphs.script->bitsPerPixel = 24;
+    ASSERT_TRUE(session.SaveFrameBitmap(second).ok());
+    const QByteArray bytes = readFile(second);
+    ASSERT_EQ(bytes.size(), 307254);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[54 + 230399]), static_cast<unsigned char>(230399));
+    EXPECT_EQ(bytes.mid(54 + 230400), QByteArray(76800, '\0'));
+}
+
 TEST_F(SessionTest, SnapshotFailuresTouchNoFile)
 {
     QTemporaryDir dir;

@@ -115,13 +115,15 @@ Status FakeGraph::GetCurrentImage(std::int32_t bufferSize, void* buffer)
         return s;
     const std::int64_t w = m_script->videoWidth;
     const std::int64_t h = m_script->videoHeight;
-    if (bufferSize < 40 + 4 * w * h)
+    const int bits = m_script->bitsPerPixel;
+    const std::int64_t pixelBytes = (w * bits + 31) / 32 * 4 * h;
+    if (bufferSize < 40 + pixelBytes)
         return Status::failure(8, QStringLiteral("Buffer too small"));
     auto* bytes = static_cast<unsigned char*>(buffer);
     const std::int32_t header[10] = {40, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h),
-                                     1 | (32 << 16), 0, 0, 0, 0, 0, 0};
+                                     1 | (bits << 16), 0, 0, 0, 0, 0, 0};
     std::memcpy(bytes, header, sizeof header);
-    for (std::int64_t i = 0; i < 4 * w * h; ++i)
+    for (std::int64_t i = 0; i < pixelBytes; ++i)
         bytes[40 + i] = static_cast<unsigned char>(i);
     return {};
 }

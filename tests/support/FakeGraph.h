@@ -25,6 +25,7 @@ struct FakeGraphScript {
     double timePerFrame = 0.04;
     std::int32_t videoWidth = 32;
     std::int32_t videoHeight = 24;
+    int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
     int graphsCreated = 0;
 };
 
@@ -53,7 +54,7 @@ public:
     Result<double> get_AvgTimePerFrame() override;
     Result<std::int32_t> get_VideoWidth() override;
     Result<std::int32_t> get_VideoHeight() override;
-    // Delivers a 32-bit DIB whose pixel bytes count up from 0 (mod 256).
+    // Delivers a DIB of bitsPerPixel whose pixel bytes count up from 0 (mod 256).
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
 
     Status put_WindowStyle(std::int32_t s) override { return video(QStringLiteral("put_WindowStyle"), s); }
