@@ -17,6 +17,8 @@ namespace kadrel {
 namespace {
 
 const QString kTitle = QStringLiteral("Cinevra");
+const QString kCompletedText =
+    QStringLiteral("The frames have been captured and saved in the desired location");
 constexpr std::int32_t kSilence = -10000;
 
 }  // namespace
@@ -163,23 +165,24 @@ CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status
     return Outcome::Failed;
 }
 
+QString CaptureSettings::failureText() const
+{
+    const QString what =
+        m_failedPath.isEmpty()
+            ? QStringLiteral("The frames could not be captured.")
+            : QStringLiteral("The capture stopped: \"%1\" could not be saved.").arg(m_failedPath);
+    return what + QStringLiteral("\n\n") + m_failure.text();
+}
+
 void CaptureSettings::finishRun(Outcome outcome)
 {
     enable_bulk();
     unlockControls();
     m_running = false;
-    if (outcome == Outcome::Completed) {
-        m_platform.messageBox.show(
-            window(), QStringLiteral("The frames have been captured and saved in the desired location"),
-            kTitle, MessageIcon::Information);
-    } else if (outcome == Outcome::Failed) {
-        const QString what = m_failedPath.isEmpty()
-                                 ? QStringLiteral("The frames could not be captured.")
-                                 : QStringLiteral("The capture stopped: \"%1\" could not be saved.")
-                                       .arg(m_failedPath);
-        m_platform.messageBox.show(window(), what + QStringLiteral("\n\n") + m_failure.text(),
-                                   kTitle, MessageIcon::Critical);
-    }
+    if (outcome == Outcome::Completed)
+        m_platform.messageBox.show(window(), kCompletedText, kTitle, MessageIcon::Information);
+    else if (outcome == Outcome::Failed)
+        m_platform.messageBox.show(window(), failureText(), kTitle, MessageIcon::Critical);
     m_failure = {};
     m_failedPath.clear();
     // Last: it may close the window that holds this frame.

@@ -99,6 +99,7 @@ private:
     Outcome captureFrames();
     Status captureFrame(const QString& path, int frame, int lastFrame);
     Outcome fail(const QString& path, const Status& failure);
+    QString failureText() const;
     void finishRun(Outcome outcome);
 
     ProgramState& m_state;

@@ -37,7 +37,10 @@ namespace kadrel::test {
 // the volume slider act on the session as the real ones do.
 class RecordingHost final : public CaptureHost {
 public:
-    RecordingHost(ProgramState& state, ActiveMovieControl& movie) : m_state(state), m_movie(movie) {}
+    RecordingHost(ProgramState& state, ActiveMovieControl& movie)
+        : m_state(state), m_movie(movie)
+    {
+    }
 
     void cmdplay1_Click() override
     {

@@ -225,7 +225,8 @@ TEST(VolumeOf, TheLongestRootThatHoldsThePath)
     EXPECT_EQ(volumeOf(roots, QStringLiteral("/media/usb2/clips")), QStringLiteral("/media/usb2"));
     EXPECT_EQ(volumeOf(roots, QStringLiteral("/media/usb")), QStringLiteral("/media/usb"));
     EXPECT_EQ(volumeOf(roots, QStringLiteral("/media/usbx")), QStringLiteral("/"));
-    EXPECT_EQ(volumeOf({QStringLiteral("/data")}, QStringLiteral("/home")), QStringLiteral("/data"));
+    const QStringList data{QStringLiteral("/data")};
+    EXPECT_EQ(volumeOf(data, QStringLiteral("/home")), QStringLiteral("/data"));
 }
 
 }  // namespace
