@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "app/Pictures.h"
+#include "capture/CaptureSettings.h"
 #include "common/Twips.h"
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
@@ -26,6 +27,18 @@ Widget* named(Widget* widget, const char* name)
     return widget;
 }
 
+// The form font the layout was made for (8 points, narrow), or the nearest the desktop has.
+QFont formFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.0);
+    return font;
+}
+
 QFont sizeButtonFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -47,6 +60,7 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kMainCaption);
+    setFont(formFont());
     buildLayout();
     buildMenus();
     // The client area has a fixed size; the window is as large as it and the menu bar need.
@@ -82,15 +96,9 @@ void frmmain::buildLayout()
     Frame3 = named(new QGroupBox(QStringLiteral("Capture Settings"), Frame2), "Frame3");
     Frame3->setGeometry(twips(5160, 120, 5175, 5295));
     Frame3->setEnabled(false);
-    cmdbulkcapture = named(new QPushButton(QStringLiteral("&Begin Capture"), Frame3),
-                           "cmdbulkcapture");
-    cmdbulkcapture->setGeometry(twips(480, 4800, 1575, 375));
-    cmdbulkcapture->setToolTip(QStringLiteral("Begin frame capture..."));
-    cmdbulkcapture->setEnabled(false);
-    cmdcancel = named(new QPushButton(QStringLiteral("&Cancel Capture"), Frame3), "cmdcancel");
-    cmdcancel->setGeometry(twips(3000, 4800, 1575, 375));
-    cmdcancel->setToolTip(QStringLiteral("Cancel Capture process"));
-    cmdcancel->setEnabled(false);
+    capture = named(new CaptureSettings(m_state, m_movie, m_platform, *this, Frame3), "capture");
+    cmdbulkcapture = capture->cmdbulkcapture;
+    cmdcancel = capture->cmdcancel;
 
     Video = named(new QFrame(client), "Video");
     Video->setGeometry(twips(120, 120, 4935, 3615));
@@ -302,6 +310,12 @@ void frmmain::addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu
 
 void frmmain::closeEvent(QCloseEvent* event)
 {
+    if (capture->running()) {
+        // The run stops after the frame in hand; then the window closes as asked.
+        event->ignore();
+        capture->cancelRunThen([this] { close(); });
+        return;
+    }
     Form_Unload();
     event->accept();
 }

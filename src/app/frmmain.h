@@ -7,6 +7,7 @@
 // panel and the capture run read and write these controls directly.
 
 #include "app/Controls.h"
+#include "capture/CaptureHost.h"
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
@@ -23,14 +24,17 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace kadrel {
 
+class CaptureSettings;
 class FullScreenMode;
 
 inline const QString kMainCaption = QStringLiteral("Kadrel - Video Image Extractor");
 
-class frmmain : public QMainWindow, public MainWindowLink {
+class frmmain : public QMainWindow, public MainWindowLink, public CaptureHost {
     Q_OBJECT
 public:
     // Gives the session the picture box and the full-screen window as the video's hosts.
@@ -42,9 +46,10 @@ public:
     FullScreenMode& fullScreenMode() { return *m_fullScreen; }
     // How the program ends; by default the application's event loop is left.
     void setProgramEnd(std::function<void()> end) { m_endProgram = std::move(end); }
-    // The folder of help.htm (the executable's folder unless a test says otherwise).
+    // The folder of help.htm and the first output folder (the executable's folder unless a
+    // test says otherwise).
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
-    const QString& programFolder() const { return m_programFolder; }
+    QString programFolder() const override { return m_programFolder; }
 
     // Start-up, shut-down, File and Help commands.
     void Form_Load();
@@ -62,7 +67,7 @@ public:
 
     // Transport and position tracking.
     void cmdplay_Click();
-    void cmdplay1_Click();
+    void cmdplay1_Click() override;
     void cmdback_Click();
     void cmdnext_Click();
     void cmdseek_Click();
@@ -78,9 +83,9 @@ public:
     void cmdmute1_Click();
     void mnurepeat_Click();
     void Slider1_MouseDown();
-    void Slider1_Click();
+    void Slider1_Click() override;
     void Slider1_Change();
-    void Slider2_Change();
+    void Slider2_Change() override;
     void Timer1_Timer();
 
     // Command availability.
@@ -90,7 +95,7 @@ public:
     void disable();
     void mnucontrol_Click();
     void passcontolstate();
-    // Prepares capture for the open media; fails when it has no frame time (no video).
+    // Prepares the capture settings for the open media; fails when it has no frame time.
     Status activatebulk();
     void disable_bulk();
     void enable_bulk();
@@ -105,6 +110,7 @@ public:
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame3 = nullptr;
+    CaptureSettings* capture = nullptr;  // Frame3's content
     QFrame* Video = nullptr;
     ClickableImage* Image1 = nullptr;
     QPushButton* cmdplay = nullptr;
@@ -123,8 +129,8 @@ public:
     QSlider* Slider2 = nullptr;
     QPushButton* cmdmute = nullptr;
     QPushButton* cmdmute1 = nullptr;
-    QPushButton* cmdbulkcapture = nullptr;
-    QPushButton* cmdcancel = nullptr;
+    QPushButton* cmdbulkcapture = nullptr;  // in Frame3
+    QPushButton* cmdcancel = nullptr;       // in Frame3
     QTimer* Timer1 = nullptr;
 
     QMenu* mnufile = nullptr;
@@ -149,9 +155,6 @@ public:
     QAction* mnutip = nullptr;
     QAction* mnuabout = nullptr;
 
-    // Frames of the open video (duration / time per frame); 0 until a video was opened.
-    int frameCount = 0;
-
     // What the full-screen windows reach of this window.
     using QMainWindow::setEnabled;
     using QMainWindow::setVisible;
@@ -170,6 +173,15 @@ public:
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
 
+    // What the capture settings reach of this window.
+    int slider1Minimum() const override;
+    void setSlider1Value(int seconds) override;
+    void setFrame1Enabled(bool enabled) override;
+    void setCmdcaptureEnabled(bool enabled) override;
+    void lockForRun() override;
+    void unlockAfterRun() override;
+    QWidget* mainWindow() override { return this; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -183,6 +195,9 @@ private:
     QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, void (frmmain::*handler)());
     void addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu);
+    // The commands a bulk run keeps out of reach, with their shortcut keys.
+    std::vector<QAction*> runLockedCommands() const;
+    bool runLocked() const { return !m_runLocked.empty(); }
     QRect twips(double left, double top, double width, double height) const;
 
     // The play command; fails when the selected file cannot be opened.
@@ -204,6 +219,8 @@ private:
     std::function<void()> m_endProgram;
     QString m_programFolder;
     std::unique_ptr<FullScreenMode> m_fullScreen;
+    // While a bulk run goes on: the locked commands' states from before it.
+    std::vector<std::pair<QAction*, bool>> m_runLocked;
 };
 
 }  // namespace kadrel

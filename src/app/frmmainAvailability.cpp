@@ -3,7 +3,7 @@
 
 #include "app/frmmain.h"
 
-#include "common/Rounding.h"
+#include "capture/CaptureSettings.h"
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
@@ -79,7 +79,7 @@ void frmmain::disable()
 // With no media loaded the items keep what they were last given.
 void frmmain::mnucontrol_Click()
 {
-    if (m_state.loadedFile.isEmpty())
+    if (m_state.loadedFile.isEmpty() || runLocked())
         return;
     mnuplay->setEnabled(!cmdplay->isHidden());
     mnupause->setEnabled(!cmdplay1->isHidden());
@@ -96,33 +96,17 @@ void frmmain::passcontolstate()
 
 Status frmmain::activatebulk()
 {
-    const Result<double> timePerFrame = m_movie.GetTimePerFrame();
-    if (!timePerFrame)
-        return timePerFrame.status();
-    if (timePerFrame.value() <= 0.0)
-        return Status::failure(kOverflowError, QStringLiteral("The frame time is not positive"));
-    const Result<std::int32_t> frames = roundToInt32(m_movie.GetDuration() / timePerFrame.value());
-    if (!frames)
-        return frames.status();
-    frameCount = frames.value();
-    return {};
+    return capture->activatebulk();
 }
 
 void frmmain::disable_bulk()
 {
-    Frame1->setEnabled(false);
-    cmdcapture->setEnabled(false);
-    cmdcancel->setEnabled(true);
+    capture->disable_bulk();
 }
 
 void frmmain::enable_bulk()
 {
-    Frame1->setEnabled(true);
-    cmdcapture->setEnabled(true);
-    cmdcancel->setEnabled(false);
-    if (!m_state.muted)
-        Slider2_Change();
-    activatebulk();
+    capture->enable_bulk();
 }
 
 }  // namespace kadrel

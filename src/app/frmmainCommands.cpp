@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 
+#include "capture/CaptureSettings.h"
 #include "common/Rounding.h"
 #include "common/mCommon.h"
 #include "dialogs/HomePage.h"
@@ -45,6 +46,8 @@ void frmmain::Form_Unload()
 
 void frmmain::mnufile_Click()
 {
+    if (runLocked())
+        return;
     mnuclose->setEnabled(!m_state.loadedFile.isEmpty());
 }
 
@@ -87,12 +90,15 @@ void frmmain::mnuclose_Click()
     lblstate->setText(QStringLiteral("Closed"));
 }
 
-// Ends without the close box's unload handling, so no setting is written.
+// Ends without the close box's unload handling, so no setting is written. A bulk run in
+// progress stops first, after the frame in hand.
 void frmmain::mnuexit_Click()
 {
-    m_movie.CloseMedia();
-    yieldOnce();
-    m_endProgram();
+    capture->cancelRunThen([this] {
+        m_movie.CloseMedia();
+        yieldOnce();
+        m_endProgram();
+    });
 }
 
 void frmmain::mnuinfo_Click()

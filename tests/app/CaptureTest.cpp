@@ -1,8 +1,15 @@
-// Saving the frame on show from the main window.
+// Saving the frame on show from the main window, and what the window keeps out of reach
+// while the capture settings write many frames.
 
 #include "MainWindowFixture.h"
 
+#include "capture/CaptureSettings.h"
+
+#include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QTimer>
 
 using namespace kadrel;
 using namespace kadrel::test;
@@ -83,4 +90,96 @@ TEST_F(MainWindowTest, RendererWithoutPictureIsReportedToo)
     window->mnucapture_Click();
     ASSERT_EQ(fake.messageBox.messages.size(), 1u);
     EXPECT_TRUE(fake.messageBox.messages[0].text.contains(QStringLiteral("GetCurrentImage failed")));
+}
+
+namespace {
+
+QShortcut* shortcutFor(frmmain& window, const QKeySequence& key)
+{
+    for (QShortcut* shortcut : window.findChildren<QShortcut*>())
+        if (shortcut->key() == key)
+            return shortcut;
+    return nullptr;
+}
+
+}  // namespace
+
+class BulkRunTest : public MainWindowTest {
+protected:
+    // A one-second video: 25 frames.
+    void SetUp() override
+    {
+        graphs.script->duration = 1.0;
+        open(mediaFile(QStringLiteral("clip.avi")));
+        window->capture->txtout->setText(out());
+    }
+
+    QString out() const { return folder.filePath(QStringLiteral("out")); }
+    qsizetype written() const { return QDir(out()).entryList(QDir::Files).size(); }
+
+    // Starts a run that meets during at its first yield.
+    void runMeeting(std::function<void()> during)
+    {
+        QTimer::singleShot(0, window.get(), std::move(during));
+        window->cmdbulkcapture->click();
+    }
+};
+
+TEST_F(BulkRunTest, OpenCloseControlsAndToolsAreOutOfReachWhileItRuns)
+{
+    bool met = false;
+    runMeeting([&] {
+        met = true;
+        for (QAction* command : {window->mnuopen, window->mnuclose, window->mnuplay,
+                                 window->mnucontrol->menuAction(), window->mnutools->menuAction(),
+                                 window->mnufullscreen, window->mnumute})
+            EXPECT_FALSE(command->isEnabled()) << command->objectName().toStdString();
+        window->mnufile_Click();
+        EXPECT_FALSE(window->mnuclose->isEnabled());
+        emit shortcutFor(*window, QKeySequence(Qt::Key_F3))->activated();
+        emit shortcutFor(*window, QKeySequence(Qt::CTRL | Qt::Key_O))->activated();
+        emit shortcutFor(*window, QKeySequence(Qt::CTRL | Qt::Key_M))->activated();
+        EXPECT_TRUE(state.paused);
+        EXPECT_FALSE(window->mnumute->isChecked());
+        EXPECT_FALSE(enabledFlag(window->Frame1));
+        EXPECT_FALSE(enabledFlag(window->cmdcapture));
+    });
+
+    EXPECT_TRUE(met);
+    EXPECT_EQ(fake.fileDialog.calls.size(), 1u);  // only the Open of the fixture
+    EXPECT_EQ(written(), 25);
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Cinevra"));
+    for (QAction* command : {window->mnuopen, window->mnucontrol->menuAction(),
+                             window->mnutools->menuAction(), window->mnufullscreen,
+                             window->mnumute, window->mnucapture})
+        EXPECT_TRUE(command->isEnabled()) << command->objectName().toStdString();
+    EXPECT_TRUE(enabledFlag(window->Frame1));
+    EXPECT_TRUE(enabledFlag(window->cmdcapture));
+    window->mnufile_Click();
+    EXPECT_TRUE(window->mnuclose->isEnabled());
+}
+
+TEST_F(BulkRunTest, ExitDuringARunEndsTheProgramWhenTheFrameInHandIsWritten)
+{
+    runMeeting([&] {
+        window->mnuexit_Click();
+        EXPECT_EQ(programEnds, 0);
+    });
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_LT(written(), 25);
+    EXPECT_TRUE(fake.messageBox.messages.empty());
+    EXPECT_TRUE(fake.settings.writes.isEmpty());
+}
+
+TEST_F(BulkRunTest, CloseBoxDuringARunClosesAndWritesTheSettingAfterIt)
+{
+    runMeeting([&] {
+        window->close();
+        EXPECT_TRUE(window->isVisible());
+    });
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(fake.settings.writes, QStringList{"Settings/volume=0"});
+    EXPECT_LT(written(), 25);
 }

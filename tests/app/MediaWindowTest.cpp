@@ -2,6 +2,7 @@
 // opening real files, and frames saved exactly as shown.
 
 #include "app/frmmain.h"
+#include "capture/CaptureSettings.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "support/FakePlatform.h"
 #include "support/MediaGenerator.h"
@@ -103,7 +104,7 @@ TEST_F(MediaWindowTest, OpenedClipPlaysInThePictureBoxUnderItsName)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kadrel - Video Image Extractor(clip.avi)"));
     EXPECT_EQ(window->lblstate->text(), QStringLiteral("Playing"));
     EXPECT_EQ(window->Slider1->maximum(), 3);
-    EXPECT_EQ(window->frameCount, 75);
+    EXPECT_EQ(window->capture->frameCount(), 75);
     EXPECT_TRUE(window->cmdcapture->isEnabled());
     EXPECT_TRUE(window->mnufullscreen->isEnabled());
 

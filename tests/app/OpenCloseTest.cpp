@@ -2,6 +2,8 @@
 
 #include "MainWindowFixture.h"
 
+#include "capture/CaptureSettings.h"
+
 #include <QShortcut>
 
 using namespace kadrel;
@@ -63,7 +65,7 @@ TEST_F(MainWindowTest, OpenAsksWithItsTitleAndFilterAndShowsTheFileNameInTheCapt
     EXPECT_EQ(state.loadedFile, path);
     EXPECT_EQ(window->lblstate->text(), QStringLiteral("Playing"));
     EXPECT_EQ(window->Slider1->maximum(), 10);
-    EXPECT_EQ(window->frameCount, 250);
+    EXPECT_EQ(window->capture->frameCount(), 250);
     EXPECT_TRUE(window->cmdplay->isHidden());
     EXPECT_FALSE(window->cmdplay1->isHidden());
     EXPECT_TRUE(enabledFlag(window->cmdplay) && enabledFlag(window->cmdinfo));
@@ -128,7 +130,7 @@ TEST_F(MainWindowTest, SoundOnlyAsFirstFileOffersInfoButNoFrameCommands)
     graphs.script->hasVideo = false;
     open(mediaFile(QStringLiteral("song.wav")));
     expectSoundOnlySet(*window);
-    EXPECT_EQ(window->frameCount, 0);
+    EXPECT_EQ(window->capture->frameCount(), 0);
 }
 
 TEST_F(MainWindowTest, UnrenderableFileIsReportedAndLeavesNoMedia)
