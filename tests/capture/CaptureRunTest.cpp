@@ -314,6 +314,23 @@ TEST_F(CaptureRunTest, AFileThatCannotBeWrittenStopsTheRunThere)
     EXPECT_EQ(settings->Label2->text(), QStringLiteral("Capturing Frame:"));
 }
 
+TEST_F(CaptureRunTest, AFolderThatVanishesStopsTheRun)
+{
+    open();
+    const QString folder = outFolder(QStringLiteral("gone"));
+    onYield = [&] {
+        if (yields == 7)  // after frame 2's file
+            QDir(folder).removeRecursively();
+    };
+    settings->txtout->setText(folder);
+    settings->cmdbulkcapture_Click();
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    const test::RecordedMessage& message = fake.messageBox.messages[0];
+    EXPECT_EQ(message.title, QStringLiteral("Cinevra"));
+    EXPECT_TRUE(holds(message.text, folder + QStringLiteral("/frame3.bmp")));
+    EXPECT_TRUE(holds(message.text, QStringLiteral("No such file or directory")));
+}
+
 TEST_F(CaptureRunTest, AFullDiskStopsTheRunWithTheReason)
 {
     if (!QFileInfo(QStringLiteral("/dev/full")).exists())
