@@ -3,8 +3,9 @@
 // frame and the menus; opening and closing media, the transport with its position timer, the
 // availability of commands, and single-frame capture.
 //
-// Controls and handlers carry the names other windows use to reach them: the full-screen
-// panel and the capture run read and write these controls directly.
+// Controls and handlers are public under the names the rest of the program knows them by;
+// the full-screen windows reach them through MainWindowLink, the capture settings through
+// CaptureHost.
 
 #include "app/Controls.h"
 #include "capture/CaptureHost.h"
