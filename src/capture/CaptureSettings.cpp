@@ -204,12 +204,12 @@ void CaptureSettings::sldfrom_Change(int from)
     sldto->setEnabled(true);
     showFrame(from);
     setFittingText(lblfrom, QStringLiteral("From %1").arg(from));
-    // Pushes To up when it stood at or below From. Also at From's maximum: a shorter video
-    // can bring From there while To's minimum still follows the longer one.
-    sldto->setMinimum(from + 1);
     if (from == m_frameCount - 1) {
         sldto->setValue(m_frameCount);
         sldto->setEnabled(false);
+    } else {
+        // Pushes To up when it stood at or below From.
+        sldto->setMinimum(from + 1);
     }
     setFittingText(lblto, QStringLiteral("To %1").arg(sldto->value()));
 }
