@@ -407,11 +407,12 @@ bool frmcontrol::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// Closed from outside (the window manager): unloaded the program's way instead.
+// Closed from outside (the window manager, the application quitting): unloaded the
+// program's way. The close is never refused.
 void frmcontrol::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
     m_mode.unloadFrmcontrol();
+    event->accept();
 }
 
 }  // namespace kadrel

@@ -118,11 +118,12 @@ void frmfull::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-// Closed from outside (the window manager): unloaded the program's way instead.
+// Closed from outside (the window manager, the application quitting): unloaded the
+// program's way, so the video goes back first. The close is never refused.
 void frmfull::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
     m_mode.unloadFrmfull();
+    event->accept();
 }
 
 }  // namespace kadrel
