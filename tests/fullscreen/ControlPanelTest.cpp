@@ -60,23 +60,6 @@ INSTANTIATE_TEST_SUITE_P(Screens, PanelLayout,
                          ::testing::Values(Screen{{1920, 1080}, 15.0}, Screen{{1366, 768}, 15.0},
                                            Screen{{2560, 1440}, 12.0}, Screen{{800, 600}, 15.0}));
 
-TEST_F(PanelTransport, ButtonsCarryTheirPicturesAndTips)
-{
-    openPlaying();
-    enter();
-    EXPECT_EQ(panel().cmdplay->iconSize(), QSize(9, 15));
-    EXPECT_EQ(panel().cmdplay1->iconSize(), QSize(9, 15));
-    EXPECT_EQ(panel().cmdback->iconSize(), QSize(18, 15));
-    EXPECT_EQ(panel().cmdnext->iconSize(), QSize(18, 15));
-    EXPECT_EQ(panel().cmdmute->iconSize(), QSize(20, 17));
-    EXPECT_EQ(panel().cmdmute1->iconSize(), QSize(10, 17));
-    EXPECT_EQ(panel().cmdcapture->iconSize(), QSize(18, 18));
-    EXPECT_EQ(panel().cmdnormal->text(), QStringLiteral("z"));
-    EXPECT_EQ(panel().cmdnormal->toolTip(), QStringLiteral("Normal Size"));
-    EXPECT_EQ(panel().Slider2->toolTip(), QStringLiteral("Volume"));
-    EXPECT_EQ(panel().Slider1->toolTip(), QStringLiteral("Media Position..."));
-}
-
 TEST_F(PanelTransport, PlayAndPauseActOnlyFromTheOtherState)
 {
     openPlaying();
@@ -374,17 +357,4 @@ TEST_F(StateCopies, BackToTheMainWindowInTheFixedOrder)
                            "main.cmdinfo.Enabled=1"}));
     EXPECT_EQ(yields, 1);
     EXPECT_FALSE(full().Timer3.enabled());
-}
-
-TEST_F(StateCopies, IntoThePanelTheMainWindowsDisabledButtonsStayDisabled)
-{
-    openPlaying();
-    main.setEnabled(Control::cmdseek, false);
-    main.setEnabled(Control::cmdstep, false);
-    mode.passcontolstate();
-    EXPECT_FALSE(panel().cmdseek->isEnabled());
-    EXPECT_FALSE(panel().cmdstep->isEnabled());
-    EXPECT_TRUE(panel().cmdback->isEnabled());
-    EXPECT_TRUE(panel().cmdnormal->isEnabled());
-    EXPECT_TRUE(panel().isHidden());
 }

@@ -38,9 +38,7 @@ TEST_F(FullScreenEntry, WhilePlayingMovesTheVideoToAScreenSizedWindow)
     EXPECT_TRUE(state.fullScreenActive);
     EXPECT_FALSE(main.shown);
     EXPECT_TRUE(full().isVisible());
-    EXPECT_TRUE(full().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
-    EXPECT_EQ(full().palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_TRUE(full().Timer3.enabled());
     EXPECT_EQ(full().Timer3.interval(), 1);
     EXPECT_FALSE(full().Timer2.enabled());
@@ -48,21 +46,21 @@ TEST_F(FullScreenEntry, WhilePlayingMovesTheVideoToAScreenSizedWindow)
     ASSERT_TRUE(mode.frmcontrolLoaded());
     EXPECT_TRUE(panel().isHidden());
     EXPECT_TRUE(panel().cmdplay->isHidden());
-    EXPECT_FALSE(panel().cmdplay1->isHidden());
     EXPECT_TRUE(panel().Timer1.enabled());
     EXPECT_EQ(panel().Slider1->maximum(), 10);
     EXPECT_EQ(panel().Slider1->value(), 3);
-    EXPECT_EQ(panel().Slider2->value(), 100);
     EXPECT_TRUE(panel().cmdnormal->isEnabled());
-    EXPECT_FALSE(state.paused);
 }
 
 TEST_F(FullScreenEntry, WhilePausedThePanelShowsPlayWithItsTimerOff)
 {
     openPaused(4);
     main.mute = true;
+    main.setEnabled(Control::cmdseek, false);
     enter();
 
+    EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
+    EXPECT_TRUE(panel().cmdstep->isEnabled());
     EXPECT_FALSE(panel().cmdplay->isHidden());
     EXPECT_TRUE(panel().cmdplay1->isHidden());
     EXPECT_FALSE(panel().Timer1.enabled());
@@ -103,22 +101,14 @@ TEST_F(FullScreenEntry, AFailedSwitchPutsEverythingBack)
     EXPECT_FALSE(state.fullScreenActive);
 }
 
-TEST_F(CursorWatch, AStillCursorShowsNothing)
-{
-    openPlaying();
-    enter();
-    for (int i = 0; i < 3; ++i)
-        full().Timer3_Timer();
-    EXPECT_TRUE(panel().isHidden());
-    EXPECT_FALSE(full().Timer2.enabled());
-}
-
 TEST_F(CursorWatch, AOnePixelMoveEitherWayShowsThePanel)
 {
     for (const QPoint step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
         SCOPED_TRACE(testing::Message() << step.x() << "," << step.y());
         openPlaying();
         enter();
+        full().Timer3_Timer();
+        EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
         moveCursor(step.x(), step.y());
         EXPECT_TRUE(panel().isVisible());
         EXPECT_EQ(panel().geometry().topLeft(), QPoint(0, 0));
