@@ -107,6 +107,11 @@ Status FolderList::setPath(const QString& folder)
     return {};
 }
 
+void FolderList::drawBranches(QPainter*, const QRect&, const QModelIndex&) const
+{
+    // The list is always open all the way down: no expand and collapse marks.
+}
+
 QString FolderList::entryPath(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, kPathRole).toString() : QString();

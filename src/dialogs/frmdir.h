@@ -44,6 +44,10 @@ signals:
     // A folder that was double-clicked could not be listed.
     void openFailed(const Status& failure);
 
+protected:
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
 private:
     void openEntry(QTreeWidgetItem* item);
 
