@@ -40,10 +40,10 @@ protected:
     // A three-second clip, open and paused at its start.
     void openPausedClip()
     {
-        ClipSpec spec;
-        spec.frames = 75;
+        ClipSpec recipe;
+        recipe.frames = 75;
         const QString clip = dir.filePath(QStringLiteral("clip.avi"));
-        ASSERT_TRUE(generateClip(spec, clip).ok());
+        ASSERT_TRUE(generateClip(recipe, clip).ok());
         ASSERT_TRUE(movie.OpenMedia(clip).ok());
         movie.PauseMedia();
         main.paused(3, 0);

@@ -35,13 +35,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    kadrel::test::ClipSpec spec;
-    spec.content = kadrel::test::ClipSpec::Content::ColourBars;
-    spec.width = 640;
-    spec.height = 360;
-    spec.frames = 250;
+    kadrel::test::ClipSpec recipe;
+    recipe.content = kadrel::test::ClipSpec::Content::ColourBars;
+    recipe.width = 640;
+    recipe.height = 360;
+    recipe.frames = 250;
     const QString clip = dir.filePath(QStringLiteral("bars.avi"));
-    if (const kadrel::Status made = kadrel::test::generateClip(spec, clip); !made) {
+    if (const kadrel::Status made = kadrel::test::generateClip(recipe, clip); !made) {
         std::fprintf(stderr, "%s\n", qPrintable(made.text()));
         return 1;
     }
