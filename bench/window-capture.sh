@@ -7,8 +7,9 @@
 #
 # The two Kadrel programs report the run itself (opening the file not counted); ffmpeg is
 # timed as a whole process. The files go to memory (/dev/shm when there is one) and the order
-# turns each round, so that disk write-back after one program does not slow the next. Other
-# work on the machine shows as single slow runs: the best run of each is printed too.
+# turns each round, so that disk write-back after one program does not slow the next; an
+# untimed run comes first. Other work on the machine shows as single slow runs: the best run
+# of each is printed too.
 #
 #   bench/window-capture.sh [BUILD_DIR]     (default: build/ beside this folder)
 set -euo pipefail
@@ -56,6 +57,10 @@ ffmpeg_run() {
     end=$(now)
     echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(calc "$end - $start")"
 }
+
+# Untimed: the first 4 GB written make the kernel free cached memory for them, which would
+# be charged to whichever program came first.
+kadrel "$bench" >/dev/null
 
 declare -A frames=([window]=0 [bench]=0 [ffmpeg]=0) seconds=([window]=0 [bench]=0 [ffmpeg]=0)
 declare -A best=([window]=0 [bench]=0 [ffmpeg]=0) mean=()
