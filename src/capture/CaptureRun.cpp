@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <initializer_list>
+
 namespace kadrel {
 
 namespace {
@@ -79,9 +81,8 @@ void CaptureSettings::enable_bulk()
 void CaptureSettings::lockControls()
 {
     m_lockedControls.clear();
-    for (QWidget* control : {static_cast<QWidget*>(cmdbulkcapture),
-                             static_cast<QWidget*>(Option1), static_cast<QWidget*>(Option2),
-                             static_cast<QWidget*>(sldfrom), static_cast<QWidget*>(sldto)}) {
+    const std::initializer_list<QWidget*> own{cmdbulkcapture, Option1, Option2, sldfrom, sldto};
+    for (QWidget* control : own) {
         m_lockedControls.emplace_back(control, !control->testAttribute(Qt::WA_ForceDisabled));
         control->setEnabled(false);
     }

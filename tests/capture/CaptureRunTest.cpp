@@ -190,13 +190,11 @@ TEST_F(CaptureRunTest, NothingCanDisturbARunAndEverythingComesBackAsItWas)
         EXPECT_TRUE(host.locked);
         EXPECT_FALSE(host.frame1Enabled);
         EXPECT_FALSE(host.cmdcaptureEnabled);
-        for (QWidget* w : {static_cast<QWidget*>(settings->cmdbulkcapture),
-                           static_cast<QWidget*>(settings->Option1),
-                           static_cast<QWidget*>(settings->Option2),
-                           static_cast<QWidget*>(settings->sldfrom),
-                           static_cast<QWidget*>(settings->sldto),
-                           static_cast<QWidget*>(settings->cmddir),
-                           static_cast<QWidget*>(settings->txtout)})
+        const std::initializer_list<QWidget*> off{settings->cmdbulkcapture, settings->Option1,
+                                                  settings->Option2,        settings->sldfrom,
+                                                  settings->sldto,          settings->cmddir,
+                                                  settings->txtout};
+        for (QWidget* w : off)
             EXPECT_FALSE(w->isEnabled()) << w->metaObject()->className();
         EXPECT_TRUE(settings->cmdcancel->isEnabled());
         EXPECT_TRUE(settings->Label2->isEnabled());
