@@ -2,14 +2,13 @@
 # Times the capture settings frame's own bulk run (kadrel-window-bench: the Begin Capture
 # handler on a shown offscreen window, with its yields, counter and progress bar) against
 # `kadrel-bench capture` and `ffmpeg -i CLIP -f image2 OUT/frame%d.bmp`, on the 1080p clip of
-# vs-ffmpeg.sh: 20 s of 25 fps H.264 with B-frames (GOP 50). Three runs each, alternating.
+# vs-ffmpeg.sh: 20 s of 25 fps H.264 with B-frames (GOP 50). Five runs each.
 # Prints frames/s of each and the ratio window / kadrel-bench, which should stay >= 0.90.
 #
 # The two Kadrel programs report the run itself (opening the file not counted); ffmpeg is
-# timed as a whole process. The files go to memory (/dev/shm when there is one) and the order
-# turns each round, so that disk write-back after one program does not slow the next; an
-# untimed run comes first. Other work on the machine shows as single slow runs: the best run
-# of each is printed too.
+# timed as a whole process. The files go to memory (/dev/shm when there is one), so that disk
+# write-back after one program does not slow the next; an untimed run comes first. Other work
+# on the machine shows as single slow runs: the median run of each is printed too.
 #
 #   bench/window-capture.sh [BUILD_DIR]     (default: build/ beside this folder)
 set -euo pipefail
@@ -63,25 +62,32 @@ ffmpeg_run() {
 kadrel "$bench" >/dev/null
 
 declare -A frames=([window]=0 [bench]=0 [ffmpeg]=0) seconds=([window]=0 [bench]=0 [ffmpeg]=0)
-declare -A best=([window]=0 [bench]=0 [ffmpeg]=0) mean=()
-order=(window bench ffmpeg)
-for i in 1 2 3; do
-    for who in "${order[@]}"; do
-        case $who in
-            window) read -r f s < <(window_run) ;;
-            bench) read -r f s < <(kadrel "$bench") ;;
-            ffmpeg) read -r f s < <(ffmpeg_run) ;;
-        esac
-        fps=$(calc "$f / $s")
-        printf 'run %d  %-13s %4d frames %7.2f s %7.2f fps\n' "$i" "$who:" "$f" "$s" "$fps"
-        frames[$who]=$((frames[$who] + f))
-        seconds[$who]=$(calc "${seconds[$who]} + $s")
-        best[$who]=$(calc "($fps > ${best[$who]}) ? $fps : ${best[$who]}")
-    done
-    order=("${order[@]:1}" "${order[0]}")
-done
+declare -A runs=([window]= [bench]= [ffmpeg]=) mean=() median=()
 
-# summary KIND ARRAY: one line of figures from the named array (mean or best).
+# timed ROUND WHO: one timed run, printed and added to WHO's figures.
+timed() {
+    local f s fps
+    case $2 in
+        window) read -r f s < <(window_run) ;;
+        bench) read -r f s < <(kadrel "$bench") ;;
+        ffmpeg) read -r f s < <(ffmpeg_run) ;;
+    esac
+    fps=$(calc "$f / $s")
+    printf 'run %d  %-13s %4d frames %7.2f s %7.2f fps\n' "$1" "$2:" "$f" "$s" "$fps"
+    frames[$2]=$((frames[$2] + f))
+    seconds[$2]=$(calc "${seconds[$2]} + $s")
+    runs[$2]+="$fps "
+}
+
+# The two Kadrel programs in pairs, the first of a pair changing each round; ffmpeg after
+# them, since the run that follows an ffmpeg run is slowed for either program.
+for i in 1 2 3 4 5; do
+    if ((i % 2)); then pair=(window bench); else pair=(bench window); fi
+    for who in "${pair[@]}"; do timed "$i" "$who"; done
+done
+for i in 1 2 3 4 5; do timed "$i" ffmpeg; done
+
+# summary KIND ARRAY: one line of figures from the named array (mean or median).
 summary() {
     local -n fps=$2
     local ratio
@@ -92,6 +98,7 @@ summary() {
 }
 for who in window bench ffmpeg; do
     mean[$who]=$(calc "${frames[$who]} / ${seconds[$who]}")
+    median[$who]=$(tr ' ' '\n' <<<"${runs[$who]}" | sed '/^$/d' | sort -g | sed -n 3p)  # of 5
 done
 summary mean mean
-summary best best
+summary median median
