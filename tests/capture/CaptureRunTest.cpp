@@ -43,6 +43,7 @@ protected:
 }
 
 struct RangeCase {
+    const char* name;
     double duration;
     double timePerFrame;
     int from;  // -1: whole video
@@ -66,11 +67,14 @@ TEST_P(CaptureRunFiles, WritesExactlyTheFramesOfTheRange)
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, CaptureRunFiles,
-    ::testing::Values(RangeCase{10.0, 0.04, -1, 0, 0, 250},  // 251 files
-                      RangeCase{1.0, 0.04, -1, 0, 0, 24},    // the 25th addition passes 1 s
-                      RangeCase{10.0, 1.0 / 30, 10, 20, 10, 20},
-                      RangeCase{10.0, 0.04, 100, 200, 100, 199},  // 8 s is passed by a hair
-                      RangeCase{10.0, 0.04, 0, 1, 0, 1}));
+    ::testing::Values(RangeCase{"Whole10s", 10.0, 0.04, -1, 0, 0, 250},  // 251 files
+                      // The 25th addition of 0.04 passes 1 s.
+                      RangeCase{"Whole1s", 1.0, 0.04, -1, 0, 0, 24},
+                      RangeCase{"From10To20At30fps", 10.0, 1.0 / 30, 10, 20, 10, 20},
+                      // The 100th addition passes 8 s by a hair.
+                      RangeCase{"From100To200", 10.0, 0.04, 100, 200, 100, 199},
+                      RangeCase{"From0To1", 10.0, 0.04, 0, 1, 0, 1}),
+    [](const ::testing::TestParamInfo<RangeCase>& info) { return info.param.name; });
 
 TEST_F(CaptureRunTest, CounterAndProgressFollowTheFrames)
 {
