@@ -58,7 +58,11 @@ std::size_t deliveredDibSize(const std::vector<unsigned char>& buffer)
     return static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, std::ssize(buffer)));
 }
 
-// Writes all of both pieces, resuming after short writes.
+// Large frames go out in pieces of this size: one write of a whole 1080p frame costs the
+// kernel two to eight times more than the same bytes in 256 KiB pieces.
+constexpr std::size_t kWritePiece = 256 * 1024;
+
+// Writes the header and then the body, resuming after short writes.
 Status writeAll(int fd, const unsigned char* header, std::size_t headerSize,
                 const unsigned char* body, std::size_t bodySize, const QString& path)
 {
@@ -70,7 +74,8 @@ Status writeAll(int fd, const unsigned char* header, std::size_t headerSize,
         if (done < headerSize)
             parts[count++] = {const_cast<unsigned char*>(header) + done, headerSize - done};
         const std::size_t bodyDone = done > headerSize ? done - headerSize : 0;
-        parts[count++] = {const_cast<unsigned char*>(body) + bodyDone, bodySize - bodyDone};
+        parts[count++] = {const_cast<unsigned char*>(body) + bodyDone,
+                          std::min(kWritePiece, bodySize - bodyDone)};
         const ssize_t written = ::writev(fd, parts.data(), count);
         if (written < 0) {
             if (errno == EINTR)
