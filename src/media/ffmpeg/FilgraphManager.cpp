@@ -49,8 +49,10 @@ Status FilgraphManager::RenderFile(const QString& path)
             return Status::failure(kUnplayableError,
                                    QStringLiteral("%1: no picture can be decoded").arg(path));
         }
-        m_surface = new VideoSurface(
-            [this](QSize size) { return m_converter.toImage(m_shown.frame.get(), size); });
+        m_surface = new VideoSurface([this](QSize size) {
+            showPendingFrame();
+            return m_converter.toImage(m_shown.frame.get(), size);
+        });
     }
     return {};
 }
@@ -116,6 +118,7 @@ Status FilgraphManager::Pause()
         return {};
     m_position = get_CurrentPosition().value();
     m_running = false;
+    showPendingFrame();
     m_clock.stop();
     m_timer.stop();
     stopSound();
@@ -192,8 +195,10 @@ Status FilgraphManager::put_CurrentPosition(double seconds)
     if (m_soundOn)
         m_audio->flush();
     if (m_hasVideo) {
-        if (m_decodeAhead->showFrameAt(t + m_demuxer.timePerFrame() / 2, m_shown)
-            && m_surface)
+        m_pendingKey = t + m_demuxer.timePerFrame() / 2;
+        if (m_running)
+            showPendingFrame();
+        else if (m_surface)
             m_surface->frameChanged();
     } else {
         m_decodeAhead->restartSoundAt(t);
@@ -202,10 +207,24 @@ Status FilgraphManager::put_CurrentPosition(double seconds)
     return {};
 }
 
+// A move of a halted graph is decoded when its frame is first needed, so that moves made
+// back to back (a play command that rewinds, then the move a bulk run asks for) cost one
+// decode, not a seek each. Everything that looks at the frame on show calls this first.
+void FilgraphManager::showPendingFrame()
+{
+    if (!m_pendingKey)
+        return;
+    const double key = *m_pendingKey;
+    m_pendingKey.reset();
+    if (m_decodeAhead->showFrameAt(key, m_shown) && m_surface)
+        m_surface->frameChanged();
+}
+
 void FilgraphManager::tick()
 {
     if (!m_running)
         return;
+    showPendingFrame();
     if (m_soundOn)
         m_audio->feed(*m_decodeAhead);
     const double now = clockNow();
@@ -265,6 +284,7 @@ Result<std::int32_t> FilgraphManager::get_VideoWidth()
 {
     if (Status s = checkVideo(); !s)
         return s;
+    showPendingFrame();
     return m_shown.frame ? m_converter.displaySize(m_shown.frame.get()).width()
                          : displaySize().width();
 }
@@ -273,6 +293,7 @@ Result<std::int32_t> FilgraphManager::get_VideoHeight()
 {
     if (Status s = checkVideo(); !s)
         return s;
+    showPendingFrame();
     return m_shown.frame ? m_converter.displaySize(m_shown.frame.get()).height()
                          : displaySize().height();
 }
@@ -281,6 +302,7 @@ Status FilgraphManager::GetCurrentImage(std::int32_t bufferSize, void* buffer)
 {
     if (Status s = checkVideo(); !s)
         return s;
+    showPendingFrame();
     return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
 }
 

@@ -14,9 +14,11 @@
 //   VideoSurface  the QWidget that paints the frame on show stretched to its rectangle
 //
 // Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
-// is the last frame starting at or before t + T/2 (T the time per frame), decoded before
-// the call returns, whether running or paused. Playback presents frames at their times on a
-// UI-thread timer; frames are skipped only when already late. Every public call is made on
+// is the last frame starting at or before t + T/2 (T the time per frame). While running it
+// is decoded before the call returns; while halted, when the frame is first looked at (image,
+// size, paint, Pause, the next tick after Run), so that back-to-back moves coalesce.
+// Playback presents frames at their times on a UI-thread timer; frames are skipped only
+// when already late. Every public call is made on
 // the UI thread; the only other thread is DecodeAhead's worker.
 
 #include "media/MediaInterfaces.h"
@@ -34,6 +36,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace kadrel::ffmpeg {
 
@@ -83,6 +86,7 @@ private:
     bool soundAudible() const;
     void startSound();
     void stopSound();
+    void showPendingFrame();
     void tick();
     void applyGains();
     void placeSurface();
@@ -105,6 +109,7 @@ private:
     bool m_running = false;
     bool m_soundOn = false;  // sound is being decoded and played
     double m_position = 0.0;  // while halted
+    std::optional<double> m_pendingKey;  // a move of the halted graph not decoded yet
     std::int32_t m_volume = 0;
     std::int32_t m_balance = 0;
 };
