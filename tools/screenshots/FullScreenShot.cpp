@@ -1,5 +1,5 @@
 // Full-screen playback of a generated clip through the real main window, with the control
-// panel brought up by a one-pixel move of the pointer; used by screenshot.sh, not by CTest.
+// panel brought up by a one-pixel move of the pointer; used by fullscreen.sh, not by CTest.
 // Prints "ready" once the panel is on screen and quits a few seconds later.
 
 #include "app/frmmain.h"
