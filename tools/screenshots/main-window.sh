@@ -4,7 +4,7 @@
 #   kadrel-empty.png    the main window with no media
 #   kadrel-playing.png  the window with a generated clip open and playing, after a frame was
 #                       saved through the capture command (frame-on-show.bmp beside it)
-# Usage: tests/app/screenshot.sh [BUILD-DIR [OUTPUT-DIR]]   (defaults: build, BUILD-DIR/screenshots)
+# Usage: tools/screenshots/main-window.sh [BUILD-DIR [OUTPUT-DIR]]   (defaults: build, BUILD-DIR/screenshots)
 set -eu
 
 build=$(cd "${1:-build}" && pwd)
@@ -49,7 +49,7 @@ kill $pids
 pids=""
 
 mkfifo "$work/said"
-"$build/tests/kadrel-screenshot-driver" "$out" >"$work/said" &
+"$build/kadrel_main_window_shot" "$out" >"$work/said" &
 pids="$!"
 exec 3<"$work/said"
 while read -r line <&3; do

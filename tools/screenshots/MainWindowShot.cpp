@@ -1,9 +1,9 @@
-// Puts the real main window on the screen for screenshot.sh: prints EMPTY and shows the
+// Puts the real main window on the screen for main-window.sh: prints EMPTY and shows the
 // window with no media for two seconds; then opens a generated clip through the Open command,
 // plays it, saves the frame on show through the capture command, plays on, prints READY and
 // waits to be ended.
 //
-// Usage: kadrel-screenshot-driver OUTPUT-FOLDER
+// Usage: kadrel_main_window_shot OUTPUT-FOLDER
 
 #include "app/frmmain.h"
 #include "common/QtPlatform.h"
