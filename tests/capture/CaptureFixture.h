@@ -1,10 +1,8 @@
 #pragma once
-// The capture settings frame on a recording main window, the recording desktop services and a
-// media session over the recording graph (or, for the media tests, the FFmpeg engine).
+// The capture settings frame with the test as its main window, on the recording desktop
+// services and a media session over the recording graph (or the FFmpeg engine).
 
-#include "capture/CaptureHost.h"
 #include "capture/CaptureSettings.h"
-#include "common/ProgramState.h"
 #include "media/ActiveMovieControl.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
@@ -17,7 +15,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -26,116 +23,63 @@
 #include <ostream>
 
 // Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+inline void PrintTo(QLatin1String text, std::ostream* out) { PrintTo(QString(text), out); }
 
 namespace kadrel::test {
 
-// The main window as the capture frame sees it: its calls are logged, the pause command and
-// the volume slider act on the session as the real ones do.
-class RecordingHost final : public CaptureHost {
-public:
-    RecordingHost(ProgramState& state, ActiveMovieControl& movie)
-        : m_state(state), m_movie(movie)
+// As the main window, the pause command and the volume slider act on the session as the real
+// ones do; the rest is recorded.
+class CaptureFixture : public ::testing::Test, public CaptureHost {
+protected:
+    explicit CaptureFixture(GraphFactory factory = {})
+        : movie(state, fake.screen, factory ? factory : graphs.factory(), [] {}),
+          settings(state, movie, fake.platform(), *this, nullptr, [this] {
+              ++yields;
+              if (onYield)
+                  onYield();
+          })
     {
     }
 
     void cmdplay1_Click() override
     {
-        log << QStringLiteral("cmdplay1_Click");
-        m_movie.PauseMedia();
-        m_state.paused = true;
+        movie.PauseMedia();
+        state.paused = true;
     }
     int slider1Minimum() const override { return 0; }
-    void setSlider1Value(int seconds) override
-    {
-        slider1 = seconds;
-        log << QStringLiteral("Slider1=%1").arg(seconds);
-    }
-    void Slider1_Click() override { log << QStringLiteral("Slider1_Click"); }
-    void Slider2_Change() override
-    {
-        log << QStringLiteral("Slider2_Change");
-        m_movie.SetVolume(m_state.volumeLevel * 100 - 10000);
-    }
+    void setSlider1Value(int seconds) override { slider1 = seconds; }
+    void Slider1_Click() override {}
+    void Slider2_Change() override { movie.SetVolume(state.volumeLevel * 100 - 10000); }
     void setFrame1Enabled(bool enabled) override { frame1Enabled = enabled; }
     void setCmdcaptureEnabled(bool enabled) override { cmdcaptureEnabled = enabled; }
-    void lockForRun() override
-    {
-        log << QStringLiteral("lockForRun");
-        locked = true;
-    }
-    void unlockAfterRun() override
-    {
-        log << QStringLiteral("unlockAfterRun");
-        locked = false;
-    }
-    QString programFolder() const override { return folder; }
-    QWidget* mainWindow() override { return &window; }
+    void lockForRun() override { locked = true; }
+    void unlockAfterRun() override { locked = false; }
+    QString programFolder() const override { return programDir.path(); }
+    QWidget* mainWindow() override { return nullptr; }
 
-    QStringList log;
-    int slider1 = 0;
-    bool frame1Enabled = true;
-    bool cmdcaptureEnabled = true;
-    bool locked = false;
-    QString folder;
-    QWidget window;
-
-private:
-    ProgramState& m_state;
-    ActiveMovieControl& m_movie;
-};
-
-class CaptureFixture : public ::testing::Test {
-protected:
-    explicit CaptureFixture(GraphFactory factory = {})
-        : movie(state, fake.screen, factory ? factory : graphs.factory(), [] {}),
-          host(state, movie)
-    {
-        host.folder = programDir.path();
-        settings = std::make_unique<CaptureSettings>(state, movie, fake.platform(), host,
-                                                     &host.window, [this] {
-                                                         ++yields;
-                                                         if (onYield)
-                                                             onYield();
-                                                     });
-    }
-
-    // Opens media as the main window does, with the frame enabled for video.
+    // Opens media as the main window does: a 10 s video at 25 frames per second by default.
     void open(const QString& path = QStringLiteral("/media/clip.avi"))
     {
         ASSERT_TRUE(movie.OpenMedia(path).ok());
         state.loadedFile = path;
-        ASSERT_TRUE(settings->activatebulk().ok());
-        settings->cmdbulkcapture->setEnabled(true);
+        ASSERT_TRUE(settings.activatebulk().ok());
+        settings.cmdbulkcapture->setEnabled(true);
     }
 
     void useRange(int from, int to)
     {
-        settings->Option2->setChecked(true);
-        settings->sldfrom->setValue(from);
-        settings->sldto->setValue(to);
+        settings.Option2->setChecked(true);
+        settings.sldfrom->setValue(from);
+        settings.sldto->setValue(to);
     }
 
-    // Runs into a fresh folder; returns the names written, in frame order.
+    // Runs into folder; returns the names of the files there, sorted.
     QStringList runInto(const QString& folder)
     {
-        settings->txtout->setText(folder);
-        settings->cmdbulkcapture_Click();
-        return writtenNames(folder);
-    }
-
-    static QStringList writtenNames(const QString& folder)
-    {
-        QDir dir(folder);
-        dir.setSorting(QDir::NoSort);
-        QStringList names = dir.entryList({QStringLiteral("frame*.bmp")}, QDir::Files);
-        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-            return a.size() != b.size() ? a.size() < b.size() : a < b;
-        });
-        return names;
+        settings.txtout->setText(folder);
+        settings.cmdbulkcapture_Click();
+        return QDir(folder).entryList(QDir::Files, QDir::Name);
     }
 
     static QStringList frameNames(int first, int last)
@@ -143,6 +87,7 @@ protected:
         QStringList names;
         for (int n = first; n <= last; ++n)
             names << QStringLiteral("frame%1.bmp").arg(n);
+        names.sort();
         return names;
     }
 
@@ -152,11 +97,10 @@ protected:
     ProgramState state;
     FakeGraphFactory graphs;
     ActiveMovieControl movie;
-    RecordingHost host;
-    std::unique_ptr<CaptureSettings> settings;
-    QTemporaryDir programDir;
-    QTemporaryDir outDir;
-    int yields = 0;
+    CaptureSettings settings;
+    QTemporaryDir programDir, outDir;
+    int yields = 0, slider1 = 0;
+    bool frame1Enabled = true, cmdcaptureEnabled = true, locked = false;
     std::function<void()> onYield;
 };
 
