@@ -1,0 +1,363 @@
+// The dialogs: the tip of the day with the start-up through it, the media information window,
+// the About box and the output folder chooser; and every way of closing each of them, which
+// must give the main window back.
+
+#include "dialogs/HomePage.h"
+#include "dialogs/MediaFacts.h"
+#include "dialogs/TipFile.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmTip.h"
+#include "dialogs/frmdir.h"
+#include "dialogs/frminfo.h"
+#include "support/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <tuple>
+#include <vector>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace kadrel {
+namespace {
+
+using Close = std::function<void(QWidget*)>;
+
+const QString kSetting = kTipsSection + QLatin1Char('/') + kTipsKey;
+constexpr std::int64_t kGiB = std::int64_t{1} << 30;
+
+// The platform's recorders, a hidden plain window standing in for the main window, and a
+// temporary folder.
+class DialogTest : public ::testing::Test {
+protected:
+    DialogTest() { owner.setGeometry(100, 100, 600, 400); }
+    ~DialogTest() override { runDeferredDeletes(); }
+
+    static void runDeferredDeletes()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Writes a file of the temporary folder and returns its path.
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return file.fileName();
+    }
+    // The tip window's view of the program: the tip file lies in the temporary folder.
+    TipSetup tipSetup()
+    {
+        return TipSetup{.loadMainWindow = [this]() -> QWidget* { ++mainLoads; return &owner; },
+                        .settings = fake.settings,
+                        .screen = fake.screen,
+                        .programFolder = folder.path()};
+    }
+
+    test::FakePlatform fake;
+    QTemporaryDir folder;
+    QWidget owner;  // the main window
+    int mainLoads = 0;
+};
+
+// The output folder chooser on a folder tree of its own.
+class FrmdirTest : public DialogTest {
+protected:
+    FrmdirTest()
+    {
+        root = QDir(folder.path()).canonicalPath();
+        for (const char* sub : {"work/alpha/deep", "work/beta", "other"})
+            QDir(root).mkpath(QString::fromLatin1(sub));
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(root + "/work");
+    }
+    ~FrmdirTest() override { QDir::setCurrent(previousFolder); }
+
+    // "/" and the temporary folder as volumes, and one that cannot be listed, whose name is
+    // the start of the working folder's but which does not hold it.
+    QPointer<frmdir> openChooser()
+    {
+        const QStringList volumes{"/", root, root + "/wor"};
+        auto* chooser = new frmdir(&owner, fake.platform(), &txtout, [volumes] { return volumes; });
+        chooser->show();
+        return chooser;
+    }
+    // A real double click is a click followed by a press the desktop reports as a double click.
+    void click(const QString& sub, bool twice)
+    {
+        FolderList* list = chooser->Dir1;
+        QTreeWidgetItem* item = list->entryFor(sub.isEmpty() ? root : root + '/' + sub);
+        ASSERT_TRUE(item);
+        list->scrollToItem(item);
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        if (twice)
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    QString root;
+    QString previousFolder;
+    QLineEdit txtout{"/before"};
+    QPointer<frmdir> chooser;
+};
+
+Close key(Qt::Key k)
+{
+    return [k](QWidget* w) { QTest::keyClick(w, k); };
+}
+Close button(const QString& text)
+{
+    return [text](QWidget* w) {
+        for (QPushButton* b : w->findChildren<QPushButton*>())
+            if (b->text().remove(QLatin1Char('&')) == text)
+                b->click();
+    };
+}
+// A click at a point of the window, taken by whatever lies there.
+Close clickAt(QPoint at)
+{
+    return [at](QWidget* w) {
+        QWidget* target = w->childAt(at) ? w->childAt(at) : w;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(w, at));
+    };
+}
+
+TEST_F(DialogTest, EveryWayOfClosingEachDialogEnablesTheMainWindow)
+{
+    QLineEdit txtout("/before");
+    using Ways = std::vector<std::pair<const char*, Close>>;
+    const std::tuple<const char*, std::function<QWidget*()>, Ways> dialogs[] = {
+        {"tip", [&] { return startThroughTip(tipSetup()); },
+         {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
+        {"info", [&] { return frminfo::open(&owner, fake.screen, QString(), 1); },
+         {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
+        {"about", [&] { return frmAbout::open(&owner, fake.shell, fake.screen); },
+         {{"banner", clickAt({100, 30})}, {"disclaimer", clickAt({30, 160})},
+          {"outline", clickAt({0, 0})}, {"grey line", clickAt({20, 136})}}},
+        {"frmdir", [&] { return frmdir::open(&owner, fake.platform(), &txtout); },
+         {{"Cancel", button("Cancel")}}},
+    };
+    const std::pair<const char*, Close> anyDialog[] = {
+        {"Esc", key(Qt::Key_Escape)},
+        {"close box", [](QWidget* w) { w->close(); }},
+        {"deleted", [](QWidget* w) { delete w; }},
+    };
+    for (auto [dialog, open, ways] : dialogs) {
+        ways.insert(ways.end(), std::begin(anyDialog), std::end(anyDialog));
+        for (const auto& [way, close] : ways) {
+            SCOPED_TRACE(std::string(dialog) + ", " + way);
+            QPointer<QWidget> window = open();
+            ASSERT_TRUE(window);
+            ASSERT_FALSE(owner.isEnabled());
+            close(window);
+            runDeferredDeletes();
+            EXPECT_TRUE(window.isNull() && owner.isEnabled());
+        }
+    }
+    EXPECT_EQ(txtout.text(), "/before");  // only the chooser's OK writes it
+    EXPECT_TRUE(fake.shell.opened.isEmpty());  // only the link opens the home page
+}
+
+// One tip a line whatever ends it, or the missing-file text when there is no file to read.
+TEST_F(DialogTest, TipFileGivesOneTipALineOrTheMissingFileText)
+{
+    // Open to everyone, so that only the file's own permissions keep it from being read.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
+    const std::tuple<QString, QByteArray, QStringList> cases[] = {
+        {"LF", "one\ntwo\n", {"one", "two"}},
+        {"CR LF", "one\r\ntwo\r\n", {"one", "two"}},
+        {"CR", "one\rtwo\r", {"one", "two"}},
+        {"empty middle line", "one\n\nthree\n", {"one", "", "three"}},
+        {"last line without end", "one\r\ntwo", {"one", "two"}},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "Caf\xC3\xA9", {"Caf\u00E9"}},
+        {"empty", "", {}},
+        {"missing", {}, {}},
+        {"unreadable", "one\n", {}},
+    };
+    for (const auto& [name, bytes, tips] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = folder.filePath(kTipFileName);
+        QFile::remove(path);
+        if (name != "missing")
+            write(kTipFileName, bytes);
+        const bool unreadable = name == "unreadable";
+        if (unreadable)
+            QFile::setPermissions(path, {});
+        // Root reads whatever the permissions; as another user it cannot.
+        const uid_t before = ::setfsuid(unreadable && ::geteuid() == 0 ? 65534 : ::geteuid());
+        std::unique_ptr<frmTip> tip(startThroughTip(tipSetup()));
+        ::setfsuid(before);
+        EXPECT_EQ(tip->tipList(), tips);
+        tip->cmdNextTip->click();
+        EXPECT_EQ(tip->lblTipText->text(), name == "missing" || unreadable
+                                               ? kMissingTipsText
+                                               : tips.value(tip->currentTip() - 1));
+    }
+}
+
+TEST(TipFile, IndexCoversOneToCountEvenly)
+{
+    const float belowOne = std::nextafter(1.0f, 0.0f);
+    EXPECT_EQ(tipIndexFor(0.0f, 5), 1);
+    EXPECT_EQ(tipIndexFor(belowOne, 5), 5);
+    EXPECT_EQ(tipIndexFor(belowOne, 16777216), 16777216);
+}
+
+// The main window is loaded, shown and disabled first; the tip window then follows the stored
+// setting, a whole number or else 1. The Help menu writes "1" before it opens the window.
+TEST_F(DialogTest, StartUpAndTheHelpMenuGoThroughTheTipWindowAsTheSettingSays)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {nullptr, true}, {"1", true}, {"abc", true}, {"0.5", true}, {"2", true}, {"0", false}};
+    for (const auto& [stored, shown] : cases) {
+        SCOPED_TRACE(stored ? stored : "none");
+        fake.settings.values.clear();
+        if (stored)
+            fake.settings.values[kSetting] = QString::fromLatin1(stored);
+        fake.settings.writes.clear();
+        owner.hide();
+        std::unique_ptr<frmTip> tip(startThroughTip(tipSetup()));
+        EXPECT_EQ(tip != nullptr, shown);
+        EXPECT_TRUE(owner.isVisible());
+        EXPECT_EQ(owner.isEnabled(), !shown);
+        if (!tip)
+            continue;
+        tip->chkLoadTipsAtStartup->click();
+        tip->chkLoadTipsAtStartup->click();
+        // Showing a tip checks the box, which writes "1"; each click writes at once.
+        EXPECT_EQ(fake.settings.writes,
+                  QStringList({kSetting + "=1", kSetting + "=0", kSetting + "=1"}));
+    }
+    EXPECT_TRUE(fake.settings.writes.isEmpty());  // tips off wrote nothing
+    EXPECT_EQ(mainLoads, 6);
+
+    std::unique_ptr<frmTip> tip(openTipOfTheDay(&owner, tipSetup()));
+    EXPECT_EQ(fake.settings.writes, QStringList({kSetting + "=1", kSetting + "=1"}));
+    EXPECT_TRUE(tip->chkLoadTipsAtStartup->isChecked());
+    EXPECT_FALSE(owner.isEnabled());
+}
+
+TEST_F(DialogTest, InfoShowsThePathTheLengthAndTheSizeOnDisk)
+{
+    // 3 GiB long and nothing written: all of it a hole where the file system allows.
+    const QString sparse = write("sparse.avi", {});
+    ASSERT_TRUE(QFile::resize(sparse, 3 * kGiB + 5));
+    struct stat facts {};
+    ASSERT_EQ(::stat(QFile::encodeName(sparse).constData(), &facts), 0);
+    const std::int64_t allocated = std::min<std::int64_t>(facts.st_blocks * 512, 3 * kGiB + 5);
+
+    const std::tuple<QString, double, QString, QString> cases[] = {
+        {write("clip.avi", QByteArray(1234, 'x')), 90.5, "90.5 Sec.", "1234 Bytes"},
+        {sparse, 12, "12 Sec.", QString::number(allocated) + " Bytes"},
+        {folder.filePath("gone.avi"), 3.25, "3.25 Sec.", "-1 Bytes"},
+    };
+    for (const auto& [path, seconds, length, size] : cases) {
+        SCOPED_TRACE(length.toStdString());
+        frminfo info(&owner, fake.screen, path, seconds, QLocale::c());
+        EXPECT_EQ(info.txtfile->text(), path);
+        EXPECT_EQ(info.lbllength->text(), length);
+        EXPECT_EQ(info.lblsize->text(), size);
+    }
+    // Sizes past 4 GiB keep all their bits.
+    EXPECT_EQ(sizeOnDisk(5 * kGiB + 7, (5 * kGiB + 4096) / 512), 5 * kGiB + 7);
+    EXPECT_EQ(sizeText(5 * kGiB + 7), QStringLiteral("5368709127 Bytes"));
+}
+
+// The link runs left 120 twips (8 pixels) a step from 5760 twips until it is wholly past the
+// left edge at -2760, then comes in again at the window's width, 5895; a click on it opens
+// the home page while the box is still up.
+TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosing)
+{
+    struct WatchingShell final : ShellService {
+        bool open(const QString& address) override
+        {
+            opened << address;
+            boxUp = !mainWindow->isEnabled();
+            return false;  // a failing shell must not keep the box open
+        }
+        QWidget* mainWindow = nullptr;
+        QStringList opened;
+        bool boxUp = false;
+    } shell;
+    shell.mainWindow = &owner;
+    QPointer<frmAbout> about = frmAbout::open(&owner, shell, fake.screen);
+    EXPECT_EQ(about->Timer1->interval(), 100);
+    const std::pair<int, int> steps[] = {{0, 384}, {1, 376}, {69, -176}, {1, -184}, {1, 393},
+                                         {1, 385}};
+    for (const auto& [ticks, left] : steps) {
+        for (int i = 0; i < ticks; ++i)
+            about->Timer1_Timer();
+        EXPECT_EQ(about->Label3->x(), left);
+    }
+
+    QTest::mouseClick(about->Label3, Qt::LeftButton);
+    EXPECT_EQ(shell.opened, QStringList{kHomePage});
+    EXPECT_TRUE(shell.boxUp);
+    runDeferredDeletes();
+    EXPECT_TRUE(about.isNull() && owner.isEnabled());
+}
+
+TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlightsOkWritesTheFolder)
+{
+    chooser = openChooser();
+    EXPECT_EQ(chooser->Drive1->currentText(), root);
+    EXPECT_EQ(chooser->Dir1->path(), root + "/work");
+    click("work/alpha", true);
+    EXPECT_EQ(chooser->Dir1->path(), root + "/work/alpha");
+    EXPECT_TRUE(chooser->Dir1->entryFor(root + "/work/alpha/deep"));
+    EXPECT_FALSE(chooser->Dir1->entryFor(root + "/work/beta"));
+    click(QString(), true);  // up the parent chain
+    EXPECT_EQ(chooser->Dir1->path(), root);
+    click("other", false);
+    EXPECT_EQ(FolderList::entryPath(chooser->Dir1->currentItem()), root + "/other");
+    EXPECT_EQ(chooser->Dir1->path(), root);
+
+    chooser->Command1->click();
+    runDeferredDeletes();
+    EXPECT_EQ(txtout.text(), root);
+    EXPECT_TRUE(chooser.isNull() && owner.isEnabled());
+}
+
+TEST_F(FrmdirTest, AVolumeThatCannotBeListedIsReportedAndTheDriveStepsBack)
+{
+    chooser = openChooser();
+    chooser->Drive1->setCurrentIndex(0);
+    chooser->Drive1->setCurrentIndex(2);
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    const test::RecordedMessage& message = fake.messageBox.messages.front();
+    EXPECT_EQ(message.title, "Cinevra");
+    EXPECT_EQ(message.icon, MessageIcon::Information);
+    EXPECT_EQ(message.text, root + "/wor: No such file or directory");
+    // Back on the drive that worked last, not the one the window opened on.
+    EXPECT_EQ(chooser->Drive1->currentText(), "/");
+    EXPECT_EQ(chooser->Dir1->path(), "/");
+    chooser->Command1->click();
+    EXPECT_EQ(txtout.text(), "/");  // the root is the separator alone
+}
+
+}  // namespace
+}  // namespace kadrel
