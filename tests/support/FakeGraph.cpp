@@ -5,64 +5,22 @@
 
 namespace kadrel::test {
 
-namespace {
-
-QString number(double value)
+Status FakeGraph::record(const QString& entry, QString name, bool needsVideo) const
 {
-    return QString::number(value, 'g', 12);
-}
-
-}  // namespace
-
-Status FakeGraph::outcome(const QString& name) const
-{
+    m_script->calls << entry;
+    if (name.isEmpty())
+        name = entry;
+    if (needsVideo && !m_script->hasVideo)
+        return Status::failure(7, QStringLiteral("No video"));
     if (m_script->failing.contains(name))
         return Status::failure(5, name + QStringLiteral(" failed"));
     return {};
 }
 
-Status FakeGraph::call(const QString& name)
-{
-    m_script->calls << name;
-    return outcome(name);
-}
-
-Status FakeGraph::call(const QString& name, double argument)
-{
-    m_script->calls << QStringLiteral("%1(%2)").arg(name, number(argument));
-    return outcome(name);
-}
-
-Status FakeGraph::video(const QString& name, std::int32_t argument)
-{
-    m_script->calls << QStringLiteral("%1(%2)").arg(name).arg(argument);
-    if (!m_script->hasVideo)
-        return Status::failure(7, QStringLiteral("No video"));
-    return outcome(name);
-}
-
 Status FakeGraph::RenderFile(const QString& path)
 {
-    m_script->calls << QStringLiteral("RenderFile(%1)").arg(path);
-    if (m_script->renderFails)
-        return Status::failure(2, QStringLiteral("Cannot render the file"));
-    return outcome(QStringLiteral("RenderFile"));
-}
-
-Result<double> FakeGraph::get_Duration()
-{
-    m_script->calls << QStringLiteral("get_Duration");
-    if (Status s = outcome(QStringLiteral("get_Duration")); !s)
-        return s;
-    return m_script->duration;
-}
-
-Result<double> FakeGraph::get_CurrentPosition()
-{
-    m_script->calls << QStringLiteral("get_CurrentPosition");
-    if (Status s = outcome(QStringLiteral("get_CurrentPosition")); !s)
-        return s;
-    return position;
+    const Status s = record(QStringLiteral("RenderFile(%1)").arg(path), "RenderFile");
+    return m_script->renderFails ? Status::failure(2, "Cannot render the file") : s;
 }
 
 Status FakeGraph::put_CurrentPosition(double seconds)
@@ -75,43 +33,16 @@ Status FakeGraph::put_CurrentPosition(double seconds)
 
 Status FakeGraph::put_Volume(std::int32_t level)
 {
-    m_script->calls << QStringLiteral("put_Volume(%1)").arg(level);
-    Status s = outcome(QStringLiteral("put_Volume"));
+    Status s = call(QStringLiteral("put_Volume"), level);
     if (s)
         volume = level;
     return s;
 }
 
-Result<double> FakeGraph::get_AvgTimePerFrame()
-{
-    m_script->calls << QStringLiteral("get_AvgTimePerFrame");
-    if (!m_script->hasVideo)
-        return Status::failure(7, QStringLiteral("No video"));
-    if (Status s = outcome(QStringLiteral("get_AvgTimePerFrame")); !s)
-        return s;
-    return m_script->timePerFrame;
-}
-
-Result<std::int32_t> FakeGraph::get_VideoWidth()
-{
-    m_script->calls << QStringLiteral("get_VideoWidth");
-    if (!m_script->hasVideo)
-        return Status::failure(7, QStringLiteral("No video"));
-    return m_script->videoWidth;
-}
-
-Result<std::int32_t> FakeGraph::get_VideoHeight()
-{
-    m_script->calls << QStringLiteral("get_VideoHeight");
-    if (!m_script->hasVideo)
-        return Status::failure(7, QStringLiteral("No video"));
-    return m_script->videoHeight;
-}
-
 Status FakeGraph::GetCurrentImage(std::int32_t bufferSize, void* buffer)
 {
-    m_script->calls << QStringLiteral("GetCurrentImage(%1)").arg(bufferSize);
-    if (Status s = outcome(QStringLiteral("GetCurrentImage")); !s)
+    const QString entry = QStringLiteral("GetCurrentImage(%1)").arg(bufferSize);
+    if (Status s = record(entry, QStringLiteral("GetCurrentImage")); !s)
         return s;
     const std::int64_t w = m_script->videoWidth;
     const std::int64_t h = m_script->videoHeight;
@@ -130,11 +61,8 @@ Status FakeGraph::GetCurrentImage(std::int32_t bufferSize, void* buffer)
 
 Status FakeGraph::put_Owner(QWidget* newOwner)
 {
-    m_script->calls << QStringLiteral("put_Owner(%1)")
-                           .arg(newOwner ? newOwner->objectName() : QStringLiteral("0"));
-    if (!m_script->hasVideo)
-        return Status::failure(7, QStringLiteral("No video"));
-    Status s = outcome(QStringLiteral("put_Owner"));
+    const QString name = newOwner ? newOwner->objectName() : QStringLiteral("0");
+    Status s = record(QStringLiteral("put_Owner(%1)").arg(name), QStringLiteral("put_Owner"), true);
     if (s)
         owner = newOwner;
     return s;

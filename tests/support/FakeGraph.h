@@ -39,29 +39,38 @@ public:
     explicit FakeGraph(std::shared_ptr<FakeGraphScript> script) : m_script(std::move(script)) {}
 
     Status RenderFile(const QString& path) override;
-    Status Run() override { return call(QStringLiteral("Run")); }
-    Status Pause() override { return call(QStringLiteral("Pause")); }
-    Status Stop() override { return call(QStringLiteral("Stop")); }
+    Status Run() override { return record(QStringLiteral("Run")); }
+    Status Pause() override { return record(QStringLiteral("Pause")); }
+    Status Stop() override { return record(QStringLiteral("Stop")); }
 
     Status put_Rate(double rate) override { return call(QStringLiteral("put_Rate"), rate); }
-    Result<double> get_Duration() override;
-    Result<double> get_CurrentPosition() override;
+    Result<double> get_Duration() override { return query("get_Duration", m_script->duration); }
+    Result<double> get_CurrentPosition() override { return query("get_CurrentPosition", position); }
     Status put_CurrentPosition(double seconds) override;
 
     Status put_Volume(std::int32_t level) override;
     Status put_Balance(std::int32_t b) override { return call(QStringLiteral("put_Balance"), b); }
 
-    Result<double> get_AvgTimePerFrame() override;
-    Result<std::int32_t> get_VideoWidth() override;
-    Result<std::int32_t> get_VideoHeight() override;
+    Result<double> get_AvgTimePerFrame() override
+    {
+        return query("get_AvgTimePerFrame", m_script->timePerFrame, true);
+    }
+    Result<std::int32_t> get_VideoWidth() override
+    {
+        return query("get_VideoWidth", m_script->videoWidth, true);
+    }
+    Result<std::int32_t> get_VideoHeight() override
+    {
+        return query("get_VideoHeight", m_script->videoHeight, true);
+    }
     // Delivers a DIB of bitsPerPixel whose pixel bytes count up from 0 (mod 256).
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
 
-    Status put_WindowStyle(std::int32_t s) override { return video(QStringLiteral("put_WindowStyle"), s); }
-    Status put_Left(std::int32_t v) override { return video(QStringLiteral("put_Left"), v); }
-    Status put_Top(std::int32_t v) override { return video(QStringLiteral("put_Top"), v); }
-    Status put_Width(std::int32_t v) override { return video(QStringLiteral("put_Width"), v); }
-    Status put_Height(std::int32_t v) override { return video(QStringLiteral("put_Height"), v); }
+    Status put_WindowStyle(std::int32_t s) override { return video("put_WindowStyle", s); }
+    Status put_Left(std::int32_t v) override { return video("put_Left", v); }
+    Status put_Top(std::int32_t v) override { return video("put_Top", v); }
+    Status put_Width(std::int32_t v) override { return video("put_Width", v); }
+    Status put_Height(std::int32_t v) override { return video("put_Height", v); }
     Status put_Owner(QWidget* owner) override;
 
     double position = 0.0;
@@ -69,10 +78,23 @@ public:
     QPointer<QWidget> owner;
 
 private:
-    Status call(const QString& name, double argument);
-    Status call(const QString& name);
-    Status video(const QString& name, std::int32_t argument);
-    Status outcome(const QString& name) const;
+    // Logs entry, then fails as a graph without video would (when the call needs video) or
+    // as the script says for the operation name (entry when none is given).
+    Status record(const QString& entry, QString name = {}, bool needsVideo = false) const;
+    Status call(const QString& name, double argument)
+    {
+        return record(QStringLiteral("%1(%2)").arg(name, QString::number(argument, 'g', 12)), name);
+    }
+    Status video(const QString& name, std::int32_t argument)
+    {
+        return record(QStringLiteral("%1(%2)").arg(name).arg(argument), name, true);
+    }
+    template <typename T>
+    Result<T> query(const QString& name, T value, bool needsVideo = false) const
+    {
+        const Status s = record(name, name, needsVideo);
+        return s ? Result<T>(value) : Result<T>(s);
+    }
 
     std::shared_ptr<FakeGraphScript> m_script;
 };

@@ -22,8 +22,12 @@ struct RecordedMessage {
 
 class RecordingMessageBox final : public MessageBoxService {
 public:
-    void show(QWidget* parent, const QString& text, const QString& title,
-              MessageIcon icon) override;
+    void show(QWidget*, const QString& text, const QString& title, MessageIcon icon) override
+    {
+        messages.push_back({text, title, icon});
+        if (onShow)
+            onShow(messages.back());
+    }
     std::vector<RecordedMessage> messages;
     // Runs while the "box" is up, as a user's reading time would let timers run.
     std::function<void(const RecordedMessage&)> onShow;
@@ -38,7 +42,16 @@ struct RecordedDialog {
 // advance per call simulates how long the user took.
 class ScriptedFileDialog final : public FileDialogService {
 public:
-    QString exec(QWidget* owner, const FileDialogRequest& request) override;
+    QString exec(QWidget* owner, const FileDialogRequest& request) override
+    {
+        calls.push_back({request, owner ? owner->isEnabled() : true});
+        if (duringDialog)
+            duringDialog();
+        const QString reply = replies.empty() ? QString() : replies.front();
+        if (!replies.empty())
+            replies.pop_front();
+        return reply;
+    }
     std::deque<QString> replies;
     std::vector<RecordedDialog> calls;
     std::function<void()> duringDialog;  // e.g. advances the test clock
@@ -58,8 +71,15 @@ public:
 class MemorySettings final : public SettingsStore {
 public:
     QString value(const QString& section, const QString& key,
-                  const QString& fallback) const override;
-    void setValue(const QString& section, const QString& key, const QString& value) override;
+                  const QString& fallback) const override
+    {
+        return values.value(section + QLatin1Char('/') + key, fallback);
+    }
+    void setValue(const QString& section, const QString& key, const QString& value) override
+    {
+        values.insert(section + QLatin1Char('/') + key, value);
+        writes << section + QLatin1Char('/') + key + QLatin1Char('=') + value;
+    }
     QMap<QString, QString> values;  // "section/key" -> value
     QStringList writes;             // "section/key=value", in order
 };
@@ -87,7 +107,10 @@ public:
 // A full set of fakes; a dialog "takes" 1 s unless a test says otherwise.
 class FakePlatform {
 public:
-    FakePlatform();
+    FakePlatform() : m_platform{messageBox, fileDialog, shell, settings, screen, cursor, clock}
+    {
+        fileDialog.duringDialog = [this] { clock.ticks += 1000; };
+    }
     Platform& platform() { return m_platform; }
 
     RecordingMessageBox messageBox;

@@ -26,7 +26,7 @@ namespace kadrel::test {
 
 struct ClipSpec {
     enum class Codec {
-        Mpeg4,  // MPEG-4 Part 2, no B-frames (fits AVI)
+        Mpeg4,  // MPEG-4 Visual (the mpeg4 encoder), no B-frames (fits AVI)
         H264,   // libx264 with two B-frames
         Mjpeg,  // full-range YUV
         None,   // no video: sound only (set withAudio)
@@ -43,7 +43,7 @@ struct ClipSpec {
     int fps = 25;
     int frames = 25;   // also fixes the length of sound-only media (frames / fps seconds)
     int gop = 12;      // frames between keyframes
-    bool withAudio = false;    // a 440 Hz tone (AAC in MP4, PCM otherwise)
+    bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
     double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
     // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
@@ -57,12 +57,12 @@ Status generateClip(const ClipSpec& spec, const QString& path);
 // The colours of the bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
 std::array<QColor, 8> colourBars();
 
-// The frame index drawn in a bitmap file (or its bytes): -1 when the file is no 24/32-bit
-// bitmap or the picture carries no readable pattern.
+// The frame index drawn in a bitmap file (or its bytes): -1 when the file is no bitmap or
+// the picture carries no readable pattern.
 int frameIndexFromBitmap(const QString& path);
 int frameIndexFromBitmap(const QByteArray& bmp);
 
-// The pixel at (x, y), counted from the top-left of the picture, of a 24/32-bit bitmap.
+// The pixel at (x, y), counted from the top-left of the picture, of a bitmap; invalid outside.
 QColor bitmapPixel(const QByteArray& bmp, int x, int y);
 
 }  // namespace kadrel::test
