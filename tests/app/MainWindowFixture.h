@@ -6,7 +6,6 @@
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
-// The main window on the FFmpeg engine with generated media: what opening real files leaves,
-// and frames saved exactly as shown.
+// The main window on the FFmpeg engine with generated media: the commands available with no
+// media, a video, sound only and files that cannot be played, and frames saved exactly as shown.
 
 #include "MainWindowFixture.h"
 
@@ -10,8 +10,6 @@
 
 using namespace kadrel;
 using namespace kadrel::test;
-
-namespace {
 
 class MediaWindowTest : public MainWindowTest {
 protected:
@@ -34,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(MediaWindowTest, OpeningRealFilesLeavesTheRightCommandsOrSaysWhyNot)
+TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
 {
     ClipSpec sound;  // one second
     sound.codec = ClipSpec::Codec::None;
@@ -49,44 +47,55 @@ TEST_F(MediaWindowTest, OpeningRealFilesLeavesTheRightCommandsOrSaysWhyNot)
     }
 
     const struct { const char *file, *caption, *state, *available; } rows[] = {
+        {nullptr, "", "", "0101 0000 00000 0000"},  // start-up
         {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
+        {"", "", "Closed", "0000 0000 00000 0000"},  // Close
         {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
+        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
+        // Sound only after a video: nothing the video left on stays on.
+        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
+        // Files the engine cannot play leave no media.
         {"notes.avi", "", "Closed", "0000 0000 00000 0000"},
         {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
         {"truncated.avi", "", "Closed", "0000 0000 00000 0000"}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.file);
+        SCOPED_TRACE(&row - rows);
         fake.messageBox.messages.clear();
-        open(QLatin1String(row.file));
+        if (row.file && *row.file)
+            open(QLatin1String(row.file));
+        else if (row.file)
+            window->mnuclose_Click();
         EXPECT_EQ(window->windowTitle(), kMainCaption + QLatin1String(row.caption));
         EXPECT_EQ(window->lblstate->text(), QLatin1String(row.state));
         EXPECT_EQ(available(), QLatin1String(row.available));
-        // A file the engine cannot play: a message with its name and the engine's reason.
-        ASSERT_EQ(fake.messageBox.messages.size(), *row.caption ? 0u : 1u);
+        // A file that could not be opened: a message with its name and the engine's reason.
+        const bool failed = row.file && *row.file && !*row.caption;
+        ASSERT_EQ(fake.messageBox.messages.size(), failed ? 1u : 0u);
         for (const RecordedMessage& message : fake.messageBox.messages)
             EXPECT_TRUE(message.title == QStringLiteral("Kadrel")
                         && message.text.contains(folder.filePath(QLatin1String(row.file)))
                         && message.text.contains(QStringLiteral("Error ")))
                 << message.text.toStdString();
     }
+    const FileDialogRequest& request = fake.fileDialog.calls.at(0).request;
+    EXPECT_EQ(request.title, QStringLiteral("Open..."));
+    EXPECT_EQ(request.nameFilters.value(0),
+              QStringLiteral("All Media Files (*.mpg *.mpeg *.m1v *.mp2 *.mpa *.mpe *.mpv2 *.dat "
+                             "*.avi *.wmv *.mp3 *.mid *.wav *.m3u *.mp4 *.m4v *.mkv *.webm *.mov "
+                             "*.ogv *.flv *.3gp *.ts *.mts)"));
 }
 
 TEST_F(MediaWindowTest, CapturedFrameIsTheFrameOnShow)
 {
     open(QStringLiteral("clip.avi"));
-    const int playing = capture();  // pauses on the frame it saves
-    EXPECT_TRUE(state.paused);
-    EXPECT_GE(playing, 0);
-    EXPECT_EQ(capture(), playing);
-    const std::pair<void (frmmain::*)(), int> moves[] = {{&frmmain::cmdback_Click, 0},
-                                                         {&frmmain::cmdstep_Click, 25},
+    window->cmdplay1_Click();
+    const std::pair<void (frmmain::*)(), int> moves[] = {{&frmmain::cmdstep_Click, 25},
                                                          {&frmmain::cmdnext_Click, 74},
-                                                         {&frmmain::cmdseek_Click, 50}};
+                                                         {&frmmain::cmdseek_Click, 50},
+                                                         {&frmmain::cmdback_Click, 0}};
     for (const auto& [move, frame] : moves) {
         (window.get()->*move)();
         EXPECT_EQ(capture(), frame);
     }
     EXPECT_TRUE(fake.messageBox.messages.empty());
 }
-
-}  // namespace

@@ -1,5 +1,5 @@
-// Opening and closing media, which commands that leaves available, the Controls menu, and the
-// two ways of leaving the program.
+// The Controls menu as it drops down or a shortcut runs, and the two ways of leaving the
+// program.
 
 #include "MainWindowFixture.h"
 
@@ -7,38 +7,6 @@
 
 using namespace kadrel;
 using namespace kadrel::test;
-
-TEST_F(MainWindowTest, CommandsFollowTheMediaThatIsOpen)
-{
-    const struct {
-        const char *file, *caption, *state, *available;  // file nullptr: start-up, "": Close
-    } steps[] = {
-        {nullptr, "", "", "0101 0000 00000 0000"},
-        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
-        {"", "", "Closed", "0000 0000 00000 0000"},
-        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
-        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
-        // Sound only after a video: nothing the video left on stays on.
-        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(&step - steps);
-        graphs.script->hasVideo = !step.file || !QLatin1String(step.file).endsWith(u".wav");
-        if (step.file && *step.file)
-            open(QLatin1String(step.file));
-        else if (step.file)
-            window->mnuclose_Click();
-        EXPECT_EQ(window->windowTitle(), kMainCaption + QLatin1String(step.caption));
-        EXPECT_EQ(window->lblstate->text(), QLatin1String(step.state));
-        EXPECT_EQ(available(), QLatin1String(step.available));
-    }
-    const FileDialogRequest& request = fake.fileDialog.calls.at(0).request;
-    EXPECT_EQ(request.title, QStringLiteral("Open..."));
-    EXPECT_EQ(request.nameFilters.value(0),
-              QStringLiteral("All Media Files (*.mpg *.mpeg *.m1v *.mp2 *.mpa *.mpe *.mpv2 *.dat "
-                             "*.avi *.wmv *.mp3 *.mid *.wav *.m3u *.mp4 *.m4v *.mkv *.webm *.mov "
-                             "*.ogv *.flv *.3gp *.ts *.mts)"));
-}
 
 TEST_F(MainWindowTest, ControlsMenuFollowsTheTransportAsItDropsDown)
 {
