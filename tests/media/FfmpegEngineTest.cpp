@@ -73,6 +73,7 @@ TEST_P(FrameExact, InSequenceAfterJumpsAndAtTheEnd)
     const int frames = recipe.frames;
     auto graph = render(clip(file, recipe));
     ASSERT_DOUBLE_EQ(graph->get_AvgTimePerFrame().valueOr(0), T);
+    EXPECT_NEAR(graph->get_Duration().valueOr(0), frames * T, T / 2);  // from the first frame
     EXPECT_EQ(graph->get_VideoWidth().valueOr(0), 160);  // as displayed
     EXPECT_EQ(graph->get_VideoHeight().valueOr(0), 120);
     EXPECT_EQ(graph->get_CurrentPosition().valueOr(-1), 0.0);

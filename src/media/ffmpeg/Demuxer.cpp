@@ -16,6 +16,9 @@ namespace {
 // Error numbers of the reasons a file cannot be rendered.
 constexpr int kOpenError = 1001;
 constexpr int kNoStreamsError = 1002;
+// How much of the file's end is read to find where its last packets end.
+constexpr int64_t kTailSeconds = 10;
+constexpr int kTailPackets = 20000;
 
 double streamStart(const AVStream* s)
 {
@@ -41,7 +44,7 @@ Status Demuxer::open(const QString& path)
                                QStringLiteral("%1 holds neither playable video nor sound").arg(path));
     m_origin = streamStart(m_video ? m_video : m_audio);
     readVideoProperties();
-    computeDuration();
+    computeDuration(path);
     return {};
 }
 
@@ -85,13 +88,16 @@ void Demuxer::readVideoProperties()
     std::sort(m_keyframes.begin(), m_keyframes.end());
 }
 
-// The end of the longest stream, else the container's own length, from program time 0.
-void Demuxer::computeDuration()
+// The end of the longest stream, else of the last packets in the file, else the container's
+// own length, from program time 0.
+void Demuxer::computeDuration(const QString& path)
 {
     double end = 0.0;
     for (AVStream* s : {m_video, m_audio})
         if (s && s->duration != AV_NOPTS_VALUE && s->duration > 0)
             end = std::max(end, streamStart(s) + s->duration * av_q2d(s->time_base));
+    if (end <= 0.0)
+        end = tailEnd(path);
     if (end <= 0.0 && m_input->duration > 0) {
         const double start = m_input->start_time == AV_NOPTS_VALUE
                                  ? 0.0
@@ -99,6 +105,37 @@ void Demuxer::computeDuration()
         end = start + m_input->duration / double(AV_TIME_BASE);
     }
     m_duration = std::max(0.0, end - m_origin);
+}
+
+// Containers disagree on whether their own length counts from 0 or from the first
+// timestamp; the last packets do not. They are read through a second reader, so that this
+// one stays at the start of the file.
+double Demuxer::tailEnd(const QString& path) const
+{
+    AVFormatContext* raw = nullptr;
+    if (m_input->duration <= 0
+        || avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return 0.0;
+    const InputPtr tail(raw);
+    const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
+    const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
+    avformat_seek_file(raw, -1, INT64_MIN, from, from, 0);
+    const PacketPtr packet = makePacket();
+    double end = 0.0;
+    for (int n = 0; n < kTailPackets && av_read_frame(raw, packet.get()) >= 0; ++n) {
+        const int index = packet->stream_index;
+        const bool chosen = (m_video && index == m_video->index) || (m_audio && index == m_audio->index);
+        const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (chosen && ts != AV_NOPTS_VALUE && index < static_cast<int>(raw->nb_streams)) {
+            const double base = av_q2d(raw->streams[index]->time_base);
+            const double length = packet->duration > 0 ? packet->duration * base
+                                  : index == (m_video ? m_video->index : -1) ? m_timePerFrame
+                                                                              : 0.0;
+            end = std::max(end, ts * base + length);
+        }
+        av_packet_unref(packet.get());
+    }
+    return end;
 }
 
 double Demuxer::toSeconds(const AVStream* s, int64_t pts) const

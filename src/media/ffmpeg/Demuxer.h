@@ -37,7 +37,8 @@ public:
 private:
     void chooseStreams();
     void readVideoProperties();
-    void computeDuration();
+    void computeDuration(const QString& path);
+    double tailEnd(const QString& path) const;
 
     InputPtr m_input;
     AVStream* m_video = nullptr;
