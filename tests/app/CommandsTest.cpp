@@ -53,3 +53,21 @@ TEST_F(MainWindowTest, ExitWritesNoSettingButTheCloseBoxWritesThePositionSlider)
     EXPECT_EQ(programEnds, 2);
     EXPECT_EQ(fake.settings.writes, QStringList{"Settings/volume=7"});
 }
+
+TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
+{
+    window->mnutopics_Click();
+    EXPECT_TRUE(fake.shell.opened.isEmpty());
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_EQ(fake.messageBox.messages[0].text,
+              QStringLiteral("Can not find help file, it may be renamed or damaged. "
+                             "Try reinstalling the program."));
+    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
+    EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
+
+    QFile page(folder.filePath(QStringLiteral("help.htm")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    window->mnutopics_Click();
+    EXPECT_EQ(fake.shell.opened, QStringList{page.fileName()});
+    EXPECT_EQ(fake.messageBox.messages.size(), 1u);
+}

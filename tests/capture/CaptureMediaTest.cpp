@@ -23,10 +23,10 @@ protected:
 TEST_F(CaptureMediaTest, EveryFileHoldsItsFrameAlsoAfterASecondRun)
 {
     // One second of 160 x 120 H.264 with B-frames at 25 fps.
-    test::ClipSpec spec;
-    spec.codec = test::ClipSpec::Codec::H264;
+    test::ClipSpec recipe;
+    recipe.codec = test::ClipSpec::Codec::H264;
     const QString clip = programDir.filePath(QStringLiteral("clip.mp4"));
-    ASSERT_TRUE(test::generateClip(spec, clip).ok());
+    ASSERT_TRUE(test::generateClip(recipe, clip).ok());
     open(clip);
     const auto readBack = [this](int first, int last) {
         for (int n = first; n <= last; ++n) {

@@ -43,13 +43,13 @@ Status fail(const QString& what, int err = -1)
 }
 
 // The colour of frame index at (x, y) of the upright picture.
-QColor uprightColour(const ClipSpec& spec, int index, int x, int y)
+QColor uprightColour(const ClipSpec& recipe, int index, int x, int y)
 {
     static const auto bars = colourBars();
-    if (spec.content == ClipSpec::Content::ColourBars)
-        return bars[static_cast<size_t>(x * 8 / spec.width)];
-    const int col = x * kGrid / spec.width;
-    const int row = y * kGrid / spec.height;
+    if (recipe.content == ClipSpec::Content::ColourBars)
+        return bars[static_cast<size_t>(x * 8 / recipe.width)];
+    const int col = x * kGrid / recipe.width;
+    const int row = y * kGrid / recipe.height;
     const int bit = kBlockBit[row][col];
     const bool white = bit < 0 ? col == 0 && row == 0 : (index >> bit) & 1;
     return white ? Qt::white : Qt::black;
@@ -57,7 +57,7 @@ QColor uprightColour(const ClipSpec& spec, int index, int x, int y)
 
 class ClipWriter {
 public:
-    explicit ClipWriter(const ClipSpec& spec) : m_spec(spec) {}
+    explicit ClipWriter(const ClipSpec& recipe) : m_recipe(recipe) {}
 
     Status write(const QString& path)
     {
@@ -67,19 +67,19 @@ public:
         if (err < 0)
             return fail(QStringLiteral("unknown container"), err);
         m_output.reset(raw);
-        const bool video = m_spec.codec != ClipSpec::Codec::None;
+        const bool video = m_recipe.codec != ClipSpec::Codec::None;
         if (Status s = video ? openVideo() : Status(); !s)
             return s;
-        if (m_spec.withAudio)
+        if (m_recipe.withAudio)
             openAudio();
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)
             return fail(QStringLiteral("cannot start the file"), err);
         Status s;
-        for (int i = 0; s && i < m_spec.frames; ++i) {
+        for (int i = 0; s && i < m_recipe.frames; ++i) {
             s = video ? videoFrame(i) : Status();
             if (s && m_audioStream)
-                s = audioUntil(double(i + 1) / m_spec.fps);
+                s = audioUntil(double(i + 1) / m_recipe.fps);
         }
         if (s && video)
             s = encode(nullptr);
@@ -91,8 +91,8 @@ public:
 private:
     Status openVideo()
     {
-        const bool h264 = m_spec.codec == ClipSpec::Codec::H264;
-        const bool mjpeg = m_spec.codec == ClipSpec::Codec::Mjpeg;
+        const bool h264 = m_recipe.codec == ClipSpec::Codec::H264;
+        const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
         const AVCodec* codec = h264 ? avcodec_find_encoder_by_name("libx264")
                                     : avcodec_find_encoder(mjpeg ? AV_CODEC_ID_MJPEG
                                                                  : AV_CODEC_ID_MPEG4);
@@ -100,16 +100,16 @@ private:
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
         AVCodecContext* c = m_video.get();
-        const bool quarter = m_spec.rotation == 90 || m_spec.rotation == 270;
-        c->width = quarter ? m_spec.height : m_spec.width;
-        c->height = quarter ? m_spec.width : m_spec.height;
-        c->time_base = {1, m_spec.fps};
-        c->framerate = {m_spec.fps, 1};
-        c->gop_size = m_spec.gop;
+        const bool quarter = m_recipe.rotation == 90 || m_recipe.rotation == 270;
+        c->width = quarter ? m_recipe.height : m_recipe.width;
+        c->height = quarter ? m_recipe.width : m_recipe.height;
+        c->time_base = {1, m_recipe.fps};
+        c->framerate = {m_recipe.fps, 1};
+        c->gop_size = m_recipe.gop;
         c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
-        const bool hd = m_spec.height >= 720;
-        if (m_spec.tagColour) {
+        const bool hd = m_recipe.height >= 720;
+        if (m_recipe.tagColour) {
             c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
             c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
             c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
@@ -136,10 +136,10 @@ private:
         m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height,
                                    AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         sws_setColorspaceDetails(m_sws.get(), matrix, 1, matrix, mjpeg, 0, 1 << 16, 1 << 16);
-        if (m_spec.rotation != 0) {
+        if (m_recipe.rotation != 0) {
             uint8_t* matrix = av_stream_new_side_data(m_videoStream, AV_PKT_DATA_DISPLAYMATRIX,
                                                       9 * sizeof(int32_t));
-            av_display_rotation_set(reinterpret_cast<int32_t*>(matrix), m_spec.rotation);
+            av_display_rotation_set(reinterpret_cast<int32_t*>(matrix), m_recipe.rotation);
         }
         return {};
     }
@@ -159,12 +159,12 @@ private:
     Status videoFrame(int index)
     {
         const AVCodecContext* c = m_video.get();
-        QImage upright(m_spec.width, m_spec.height, QImage::Format_RGB888);
+        QImage upright(m_recipe.width, m_recipe.height, QImage::Format_RGB888);
         for (int y = 0; y < upright.height(); ++y)
             for (int x = 0; x < upright.width(); ++x)
-                upright.setPixelColor(x, y, uprightColour(m_spec, index, x, y));
+                upright.setPixelColor(x, y, uprightColour(m_recipe, index, x, y));
         // Stored turned back against the display rotation.
-        const QImage stored = upright.transformed(QTransform().rotate(-m_spec.rotation));
+        const QImage stored = upright.transformed(QTransform().rotate(-m_recipe.rotation));
         FramePtr frame = makeFrame();
         frame->format = c->pix_fmt;
         frame->width = c->width;
@@ -175,7 +175,7 @@ private:
         const uint8_t* const pixels[1] = {stored.constBits()};
         const int stride[1] = {static_cast<int>(stored.bytesPerLine())};
         sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
-        frame->pts = std::llround(m_spec.startOffset * m_spec.fps) + index;
+        frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps) + index;
         return encode(frame.get());
     }
 
@@ -202,7 +202,7 @@ private:
             for (int i = 0; i < 2 * kAudioChunk; ++i)
                 samples[i] = static_cast<int16_t>(
                     9830 * std::sin(2 * M_PI * 440.0 * double(m_samples + i / 2) / kSampleRate));
-            m_packet->pts = std::llround(m_spec.startOffset * kSampleRate) + m_samples;
+            m_packet->pts = std::llround(m_recipe.startOffset * kSampleRate) + m_samples;
             m_packet->dts = m_packet->pts;
             m_packet->duration = kAudioChunk;
             if ((err = writePacket(m_audioStream, {1, kSampleRate})) < 0)
@@ -218,7 +218,7 @@ private:
         return av_interleaved_write_frame(m_output.get(), m_packet.get());
     }
 
-    const ClipSpec& m_spec;
+    const ClipSpec& m_recipe;
     OutputPtr m_output;
     CodecPtr m_video;
     SwsPtr m_sws;
@@ -252,12 +252,12 @@ int frameIndexFromImage(const QImage& image)
 
 }  // namespace
 
-Status generateClip(const ClipSpec& spec, const QString& path)
+Status generateClip(const ClipSpec& recipe, const QString& path)
 {
-    if (spec.codec == ClipSpec::Codec::None && !spec.withAudio)
+    if (recipe.codec == ClipSpec::Codec::None && !recipe.withAudio)
         return Status::failure(-1, QStringLiteral("a clip needs video or sound"));
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would flood the test output
-    return ClipWriter(spec).write(path);
+    return ClipWriter(recipe).write(path);
 }
 
 std::array<QColor, 8> colourBars()

@@ -8,9 +8,9 @@
 // frameIndexFromBitmap() reads a written bitmap back to k, tolerant of codec noise.
 //
 // Usage:
-//   ClipSpec spec;                       // 160 x 120, 25 fps, 25 frames, MPEG-4 Part 2
-//   spec.codec = ClipSpec::Codec::H264;  // with B-frames
-//   ASSERT_TRUE(generateClip(spec, dir.filePath("clip.mp4")).ok());
+//   ClipSpec recipe;                       // 160 x 120, 25 fps, 25 frames, MPEG-4 Part 2
+//   recipe.codec = ClipSpec::Codec::H264;  // with B-frames
+//   ASSERT_TRUE(generateClip(recipe, dir.filePath("clip.mp4")).ok());
 //   ...
 //   EXPECT_EQ(frameIndexFromBitmap(bmpPath), 7);
 
@@ -52,7 +52,7 @@ struct ClipSpec {
 };
 
 // Writes the clip to path; the container follows the extension (.avi, .mp4, .mkv, .wav).
-Status generateClip(const ClipSpec& spec, const QString& path);
+Status generateClip(const ClipSpec& recipe, const QString& path);
 
 // The colours of the bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.
 std::array<QColor, 8> colourBars();

@@ -52,12 +52,12 @@ int main(int argc, char** argv)
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QString clip = out.filePath(QStringLiteral("clip.avi"));
-    kadrel::test::ClipSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.frames = 250;
-    spec.withAudio = true;
-    if (const kadrel::Status made = kadrel::test::generateClip(spec, clip); !made) {
+    kadrel::test::ClipSpec recipe;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.frames = 250;
+    recipe.withAudio = true;
+    if (const kadrel::Status made = kadrel::test::generateClip(recipe, clip); !made) {
         std::fprintf(stderr, "%s\n", qPrintable(made.text()));
         return 1;
     }
