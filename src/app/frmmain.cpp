@@ -35,6 +35,9 @@ QFont formFont()
                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                       QStringLiteral("DejaVu Sans Condensed")});
     font.setStyleHint(QFont::SansSerif);
+    // Where only wide desktop fonts exist, their condensed face keeps captions inside their
+    // twips-sized controls.
+    font.setStretch(QFont::Condensed);
     font.setPointSizeF(8.0);
     return font;
 }
