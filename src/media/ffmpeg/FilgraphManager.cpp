@@ -168,12 +168,14 @@ Result<double> FilgraphManager::get_Duration()
     return m_demuxer.duration();
 }
 
-double FilgraphManager::clockNow() const
+// While sound plays, the picture follows the sound output: the clock is steered towards
+// the output's position.
+void FilgraphManager::followSound()
 {
-    if (m_soundOn && !m_decodeAhead->soundEnded())
-        if (const std::optional<double> heard = m_audio->clock())
-            return *heard;
-    return m_clock.now();
+    if (!m_soundOn || m_decodeAhead->soundEnded())
+        return;
+    if (const std::optional<double> heard = m_audio->clock())
+        m_clock.follow(*heard);
 }
 
 Result<double> FilgraphManager::get_CurrentPosition()
@@ -183,7 +185,7 @@ Result<double> FilgraphManager::get_CurrentPosition()
     if (!m_running)
         return m_position;
     // At the end of the media the graph stays there while it runs.
-    return std::clamp(clockNow(), 0.0, m_demuxer.duration());
+    return std::clamp(m_clock.now(), 0.0, m_demuxer.duration());
 }
 
 Status FilgraphManager::put_CurrentPosition(double seconds)
@@ -227,8 +229,8 @@ void FilgraphManager::tick()
     showPendingFrame();
     if (m_soundOn)
         m_audio->feed(*m_decodeAhead);
-    const double now = clockNow();
-    m_clock.set(now);
+    followSound();
+    const double now = m_clock.now();
     if (m_hasVideo && m_decodeAhead->takeDueFrame(now, m_shown) && m_surface)
         m_surface->frameChanged();
 }

@@ -82,7 +82,7 @@ private:
     Status openStreams();
     Status checkRendered() const;
     Status checkVideo() const;
-    double clockNow() const;
+    void followSound();
     bool soundAudible() const;
     void startSound();
     void stopSound();
