@@ -168,8 +168,7 @@ Result<double> FilgraphManager::get_Duration()
     return m_demuxer.duration();
 }
 
-// While sound plays, the picture follows the sound output: the clock is steered towards
-// the output's position.
+// While sound plays, the picture keeps time with the sound output's reported position.
 void FilgraphManager::followSound()
 {
     if (!m_soundOn || m_decodeAhead->soundEnded())

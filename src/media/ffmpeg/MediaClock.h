@@ -1,6 +1,6 @@
 #pragma once
 // The playback clock: the media time that is due now. It follows the monotonic clock from
-// where it was set; while sound plays, the sound output's own position steers it instead.
+// where it was set; while sound plays, it runs on from each position the sound output reports.
 
 #include <chrono>
 
