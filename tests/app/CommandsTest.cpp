@@ -1,58 +1,16 @@
-// The Controls menu as it drops down or a shortcut runs, and the two ways of leaving the
-// program.
+// Help Topics, the two ways of leaving the program, and what the window keeps out of reach
+// while the capture settings write many frames.
 
 #include "MainWindowFixture.h"
 
-#include <QShortcut>
+#include "capture/CaptureSettings.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTimer>
 
 using namespace kadrel;
 using namespace kadrel::test;
-
-TEST_F(MainWindowTest, ControlsMenuFollowsTheTransportAsItDropsDown)
-{
-    const auto menu = [this] {
-        QString flags;  // Play, Pause, First, Last, Back, Forward
-        for (QAction* item : {window->mnuplay, window->mnupause, window->mnufirst,
-                              window->mnulast, window->mnuback, window->mnuforward})
-            flags += item->isEnabled() ? u'1' : u'0';
-        return flags;
-    };
-    open(QStringLiteral("clip.avi"));
-    // A shortcut brings its menu up to date first: Pause was never offered, yet F4 pauses.
-    for (QShortcut* key : window->findChildren<QShortcut*>())
-        if (key->key() == QKeySequence(Qt::Key_F4))
-            emit key->activated();
-    EXPECT_EQ(window->lblstate->text(), QStringLiteral("Paused"));
-    EXPECT_EQ(menu(), QStringLiteral("011111"));  // as it was while playing
-
-    const std::pair<std::function<void()>, const char*> steps[] = {
-        {[] {}, "101111"},
-        {[&] { window->cmdplay_Click(); }, "011111"},
-        {[&] { graphs.script->hasVideo = false, open(QStringLiteral("song.wav")); }, "011100"},
-        {[&] { window->mnuclose_Click(); }, "011100"},  // no media: kept as they were
-    };
-    for (const auto& [step, expected] : steps) {
-        step();
-        window->mnucontrol_Click();
-        EXPECT_EQ(menu(), QLatin1String(expected));
-    }
-}
-
-TEST_F(MainWindowTest, ExitWritesNoSettingButTheCloseBoxWritesThePositionSlider)
-{
-    open(QStringLiteral("clip.avi"));
-    window->Slider1->setValue(7);
-    takeEffects();
-    window->mnuexit_Click();
-    EXPECT_EQ(programEnds, 1);
-    EXPECT_TRUE(fake.settings.writes.isEmpty());
-    EXPECT_TRUE(takeEffects().contains(QStringLiteral("Stop")));
-
-    window->Slider2->setValue(30);  // the volume slider is not what is written
-    window->close();
-    EXPECT_EQ(programEnds, 2);
-    EXPECT_EQ(fake.settings.writes, QStringList{"Settings/volume=7"});
-}
 
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
@@ -71,3 +29,75 @@ TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
     EXPECT_EQ(fake.shell.opened, QStringList{page.fileName()});
     EXPECT_EQ(fake.messageBox.messages.size(), 1u);
 }
+
+class BulkRunTest : public MainWindowTest {
+protected:
+    // A one-second video: 25 frames.
+    void SetUp() override
+    {
+        graphs.script->duration = 1.0;
+        open(QStringLiteral("clip.avi"));
+        window->capture->txtout->setText(folder.filePath(QStringLiteral("out")));
+    }
+
+    qsizetype written() const
+    {
+        return QDir(folder.filePath(QStringLiteral("out"))).entryList(QDir::Files).size();
+    }
+
+    // Runs, with during called at the run's first yield.
+    void runMeeting(std::function<void()> during)
+    {
+        QTimer::singleShot(0, window.get(), std::move(during));
+        window->cmdbulkcapture->click();
+    }
+};
+
+TEST_F(BulkRunTest, OpenCloseControlsAndToolsAreOutOfReachWhileItRuns)
+{
+    const std::vector<QAction*> locked{window->mnuopen,       window->mnuclose,
+                                       window->mnufullscreen, window->mnumute,
+                                       window->mnucapture,    window->mnucontrol->menuAction(),
+                                       window->mnutools->menuAction()};
+    runMeeting([&] {
+        window->mnufile_Click();
+        for (QAction* command : locked)
+            EXPECT_FALSE(command->isEnabled()) << command->objectName().toStdString();
+        press({"Ctrl+O", "Ctrl+C", "F3", "F8", "Ctrl+F", "Ctrl+M", "F9"});  // all refused
+    });
+    EXPECT_TRUE(state.paused && !state.muted && !state.fullScreenActive);
+    EXPECT_FALSE(state.loadedFile.isEmpty());
+    EXPECT_EQ(fake.fileDialog.calls.size(), 1u);  // only the Open of the set-up
+    EXPECT_EQ(written(), 25);
+    EXPECT_EQ(fake.messageBox.messages.size(), 1u);  // the completion
+    window->mnufile_Click();
+    for (QAction* command : locked)
+        EXPECT_TRUE(command->isEnabled()) << command->objectName().toStdString();
+}
+
+class Leaving : public BulkRunTest, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
+
+// Exit writes no setting; the close box writes the position slider's value, not the volume
+// slider's. During a run either ends the program once the frame in hand is written.
+TEST_P(Leaving, EndsTheProgramAndOnlyTheCloseBoxWritesThePositionSlider)
+{
+    const auto [exit, running] = GetParam();
+    window->Slider1->setValue(1);  // the end of the one-second clip
+    window->Slider2->setValue(30);
+    const auto leave = [&] { exit ? window->mnuexit_Click() : void(window->close()); };
+    if (running)
+        runMeeting([&] {
+            leave();
+            EXPECT_EQ(programEnds, 0);
+        });
+    else
+        leave();
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_LT(written(), running ? 25 : 1);
+    EXPECT_EQ(fake.messageBox.messages.size(), 0u);
+    const QString setting = running ? QStringLiteral("volume=0") : QStringLiteral("volume=1");
+    EXPECT_EQ(fake.settings.writes, exit ? QStringList() : QStringList{"Settings/" + setting});
+}
+
+INSTANTIATE_TEST_SUITE_P(ExitOrCloseBox, Leaving,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));

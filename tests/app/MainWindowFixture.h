@@ -7,6 +7,7 @@
 #include "support/FakePlatform.h"
 
 #include <QFile>
+#include <QShortcut>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,14 @@ protected:
         window->mnuopen_Click();
     }
 
+    // Runs the window's shortcuts for these keys, as pressing them would.
+    void press(const QStringList& keys)
+    {
+        for (QShortcut* shortcut : window->findChildren<QShortcut*>())
+            if (keys.contains(shortcut->key().toString()))
+                emit shortcut->activated();
+    }
+
     // The graph's calls since the last look, without the queries.
     QString takeEffects()
     {
@@ -52,24 +61,6 @@ protected:
             if (!call.startsWith(QStringLiteral("get_")))
                 kept << call;
         return kept.join(u' ');
-    }
-
-    // 1 or 0 per command: play, pause, info, position | first, last, back, forward | capture,
-    // full screen, normal size, bulk capture, Frame3 | Close, Info, Capture, Full Screen.
-    QString available()
-    {
-        const frmmain& w = *window;
-        window->mnufile_Click();
-        QString flags;
-        using Controls = std::initializer_list<const QWidget*>;
-        for (const QWidget* control :
-             Controls{w.cmdplay, w.cmdplay1, w.cmdinfo, w.Slider1, w.cmdback, w.cmdnext, w.cmdseek,
-                      w.cmdstep, w.cmdcapture, w.cmdfullscreen, w.cmdnormal, w.cmdbulkcapture,
-                      w.Frame3})
-            flags += enabledFlag(control) ? u'1' : u'0';
-        for (const QAction* item : {w.mnuclose, w.mnuinfo, w.mnucapture, w.mnufullscreen})
-            flags += item->isEnabled() ? u'1' : u'0';
-        return flags.insert(13, u' ').insert(8, u' ').insert(4, u' ');
     }
 
     FakeGraph& graph() { return *graphs.last; }

@@ -1,5 +1,6 @@
 // The main window on the FFmpeg engine with generated media: the commands available with no
-// media, a video, sound only and files that cannot be played, and frames saved exactly as shown.
+// media, a video, sound only and a file that cannot be played, and frames saved exactly as
+// shown.
 
 #include "MainWindowFixture.h"
 
@@ -16,9 +17,28 @@ protected:
     // Three seconds of 160 x 120 video at 25 frames per second.
     MediaWindowTest() : MainWindowTest(makeFfmpegGraph)
     {
-        ClipSpec video;
-        video.frames = 75;
-        EXPECT_TRUE(generateClip(video, folder.filePath(QStringLiteral("clip.avi"))).ok());
+        EXPECT_TRUE(generateClip({.frames = 75}, folder.filePath(QStringLiteral("clip.avi"))).ok());
+    }
+
+    // 1 or 0 per command: play, pause, info, position | first, last, back, forward | capture,
+    // full screen, normal size, bulk capture, Frame3 | Close, Info, Capture, Full Screen |
+    // Play, Pause, First, Last, Back, Forward, each menu as it drops down.
+    QString available()
+    {
+        const frmmain& w = *window;
+        window->mnufile_Click();
+        window->mnucontrol_Click();
+        QString flags;
+        using Controls = std::initializer_list<const QWidget*>;
+        for (const QWidget* control :
+             Controls{w.cmdplay, w.cmdplay1, w.cmdinfo, w.Slider1, w.cmdback, w.cmdnext, w.cmdseek,
+                      w.cmdstep, w.cmdcapture, w.cmdfullscreen, w.cmdnormal, w.cmdbulkcapture,
+                      w.Frame3})
+            flags += enabledFlag(control) ? u'1' : u'0';
+        for (const QAction* item : {w.mnuclose, w.mnuinfo, w.mnucapture, w.mnufullscreen, w.mnuplay,
+                                    w.mnupause, w.mnufirst, w.mnulast, w.mnuback, w.mnuforward})
+            flags += item->isEnabled() ? u'1' : u'0';
+        return flags.insert(17, u' ').insert(13, u' ').insert(8, u' ').insert(4, u' ');
     }
 
     // Saves the frame on show and reads back the index it carries.
@@ -32,48 +52,40 @@ protected:
     }
 };
 
+// F4 brings the Controls menu up to date before it acts: Pause was never offered, yet it
+// pauses. With no media the menu is kept as it was; a file that cannot be opened is named
+// with the engine's reason and leaves no media.
 TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
 {
-    ClipSpec sound;  // one second
-    sound.codec = ClipSpec::Codec::None;
-    sound.withAudio = true;
-    ASSERT_TRUE(generateClip(sound, folder.filePath(QStringLiteral("song.wav"))).ok());
-    QFile clip(folder.filePath(QStringLiteral("clip.avi")));
-    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
-    for (const auto& [name, bytes] : {std::pair{"notes.avi", QByteArray("Shopping: milk.\n")},
-                                      std::pair{"truncated.avi", clip.read(200)}}) {
-        QFile file(folder.filePath(QLatin1String(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-
-    const struct { const char *file, *caption, *state, *available; } rows[] = {
-        {nullptr, "", "", "0101 0000 00000 0000"},  // start-up
-        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
-        {"", "", "Closed", "0000 0000 00000 0000"},  // Close
-        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
-        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
+    ASSERT_TRUE(generateClip({.codec = ClipSpec::Codec::None, .withAudio = true},
+                             folder.filePath(QStringLiteral("song.wav")))
+                    .ok());  // one second
+    const struct { const char *steps, *caption, *state, *available; } rows[] = {
+        {"", "", "", "0101 0000 00000 0000 000000"},  // start-up
+        {"clip.avi,F4", "(clip.avi)", "Paused", "1111 1111 11011 1111 101111"},
+        {"Play", "(clip.avi)", "Playing", "1111 1111 11011 1111 011111"},
+        {"Close", "", "Closed", "0000 0000 00000 0000 011111"},
+        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100 011100"},
+        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111 011111"},
         // Sound only after a video: nothing the video left on stays on.
-        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100"},
-        // Files the engine cannot play leave no media.
-        {"notes.avi", "", "Closed", "0000 0000 00000 0000"},
-        {"clip.avi", "(clip.avi)", "Playing", "1111 1111 11011 1111"},
-        {"truncated.avi", "", "Closed", "0000 0000 00000 0000"}};
+        {"song.wav", "(song.wav)", "Playing", "1111 1100 00000 1100 011100"},
+        {"empty.avi", "", "Closed", "0000 0000 00000 0000 011100"}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+        SCOPED_TRACE(row.steps);
         fake.messageBox.messages.clear();
-        if (row.file && *row.file)
-            open(QLatin1String(row.file));
-        else if (row.file)
-            window->mnuclose_Click();
+        for (const QString& step : QString(row.steps).split(u',', Qt::SkipEmptyParts))
+            step == u"Close" ? window->mnuclose_Click()
+            : step == u"Play" ? window->cmdplay_Click()
+            : step == u"F4"   ? press({step})
+                              : open(step);
         EXPECT_EQ(window->windowTitle(), kMainCaption + QLatin1String(row.caption));
         EXPECT_EQ(window->lblstate->text(), QLatin1String(row.state));
         EXPECT_EQ(available(), QLatin1String(row.available));
-        // A file that could not be opened: a message with its name and the engine's reason.
-        const bool failed = row.file && *row.file && !*row.caption;
+        const bool failed = QString(row.steps).endsWith(u".avi") && !*row.caption;
         ASSERT_EQ(fake.messageBox.messages.size(), failed ? 1u : 0u);
         for (const RecordedMessage& message : fake.messageBox.messages)
             EXPECT_TRUE(message.title == QStringLiteral("Kadrel")
-                        && message.text.contains(folder.filePath(QLatin1String(row.file)))
+                        && message.text.contains(folder.filePath(QLatin1String(row.steps)))
                         && message.text.contains(QStringLiteral("Error ")))
                 << message.text.toStdString();
     }
@@ -85,10 +97,22 @@ TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
                              "*.ogv *.flv *.3gp *.ts *.mts)"));
 }
 
+// Capture pauses first and asks with its own dialog; the file read back is the frame on show
+// after each move. A cancelled dialog is silent; a failed write names the file and the reason.
 TEST_F(MediaWindowTest, CapturedFrameIsTheFrameOnShow)
 {
     open(QStringLiteral("clip.avi"));
-    window->cmdplay1_Click();
+    bool pausedDuringDialog = false;
+    fake.fileDialog.duringDialog = [&] {
+        pausedDuringDialog = state.paused;
+        fake.clock.ticks += 1000;  // the user's time to choose
+    };
+    EXPECT_GE(capture(), 0);
+    EXPECT_TRUE(pausedDuringDialog && state.paused);
+    const FileDialogRequest& request = fake.fileDialog.calls.back().request;
+    EXPECT_TRUE(request.save && request.defaultSuffix == QStringLiteral("bmp"));
+    EXPECT_EQ(request.title, QStringLiteral("Save Frame As..."));
+    EXPECT_EQ(request.nameFilters, QStringList{"Bitmap Files (*.bmp) (*.bmp)"});
     const std::pair<void (frmmain::*)(), int> moves[] = {{&frmmain::cmdstep_Click, 25},
                                                          {&frmmain::cmdnext_Click, 74},
                                                          {&frmmain::cmdseek_Click, 50},
@@ -97,5 +121,14 @@ TEST_F(MediaWindowTest, CapturedFrameIsTheFrameOnShow)
         (window.get()->*move)();
         EXPECT_EQ(capture(), frame);
     }
-    EXPECT_TRUE(fake.messageBox.messages.empty());
+
+    const QString missing = folder.filePath(QStringLiteral("missing/shot.bmp"));
+    fake.fileDialog.replies = {QString(), missing};  // cancelled, then a folder that is not there
+    window->cmdcapture_Click();
+    window->cmdcapture_Click();
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
+    EXPECT_TRUE(fake.messageBox.messages[0].text.contains(missing + QStringLiteral("\n"))
+                && fake.messageBox.messages[0].text.contains(QStringLiteral("No such file")))
+        << fake.messageBox.messages[0].text.toStdString();
 }

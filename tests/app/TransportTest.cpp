@@ -41,31 +41,19 @@ TEST_F(MainWindowTest, MovesStopAtTheLimitsPausedSilentlyPlayingWithTheTimerOn)
     }
 }
 
-TEST_F(MainWindowTest, PositionCaptionShowsWholeSecondsAndTheShortestDuration)
+// Each tick shows the position in whole seconds (halves to the even one) and the shortest
+// duration. At the end the media plays again with repeat, otherwise it stops at the start.
+TEST_F(MainWindowTest, TimerShowsThePositionAndAtTheEndRepeatsOrStops)
 {
-    const struct { double duration, position; const char* caption; } rows[] = {
-        {95.0, 12.4, "12/95 Sec."}, {60.5, 7.2, "7/60.5 Sec."},
-        {120.53, 12.5, "12/120.53 Sec."}};  // halves go to the even second
-    for (const auto& row : rows) {
-        graphs.script->duration = row.duration;
-        open(QString::number(row.duration) + QStringLiteral(".avi"));
-        graph().position = row.position;
-        window->Timer1_Timer();
-        EXPECT_EQ(window->lbllength->text(), QLatin1String(row.caption));
-    }
-    window->cmdplay1_Click();  // paused, the media reports no position
-    window->Slider1->setValue(30);
-    EXPECT_EQ(window->lbllength->text(), QStringLiteral("0/120.53 Sec."));
-}
-
-TEST_F(MainWindowTest, EndOfMediaPlaysAgainWithRepeatOtherwiseStopsAtTheStart)
-{
-    const struct { bool repeat; double duration, position; const char* effects; } rows[] = {
-        {true, 10.4, 9.4, ""},  // 9 s: not the end yet
-        {true, 10.4, 9.5, "Stop put_CurrentPosition(0) Run Run"},
-        {false, 10.0, 10.0, "Stop put_CurrentPosition(0)"},
+    const struct { bool repeat; double duration, position; int slider;
+                   const char *caption, *effects = ""; } rows[] = {
+        {false, 95.0, 12.4, 12, "12/95 Sec."},
+        {true, 60.5, 59.4, 59, "59/60.5 Sec."},  // not the end yet
+        {false, 120.53, 12.5, 12, "12/120.53 Sec."},
+        {true, 10.4, 9.5, 10, nullptr, "Stop put_CurrentPosition(0) Run Run"},
+        {false, 10.0, 10.0, 10, nullptr, "Stop put_CurrentPosition(0)"},
         // Kept as 10.50 s, the slider ends at 10; the position rounds to 11.
-        {false, 10.5049, 10.5049, "Stop put_CurrentPosition(0)"},
+        {false, 10.5049, 10.5049, 10, nullptr, "Stop put_CurrentPosition(0)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.position);
@@ -76,14 +64,20 @@ TEST_F(MainWindowTest, EndOfMediaPlaysAgainWithRepeatOtherwiseStopsAtTheStart)
         takeEffects();
         window->Timer1_Timer();
 
-        const bool ended = *row.effects;
+        const bool stopped = *row.effects && !row.repeat;
+        if (row.caption) {
+            EXPECT_EQ(window->lbllength->text(), QLatin1String(row.caption));
+        }
         EXPECT_EQ(takeEffects(), QLatin1String(row.effects));
-        EXPECT_EQ(window->Slider1->value(), ended ? 10 : 9);
-        EXPECT_EQ(graph().position, ended ? 0.0 : row.position);
-        EXPECT_EQ(state.paused, !row.repeat);
-        EXPECT_EQ(window->Timer1->isActive(), row.repeat);
-        EXPECT_EQ(window->cmdplay->isHidden(), row.repeat);
+        EXPECT_EQ(window->Slider1->value(), row.slider);
+        EXPECT_EQ(graph().position, *row.effects ? 0.0 : row.position);
+        EXPECT_EQ(state.paused, stopped);
+        EXPECT_EQ(window->Timer1->isActive(), !stopped);
+        EXPECT_EQ(window->cmdplay->isHidden(), !stopped);
     }
+    graph().position = 7.2;  // stopped: the media reports no position
+    window->Slider1->setValue(5);
+    EXPECT_EQ(window->lbllength->text(), QStringLiteral("0/10.5 Sec."));
 }
 
 TEST_F(MainWindowTest, SoundFollowsVolumeAndMuteAlsoAfterASilentSeek)

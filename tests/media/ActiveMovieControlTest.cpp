@@ -36,7 +36,6 @@ protected:
         return script->calls;
     }
     void open() { ASSERT_TRUE(session.OpenMedia("/v/clip.avi").ok()); }
-    FakeGraph& graph() { return *graphs.last; }
 
     ProgramState state;
     FakePlatform fake;
@@ -77,7 +76,7 @@ TEST_F(SessionTest, OpenReopenCloseAndFullScreenFollowTheirCallOrders)
     const auto first = graphs.last;
     EXPECT_EQ(callsOf([&] { session.OpenMedia("/v/b.avi"); }).mid(0, 5),
               kClose + QStringList{"RenderFile(/v/b.avi)"});
-    EXPECT_TRUE(graphs.last != first && !first->owner && graph().owner == &video);
+    EXPECT_TRUE(graphs.last != first && !first->owner && graphs.last->owner == &video);
 
     EXPECT_EQ(callsOf([&] { session.CloseMedia(); }), kClose);
     EXPECT_FALSE(session.session().playing || session.hasMedia());
@@ -90,9 +89,9 @@ TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop
     open();
     for (const auto& [at, after] : {std::pair{59.996, 0.0}, std::pair{59.4, 59.4}}) {
         session.PauseMedia();
-        graph().position = at;  // 59.996 is the end, to the whole second
+        graphs.last->position = at;  // 59.996 is the end, to the whole second
         session.PlayMedia();
-        EXPECT_EQ(graph().position, after);
+        EXPECT_EQ(graphs.last->position, after);
     }
     session.PauseMedia();
     EXPECT_TRUE(callsOf([&] {
@@ -101,43 +100,13 @@ TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop
                 }).isEmpty());
 }
 
-// OpenMedia skips a failing step; pause, stop and close end silently at the first failure;
-// position, frame time and full screen pass the failure on.
+// Before any file, and after one that cannot be rendered, no call reaches a graph. OpenMedia
+// skips a failing step; pause, stop and close end silently at the first failure; position,
+// frame time and full screen pass the failure on.
 TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
 {
-    script->failing = {"put_Volume", "put_Width", "get_Duration"};
-    open();
-    EXPECT_TRUE(script->calls.contains("put_Owner(Video)") && session.session().playing);
-    EXPECT_EQ(session.GetDuration(), 0.0);
-
-    script->failing = {"Pause", "Stop"};
-    session.PauseMedia();
-    session.StopMedia();
-    EXPECT_TRUE(session.session().playing);
-    EXPECT_EQ(callsOf([&] { session.CloseMedia(); }), QStringList{"Stop"});
-    EXPECT_EQ(graph().owner, &video);
-
-    open();
-    script->failing = {"get_CurrentPosition", "put_CurrentPosition", "put_Owner"};
-    EXPECT_FALSE(session.GetPosition().ok());
-    EXPECT_NE(session.SetPosition(2.0).number(), 0);
-    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
-
-    // Sound only: every video call fails, the sound plays, full screen fails after silencing.
-    script->failing.clear();
-    script->hasVideo = false;
-    open();
-    EXPECT_TRUE(session.session().playing && script->calls.endsWith("Run"));
-    EXPECT_FALSE(session.GetTimePerFrame().status().description().isEmpty());
-    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
-    EXPECT_EQ(graph().volume, -10000);
-}
-
-// Before any file, and after one that cannot be rendered, no call reaches a graph.
-TEST_F(SessionTest, WithoutMediaNothingHappens)
-{
-    EXPECT_TRUE(session.SaveFrameBitmap(dir.filePath("none.bmp")).ok());
-    EXPECT_FALSE(QFile::exists(dir.filePath("none.bmp")));
+    const QString none = dir.filePath("none.bmp");
+    EXPECT_TRUE(session.SaveFrameBitmap(none).ok());
     script->renderFails = true;
     Status opened;
     EXPECT_EQ(callsOf([&] { opened = session.OpenMedia("/v/text.avi"); }),
@@ -147,16 +116,44 @@ TEST_F(SessionTest, WithoutMediaNothingHappens)
     EXPECT_TRUE(callsOf([&] {
                     session.PauseMedia();
                     session.SetVolume(-100);
-                    EXPECT_TRUE(session.SaveFrameBitmap("/nonexistent/x.bmp").ok());
+                    EXPECT_TRUE(session.SaveFrameBitmap(none).ok());
                     EXPECT_FALSE(session.GetTimePerFrame().ok());
                     EXPECT_EQ(session.GetPosition().value(), 0.0);
                 }).isEmpty());
+    EXPECT_FALSE(QFile::exists(none));
+
+    // Sound only, and two more steps failing: the open goes on and plays; the frame time
+    // fails, and full screen fails after silencing.
+    script->renderFails = false;
+    script->hasVideo = false;
+    script->failing = {"put_Balance", "get_Duration"};
+    open();
+    EXPECT_TRUE(session.session().playing && script->calls.endsWith("Run"));
+    EXPECT_TRUE(script->calls.contains("put_Owner(Video)"));
+    EXPECT_EQ(session.GetDuration(), 0.0);
+    EXPECT_FALSE(session.GetTimePerFrame().status().description().isEmpty());
+    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
+    EXPECT_EQ(graphs.last->volume, -10000);
+
+    script->failing = {"Pause", "Stop"};
+    session.PauseMedia();
+    session.StopMedia();
+    EXPECT_TRUE(session.session().playing);
+    EXPECT_EQ(callsOf([&] { session.CloseMedia(); }), QStringList{"Stop"});
+
+    script->hasVideo = true;
+    script->failing = {"get_CurrentPosition", "put_CurrentPosition", "put_Owner"};
+    open();
+    EXPECT_FALSE(session.GetPosition().ok());
+    EXPECT_NE(session.SetPosition(2.0).number(), 0);
+    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
 }
 
 // "BM", the file's true length, 54 to the pixels, the renderer's info header with biSizeImage
 // cut to its outer bytes and 72 dpi, the pixels. A longer old file is cut to that length; a
-// frame smaller than the last leaves zeros, not the last frame's bytes.
-TEST_F(SessionTest, BitmapFileBytes)
+// frame smaller than the last leaves zeros, not the last frame's bytes. A failing renderer, a
+// size past 2 GiB and file errors (which name the file) write nothing.
+TEST_F(SessionTest, BitmapFileBytesAndFailures)
 {
     open();
     session.PauseMedia();
@@ -181,12 +178,7 @@ TEST_F(SessionTest, BitmapFileBytes)
         for (int i = 0; i < 4 * 32 * 24; ++i)
             ASSERT_EQ(uchar(bytes[54 + i]), i < picture ? uchar(i) : 0) << bits << " bits, " << i;
     }
-}
 
-// A failing renderer, a size past 2 GiB and file errors (which name the file) write nothing.
-TEST_F(SessionTest, SnapshotFailuresAreReportedAndWriteNothing)
-{
-    open();
     const std::tuple<const char*, int, QString, int> cases[] = {
         {"GetCurrentImage", 8, dir.filePath("x.bmp"), 5},
         {"", 65536, dir.filePath("x.bmp"), 6},

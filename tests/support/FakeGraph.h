@@ -10,8 +10,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
-#include <vector>
 
 namespace kadrel::test {
 
@@ -26,7 +27,6 @@ struct FakeGraphScript {
     std::int32_t videoWidth = 32;
     std::int32_t videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
-    int graphsCreated = 0;
 };
 
 class FakeGraph final : public IMediaControl,
@@ -38,18 +38,29 @@ class FakeGraph final : public IMediaControl,
 public:
     explicit FakeGraph(std::shared_ptr<FakeGraphScript> script) : m_script(std::move(script)) {}
 
-    Status RenderFile(const QString& path) override;
-    Status Run() override { return record(QStringLiteral("Run")); }
-    Status Pause() override { return record(QStringLiteral("Pause")); }
-    Status Stop() override { return record(QStringLiteral("Stop")); }
+    Status RenderFile(const QString& path) override
+    {
+        const Status s = record(QStringLiteral("RenderFile(%1)").arg(path), "RenderFile");
+        return m_script->renderFails ? Status::failure(2, "Cannot render the file") : s;
+    }
+    Status Run() override { return record("Run"); }
+    Status Pause() override { return record("Pause"); }
+    Status Stop() override { return record("Stop"); }
 
-    Status put_Rate(double rate) override { return call(QStringLiteral("put_Rate"), rate); }
+    Status put_Rate(double rate) override { return call("put_Rate", rate); }
     Result<double> get_Duration() override { return query("get_Duration", m_script->duration); }
     Result<double> get_CurrentPosition() override { return query("get_CurrentPosition", position); }
-    Status put_CurrentPosition(double seconds) override;
+    Status put_CurrentPosition(double seconds) override
+    {
+        return keep(call("put_CurrentPosition", seconds), position,
+                    std::clamp(seconds, 0.0, m_script->duration));
+    }
 
-    Status put_Volume(std::int32_t level) override;
-    Status put_Balance(std::int32_t b) override { return call(QStringLiteral("put_Balance"), b); }
+    Status put_Volume(std::int32_t level) override
+    {
+        return keep(call("put_Volume", level), volume, level);
+    }
+    Status put_Balance(std::int32_t b) override { return call("put_Balance", b); }
 
     Result<double> get_AvgTimePerFrame() override
     {
@@ -64,14 +75,35 @@ public:
         return query("get_VideoHeight", m_script->videoHeight, true);
     }
     // Delivers a DIB of bitsPerPixel whose pixel bytes count up from 0 (mod 256).
-    Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
+    Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override
+    {
+        const QString entry = QStringLiteral("GetCurrentImage(%1)").arg(bufferSize);
+        if (Status s = record(entry, "GetCurrentImage"); !s)
+            return s;
+        const std::int32_t w = m_script->videoWidth, h = m_script->videoHeight;
+        const int bits = m_script->bitsPerPixel;
+        const std::int64_t pixelBytes = (std::int64_t{w} * bits + 31) / 32 * 4 * h;
+        if (bufferSize < 40 + pixelBytes)
+            return Status::failure(8, QStringLiteral("Buffer too small"));
+        const std::int32_t header[10] = {40, w, h, 1 | (bits << 16)};
+        auto* bytes = static_cast<unsigned char*>(buffer);
+        std::memcpy(bytes, header, sizeof header);
+        for (std::int64_t i = 0; i < pixelBytes; ++i)
+            bytes[40 + i] = static_cast<unsigned char>(i);
+        return {};
+    }
 
     Status put_WindowStyle(std::int32_t s) override { return video("put_WindowStyle", s); }
     Status put_Left(std::int32_t v) override { return video("put_Left", v); }
     Status put_Top(std::int32_t v) override { return video("put_Top", v); }
     Status put_Width(std::int32_t v) override { return video("put_Width", v); }
     Status put_Height(std::int32_t v) override { return video("put_Height", v); }
-    Status put_Owner(QWidget* owner) override;
+    Status put_Owner(QWidget* newOwner) override
+    {
+        const QString name = newOwner ? newOwner->objectName() : QStringLiteral("0");
+        return keep(record(QStringLiteral("put_Owner(%1)").arg(name), "put_Owner", true), owner,
+                    QPointer(newOwner));
+    }
 
     double position = 0.0;
     std::int32_t volume = 0;
@@ -80,7 +112,16 @@ public:
 private:
     // Logs entry, then fails as a graph without video would (when the call needs video) or
     // as the script says for the operation name (entry when none is given).
-    Status record(const QString& entry, QString name = {}, bool needsVideo = false) const;
+    Status record(const QString& entry, QString name = {}, bool needsVideo = false) const
+    {
+        m_script->calls << entry;
+        if (needsVideo && !m_script->hasVideo)
+            return Status::failure(7, QStringLiteral("No video"));
+        const QString& operation = name.isEmpty() ? entry : name;
+        if (m_script->failing.contains(operation))
+            return Status::failure(5, operation + QStringLiteral(" failed"));
+        return {};
+    }
     Status call(const QString& name, double argument)
     {
         return record(QStringLiteral("%1(%2)").arg(name, QString::number(argument, 'g', 12)), name);
@@ -95,6 +136,14 @@ private:
         const Status s = record(name, name, needsVideo);
         return s ? Result<T>(value) : Result<T>(s);
     }
+    // A successful call leaves its value behind.
+    template <typename T>
+    static Status keep(Status s, T& field, T value)
+    {
+        if (s)
+            field = value;
+        return s;
+    }
 
     std::shared_ptr<FakeGraphScript> m_script;
 };
@@ -102,9 +151,11 @@ private:
 // Builds FakeGraphs on one shared script and remembers the last one built.
 class FakeGraphFactory {
 public:
-    FakeGraphFactory() : script(std::make_shared<FakeGraphScript>()) {}
-    GraphFactory factory();
-    std::shared_ptr<FakeGraphScript> script;
+    GraphFactory factory()
+    {
+        return [this] { return last = std::make_shared<FakeGraph>(script); };
+    }
+    std::shared_ptr<FakeGraphScript> script = std::make_shared<FakeGraphScript>();
     std::shared_ptr<FakeGraph> last;
 };
 

@@ -4,11 +4,9 @@
 #include "common/Platform.h"
 
 #include <QMap>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -38,8 +36,8 @@ struct RecordedDialog {
     bool ownerEnabledDuringDialog = true;
 };
 
-// Answers each dialog with the next queued reply (empty string = cancel); an optional clock
-// advance per call simulates how long the user took.
+// Answers each dialog with the next queued reply (none or an empty string = cancel);
+// duringDialog stands for the user's time, by default one second on the clock.
 class ScriptedFileDialog final : public FileDialogService {
 public:
     QString exec(QWidget* owner, const FileDialogRequest& request) override
@@ -47,14 +45,11 @@ public:
         calls.push_back({request, owner ? owner->isEnabled() : true});
         if (duringDialog)
             duringDialog();
-        const QString reply = replies.empty() ? QString() : replies.front();
-        if (!replies.empty())
-            replies.pop_front();
-        return reply;
+        return replies.isEmpty() ? QString() : replies.takeFirst();
     }
-    std::deque<QString> replies;
+    QStringList replies;
     std::vector<RecordedDialog> calls;
-    std::function<void()> duringDialog;  // e.g. advances the test clock
+    std::function<void()> duringDialog;
 };
 
 class RecordingShell final : public ShellService {
@@ -73,12 +68,12 @@ public:
     QString value(const QString& section, const QString& key,
                   const QString& fallback) const override
     {
-        return values.value(section + QLatin1Char('/') + key, fallback);
+        return values.value(section + u'/' + key, fallback);
     }
     void setValue(const QString& section, const QString& key, const QString& value) override
     {
-        values.insert(section + QLatin1Char('/') + key, value);
-        writes << section + QLatin1Char('/') + key + QLatin1Char('=') + value;
+        values.insert(section + u'/' + key, value);
+        writes << section + u'/' + key + u'=' + value;
     }
     QMap<QString, QString> values;  // "section/key" -> value
     QStringList writes;             // "section/key=value", in order
@@ -104,7 +99,7 @@ public:
     std::uint32_t ticks = 1000;
 };
 
-// A full set of fakes; a dialog "takes" 1 s unless a test says otherwise.
+// A full set of fakes.
 class FakePlatform {
 public:
     FakePlatform() : m_platform{messageBox, fileDialog, shell, settings, screen, cursor, clock}

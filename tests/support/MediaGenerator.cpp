@@ -20,12 +20,7 @@ namespace {
 using namespace kadrel::ffmpeg;
 
 struct OutputDeleter {
-    void operator()(AVFormatContext* c) const
-    {
-        if (c && c->pb)
-            avio_closep(&c->pb);
-        avformat_free_context(c);
-    }
+    void operator()(AVFormatContext* c) const { avio_closep(&c->pb); avformat_free_context(c); }
 };
 using OutputPtr = std::unique_ptr<AVFormatContext, OutputDeleter>;
 
@@ -274,12 +269,6 @@ int frameIndexFromBitmap(const QString& path)
 int frameIndexFromBitmap(const QByteArray& bmp)
 {
     return frameIndexFromImage(QImage::fromData(bmp, "BMP"));
-}
-
-QColor bitmapPixel(const QByteArray& bmp, int x, int y)
-{
-    const QImage image = QImage::fromData(bmp, "BMP");
-    return image.valid(x, y) ? image.pixelColor(x, y) : QColor();
 }
 
 }  // namespace kadrel::test

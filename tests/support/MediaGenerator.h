@@ -62,7 +62,4 @@ std::array<QColor, 8> colourBars();
 int frameIndexFromBitmap(const QString& path);
 int frameIndexFromBitmap(const QByteArray& bmp);
 
-// The pixel at (x, y), counted from the top-left of the picture, of a bitmap; invalid outside.
-QColor bitmapPixel(const QByteArray& bmp, int x, int y);
-
 }  // namespace kadrel::test
