@@ -317,38 +317,22 @@ Status FilgraphManager::put_WindowStyle(std::int32_t style)
 
 Status FilgraphManager::put_Left(std::int32_t left)
 {
-    if (Status s = checkVideo(); !s)
-        return s;
-    m_surfaceRect.moveLeft(left);
-    placeSurface();
-    return {};
+    return reshapeSurface([&](QRect& rect) { rect.moveLeft(left); });
 }
 
 Status FilgraphManager::put_Top(std::int32_t top)
 {
-    if (Status s = checkVideo(); !s)
-        return s;
-    m_surfaceRect.moveTop(top);
-    placeSurface();
-    return {};
+    return reshapeSurface([&](QRect& rect) { rect.moveTop(top); });
 }
 
 Status FilgraphManager::put_Width(std::int32_t width)
 {
-    if (Status s = checkVideo(); !s)
-        return s;
-    m_surfaceRect.setWidth(std::max(width, 0));
-    placeSurface();
-    return {};
+    return reshapeSurface([&](QRect& rect) { rect.setWidth(std::max(width, 0)); });
 }
 
 Status FilgraphManager::put_Height(std::int32_t height)
 {
-    if (Status s = checkVideo(); !s)
-        return s;
-    m_surfaceRect.setHeight(std::max(height, 0));
-    placeSurface();
-    return {};
+    return reshapeSurface([&](QRect& rect) { rect.setHeight(std::max(height, 0)); });
 }
 
 Status FilgraphManager::put_Owner(QWidget* owner)
@@ -361,6 +345,15 @@ Status FilgraphManager::put_Owner(QWidget* owner)
     placeSurface();
     m_surface->setVisible(owner != nullptr);
     m_surface->frameChanged();
+    return {};
+}
+
+Status FilgraphManager::reshapeSurface(const std::function<void(QRect&)>& change)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    change(m_surfaceRect);
+    placeSurface();
     return {};
 }
 

@@ -35,6 +35,7 @@
 #include <QRect>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -89,6 +90,7 @@ private:
     void showPendingFrame();
     void tick();
     void applyGains();
+    Status reshapeSurface(const std::function<void(QRect&)>& change);
     void placeSurface();
     QSize displaySize() const;
 
