@@ -28,6 +28,8 @@
 #include <utility>
 #include <vector>
 
+class QKeyEvent;
+
 namespace kadrel {
 
 class CaptureSettings;
@@ -185,6 +187,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout and menus.
@@ -195,7 +198,10 @@ private:
                      const QKeySequence& shortcut, void (frmmain::*handler)());
     QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, void (frmmain::*handler)());
-    void addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu);
+    // Menu keys: each key belongs to one menu item, which the menus' own handling runs.
+    void routeMenuKeys();
+    bool takeMenuKey(QKeyEvent* key);
+    void releaseMenuBar();
     // The commands a bulk run keeps out of reach, with their shortcut keys.
     std::vector<QAction*> runLockedCommands() const;
     bool runLocked() const { return !m_runLocked.empty(); }
