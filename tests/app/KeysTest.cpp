@@ -64,3 +64,30 @@ TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
     EXPECT_TRUE(state.loadedFile.isEmpty());
     EXPECT_EQ(window->lblstate->text(), QStringLiteral("Closed"));
 }
+
+// Saved, cancelled, or the information window: afterwards the focus is where it was (the
+// window itself when no control had it, never a text box) and Ctrl+C closes the media.
+TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
+{
+    const struct { const char *focus, *key, *reply; } rows[] = {
+        {"cmdstep", "F9", ""}, {"cmdstep", "F9", "shot.bmp"}, {"cmdstep", "Ctrl+I", ""},
+        {nullptr, "F9", ""},   {nullptr, "F9", "shot.bmp"},   {nullptr, "Ctrl+I", ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << (row.focus ? row.focus : "none") << ", " << row.key
+                                        << " " << row.reply);
+        open(QStringLiteral("clip.avi"));
+        QWidget* before = row.focus ? window->findChild<QWidget*>(row.focus) : window.get();
+        before->setFocus();
+        fake.fileDialog.replies = {*row.reply ? folder.filePath(row.reply) : QString()};
+        press({row.key});
+        for (QWidget* dialog : QApplication::topLevelWidgets())
+            if (dialog != window.get() && dialog->isVisible())
+                dialog->close();
+        window->activateWindow();  // as the desktop does when the dialog goes
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_EQ(window->focusWidget(), before);
+        press({"Ctrl+C"});
+        EXPECT_TRUE(state.loadedFile.isEmpty());
+    }
+}
