@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -173,6 +174,7 @@ public:
     bool repeatChecked() const override;
     void showWindow() override;
     void hideWindow() override;
+    void showTransport(bool paused) override;
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
 
@@ -226,6 +228,8 @@ private:
     std::function<void()> m_endProgram;
     QString m_programFolder;
     std::unique_ptr<FullScreenMode> m_fullScreen;
+    // Where the window stood before full screen hid it.
+    std::optional<QPoint> m_placeBeforeHiding;
     // While a bulk run goes on: the locked commands' states from before it.
     std::vector<std::pair<QAction*, bool>> m_runLocked;
 };
