@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace kadrel {
@@ -68,11 +69,20 @@ QString QtFileDialog::exec(QWidget* owner, const FileDialogRequest& request)
     return dialog.selectedFiles().first();
 }
 
-bool QtShell::open(const QString& address)
+Status QtShell::open(const QString& address)
 {
+    constexpr int kNoOpener = 3001;
+    constexpr int kOpenerFailed = 3002;
     const QUrl url = QFileInfo::exists(address) ? QUrl::fromLocalFile(address)
                                                 : QUrl::fromUserInput(address);
-    return QDesktopServices::openUrl(url);
+    if (QDesktopServices::openUrl(url))
+        return {};
+    // Qt finds the desktop's program through xdg-open first, then through a few browsers.
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return Status::failure(kNoOpener, QStringLiteral("No program to open it was found "
+                                                         "(xdg-open, of xdg-utils, is missing)"));
+    return Status::failure(kOpenerFailed,
+                           QStringLiteral("The program that opens it could not be started"));
 }
 
 QtSettingsStore::QtSettingsStore()

@@ -26,7 +26,7 @@ public:
 
 class QtShell final : public ShellService {
 public:
-    bool open(const QString& address) override;
+    Status open(const QString& address) override;
 };
 
 // QSettings in INI format, organisation and application "Kadrel"; a file path gives a store
