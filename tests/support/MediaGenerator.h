@@ -46,6 +46,10 @@ struct ClipSpec {
     bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
     double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
+    // The sample (pixel) aspect ratio written into the stream; the picture is drawn on the
+    // stored width x height.
+    int sampleAspectNum = 1;
+    int sampleAspectDen = 1;
     // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
     // written into the stream, otherwise the stream says "unspecified".
     bool tagColour = true;
