@@ -2,7 +2,8 @@
 # The built kadrel as a new user meets it, on Xvfb under the openbox window manager, driven by
 # xdotool; checks window captions, the files written and screenshot pixels (ImageMagick).
 #   desktop.sh KADREL CLIP-MAKER
-# Exit 0 passed, 1 failed, 77 skipped (Xvfb cannot start here).
+# Exit 0 passed, 1 failed, 77 skipped (Xvfb cannot start here). With KADREL_E2E_SHOTS set to a
+# folder, a screenshot of each stage is left there for a person to look at.
 set -u
 
 kadrel=$1
@@ -25,6 +26,10 @@ fail() {
     exit 1
 }
 step() { echo "== $*"; }
+shot() {
+    [ -n "${KADREL_E2E_SHOTS:-}" ] && import -window root "$KADREL_E2E_SHOTS/$1.png"
+    return 0
+}
 
 for tool in openbox xdotool import convert xprop xwininfo; do
     command -v $tool >/dev/null || fail "$tool is missing (scripts/setup-debian.sh installs it)"
@@ -104,6 +109,7 @@ step "start-up with fresh settings: the tip of the day over the main window"
 "$kadrel" >"$work/kadrel.log" 2>&1 &
 pids="$pids $!"
 wait_for 15 shown "Tip of the Day" || fail "no tip of the day"
+shot 1-start-up
 keys "$(window "Tip of the Day")" Return
 wait_for 5 gone "Tip of the Day" || fail "the tip window stays"
 main=$(window "$main_title")
@@ -118,6 +124,8 @@ open_clip() {
     xdotool key Return
     wait_for 10 shown "$main_title(clip.avi)" || fail "the clip did not open"
 }
+# The visible windows of the program, menus included.
+program_windows() { xdotool search --onlyvisible --class kadrel | wc -l; }
 
 step "open a generated clip"
 open_clip
@@ -137,6 +145,7 @@ wait_for 10 shown "Save Frame As..." || fail "no Save Frame As dialog"
 xdotool type --delay 20 "$work/shot"
 xdotool key Return
 wait_for 10 count "Save Frame As..." 2 || fail "no prompt to create the file"
+shot 2-create-prompt
 xdotool key Return
 wait_for 10 gone "Save Frame As..." || fail "the Save dialog stays"
 wait_for 5 test -s "$work/shot.bmp" || fail "no shot.bmp written"
@@ -149,12 +158,19 @@ wait_for 5 shown "$main_title" || fail "Ctrl+C did not close the media"
 step "a menu closed with Esc, then Ctrl+I"
 open_clip
 xdotool windowactivate --sync "$main"
+windows_before=$(program_windows)
 xdotool mousemove --window "$main" 20 $((menu / 2)) click 1
 sleep 0.5
+shot 3-file-menu
 xdotool key Escape
 sleep 0.3
+# The menu bar keeps no keyboard: a typed "t" opens no Tools menu.
+xdotool key t
+sleep 0.3
+[ "$(program_windows)" -eq "$windows_before" ] || fail "a typed letter opened a menu after Esc"
 xdotool key ctrl+i
 wait_for 5 shown "Media info..." || fail "Ctrl+I did nothing after a menu was closed with Esc"
+shot 4-media-info
 keys "$(window "Media info...")" Escape
 wait_for 5 gone "Media info..." || fail "the information window stays"
 
@@ -166,6 +182,7 @@ wait_for 10 gone "$main_title(clip.avi)" || fail "the main window stays in full 
 wait_for 5 count "Form1" 1 || fail "no full-screen window"
 [ "$(place "$(window Form1)")" = "0,0 1024x600" ] || fail "full screen is $(place "$(window Form1)")"
 sleep 0.5
+shot 5-full-screen
 # A 4:3 picture on a 1024 x 600 screen: 800 pixels wide from x = 112, bars either side; its
 # top-left block is white, the top-right one black.
 [ "$(pixel 50 300)" = "0,0,0" ] || fail "no black bar at the left: $(pixel 50 300)"
@@ -176,12 +193,14 @@ xdotool mousemove 500 300
 sleep 0.1
 xdotool mousemove 510 310
 wait_for 3 count "Form1" 2 || fail "no panel after a mouse move"
+shot 6-panel
 shown_at=$(date +%s)
 wait_for 8 count "Form1" 1 || fail "the panel does not hide"
 [ $(($(date +%s) - shown_at)) -ge 3 ] || fail "the panel hid before 4 s"
 xdotool key Escape
 wait_for 5 shown "$main_title(clip.avi)" || fail "Esc did not leave full screen"
 sleep 0.5
+shot 7-back
 after=$(place "$main")
 [ "$before" = "$after" ] || fail "the main window was at $before, came back at $after"
 
@@ -192,6 +211,7 @@ xdotool type --delay 10 "$work/out/run"
 xdotool mousemove --window "$main" 380 $((menu + 164)) click 1
 xdotool key --delay 60 Tab Right Right Right Right Right Tab Home Right Right Right Right alt+b
 wait_for 20 shown "Cinevra" || fail "no completion message"
+shot 8-run-complete
 for frame in 5 10; do
     [ "$(stat -c %s "$work/out/run/frame$frame.bmp" 2>/dev/null)" = $((54 + 4 * 160 * 120)) ] ||
         fail "frame$frame.bmp missing or of the wrong size"
