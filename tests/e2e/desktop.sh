@@ -127,6 +127,15 @@ open_clip() {
 # The visible windows of the program, menus included.
 program_windows() { xdotool search --onlyvisible --class kadrel | wc -l; }
 
+if ! command -v xdg-open >/dev/null; then
+    step "F1 with no program to open help.htm: a message says why"
+    keys "$main" F1
+    wait_for 10 shown "Kadrel" || fail "no message when help.htm cannot be opened"
+    shot 1-no-help-program
+    keys "$(window Kadrel)" Return
+    wait_for 5 gone "Kadrel" || fail "the message stays"
+fi
+
 step "open a generated clip"
 open_clip
 
