@@ -40,7 +40,7 @@ class Bench {
 public:
     Bench() : m_control(m_state, m_screen, makeFfmpegGraph) {}
 
-    // Opens the video and reads its frame time; false (with the reason printed) otherwise.
+    // Opens the video and checks its frame time; false (with the reason printed) otherwise.
     bool open(const QString& path)
     {
         if (const Status s = m_control.OpenMedia(path); !s) {
@@ -52,7 +52,6 @@ public:
             fail(QStringLiteral("%1: %2").arg(path, t.status().text()));
             return false;
         }
-        m_timePerFrame = t.value();
         // As the bulk run starts: silent and paused.
         m_control.SetVolume(-10000);
         m_control.PauseMedia();
@@ -61,23 +60,22 @@ public:
 
     int capture(const QString& outDir, const QStringList& range)
     {
-        const CapturePlan plan =
-            range.size() == 2
-                ? CapturePlan::range(range[0].toInt(), range[1].toInt(), m_timePerFrame)
-                : CapturePlan::wholeVideo(m_control.GetDuration(), m_timePerFrame);
+        const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_control);
+        if (!whole)
+            return fail(whole.status().text());
+        const CapturePlan plan = range.size() == 2
+                                     ? whole.value().range(range[0].toInt(), range[1].toInt())
+                                     : whole.value();
         if (!QDir().mkpath(outDir))
             return fail(QStringLiteral("cannot create %1").arg(outDir));
         QElapsedTimer wall;
         wall.start();
         long frames = 0;
-        for (double t = plan.startTime; plan.includes(t); t = plan.next(t)) {
-            if (const Status s = moveToCaptureTime(m_control, t); !s)
+        for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame; ++n) {
+            if (const Status s = moveToCaptureTime(m_control, plan.captureTime(n)); !s)
                 return fail(s.text());
             QCoreApplication::processEvents();
-            const Result<std::int32_t> n = plan.frameNumber(t);
-            if (!n)
-                return fail(n.status().text());
-            if (const Status s = m_control.SaveFrameBitmap(frameFilePath(outDir, n.value())); !s)
+            if (const Status s = m_control.SaveFrameBitmap(frameFilePath(outDir, n)); !s)
                 return fail(s.text());
             QCoreApplication::processEvents();
             ++frames;
@@ -116,7 +114,6 @@ private:
     ProgramState m_state;
     QtScreenMetrics m_screen;
     ActiveMovieControl m_control;
-    double m_timePerFrame = 0.0;
 };
 
 int usage()

@@ -254,6 +254,14 @@ Result<double> ActiveMovieControl::GetTimePerFrame()
     return m_session.basicVideo->get_AvgTimePerFrame();
 }
 
+Result<double> ActiveMovieControl::GetVideoEnd()
+{
+    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (!m_session.basicVideo)
+        return noMedia();
+    return m_session.basicVideo->get_VideoEnd();
+}
+
 Result<double> ActiveMovieControl::GetPosition()
 {
     if (!m_session.playing)

@@ -58,6 +58,8 @@ public:
     void SetVolume(std::int32_t level);
     double GetDuration() const;
     Result<double> GetTimePerFrame();
+    // The end of the picture, which GetDuration passes when the sound runs on after it.
+    Result<double> GetVideoEnd();
     Result<double> GetPosition();
     Status SetPosition(double seconds);
     // Moves the video between the picture box and the full-screen window. muteChecked is the
