@@ -38,7 +38,10 @@ void printRate(long frames, double seconds)
 
 class Bench {
 public:
-    Bench() : m_control(m_state, m_screen, makeFfmpegGraph) {}
+    Bench() : m_control(m_state, m_screen, makeFfmpegGraph)
+    {
+        m_control.setFrameWriter(makeFrameFileWriter());
+    }
 
     // Opens the video and checks its frame time; false (with the reason printed) otherwise.
     bool open(const QString& path)
@@ -75,11 +78,16 @@ public:
             if (const Status s = moveToCaptureTime(m_control, plan.captureTime(n)); !s)
                 return fail(s.text());
             QCoreApplication::processEvents();
-            if (const Status s = m_control.SaveFrameBitmap(frameFilePath(outDir, n)); !s)
-                return fail(s.text());
+            const FileStatus queued = m_control.QueueFrameFile(frameFilePath(outDir, n),
+                                                               encodeBitmap);
+            if (!queued.ok())
+                return fail(queued.status.text());
             QCoreApplication::processEvents();
             ++frames;
         }
+        // The run ends when its last file is written.
+        if (const FileStatus written = m_control.FinishFrameFiles(); !written.ok())
+            return fail(written.status.text());
         printRate(frames, wall.nsecsElapsed() / 1e9);
         return 0;
     }

@@ -110,12 +110,24 @@ void CaptureSettings::prepareMedia()
     yieldOnce();
 }
 
+// The files in hand are written before the run ends, also when it was cancelled; a file that
+// failed came before whatever stopped the loop, so its failure is the one reported.
 CaptureSettings::Outcome CaptureSettings::captureFrames()
+{
+    const Outcome outcome = queueFrames();
+    const FileStatus written = m_movie.FinishFrameFiles();
+    return written.ok() ? outcome : fail(written.path, written.status);
+}
+
+CaptureSettings::Outcome CaptureSettings::queueFrames()
 {
     const QString folder = txtout->text();
     const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
     if (!whole)
         return fail(QString(), whole.status());
+    const Result<FrameEncoder> encoder = frameEncoderFor(m_outputExtension);
+    if (!encoder)
+        return fail(QString(), encoder.status());
     const CapturePlan plan = Option2->isChecked()
                                  ? whole.value().range(sldfrom->value(), sldto->value())
                                  : whole.value();
@@ -129,8 +141,9 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
             return Outcome::Cancelled;
         m_captureTime = plan.captureTime(frame);
         const QString path = frameFilePath(folder, frame, m_outputExtension);
-        if (const Status saved = captureFrame(path, frame, plan.lastFrame); !saved)
-            return fail(path, saved);
+        if (const FileStatus saved = captureFrame(path, frame, plan.lastFrame, encoder.value());
+            !saved.ok())
+            return fail(saved.path, saved.status);
         yieldOnce();
         if (m_cancelCapture)
             return Outcome::Cancelled;
@@ -138,15 +151,18 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
     return Outcome::Completed;
 }
 
-Status CaptureSettings::captureFrame(const QString& path, int frame, int last)
+// Moves to the frame, shows the counter, and hands the frame to the writer: the failure of
+// this frame, or of an earlier file, comes back with its path.
+FileStatus CaptureSettings::captureFrame(const QString& path, int frame, int last,
+                                         const FrameEncoder& encoder)
 {
-    if (const Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
-        return moved;
+    if (Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
+        return {path, std::move(moved)};
     yieldOnce();
     // Only the bar and the counter change: no layout work per frame.
     ProgressBar1->setValue(frame);
     Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(last));
-    return m_movie.SaveFrameBitmap(path);
+    return m_movie.QueueFrameFile(path, encoder);
 }
 
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)

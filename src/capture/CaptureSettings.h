@@ -8,6 +8,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
+#include "media/FrameFile.h"
 
 #include <QString>
 #include <QWidget>
@@ -100,7 +101,8 @@ private:
     void unlockControls();
     void prepareMedia();
     Outcome captureFrames();
-    Status captureFrame(const QString& path, int frame, int last);
+    Outcome queueFrames();
+    FileStatus captureFrame(const QString& path, int frame, int last, const FrameEncoder& encoder);
     Outcome fail(const QString& path, const Status& failure);
     QString failureText() const;
     void finishRun(Outcome outcome);
