@@ -39,6 +39,7 @@ int main(int argc, char** argv)
     kadrel::QtPlatform desktop;
     kadrel::ProgramState state;
     kadrel::ActiveMovieControl movie(state, desktop.platform().screen, kadrel::makeFfmpegGraph);
+    movie.setFrameWriter(kadrel::makeFrameFileWriter());
     std::unique_ptr<kadrel::frmmain> mainWindow;  // destroyed before the session it uses
     startUp(desktop.platform(), state, movie, mainWindow);
     return app.exec();
