@@ -239,4 +239,20 @@ done
 keys "$(window Cinevra)" Return
 wait_for 5 gone "Cinevra" || fail "the completion message stays"
 
+step "an output folder of 300 characters that cannot be made: the message fits the screen"
+long=/proc/no-such-folder
+while [ ${#long} -lt 300 ]; do long="$long/folder${#long}"; done
+keys "$main" alt+d ctrl+a
+xdotool type --delay 5 "$long"
+xdotool key alt+b
+box="Kadrel - CreatePath Function"
+wait_for 10 shown "$box" || fail "no message for the folder that cannot be made"
+shot 9-long-path
+set -- $(place "$(window "$box")" | tr ',x' '  ')
+# The client area inside the screen, with room above it for the title bar.
+[ "$1" -ge 0 ] && [ "$2" -ge 10 ] && [ $(($1 + $3)) -le 1024 ] && [ $(($2 + $4)) -le 600 ] ||
+    fail "the message box lies at $1,$2 ${3}x$4, not on the 1024 x 600 screen"
+keys "$(window "$box")" Return
+wait_for 5 gone "$box" || fail "the message stays"
+
 echo "PASSED"
