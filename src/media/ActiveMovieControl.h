@@ -11,6 +11,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
+#include "media/FrameImageSaver.h"
 #include "media/MediaInterfaces.h"
 
 #include <QString>
@@ -65,6 +66,17 @@ public:
     Status SetFullScreen(bool fullScreen, bool muteChecked);
     // Writes the frame on show as a bitmap file at path (truncating an existing file).
     Status SaveFrameBitmap(const QString& path);
+    // The encoders of the types other than Bitmap; without them only bitmaps can be saved.
+    void setImageEncoders(ImageEncoderFactory encoders)
+    {
+        m_imageSaver = FrameImageSaver(std::move(encoders));
+    }
+    // Writes the frame on show as an image file of the given type (see FrameImageSaver).
+    Status SaveFrameImage(const QString& path, ImageFormat format,
+                          int quality = kDefaultJpegQuality)
+    {
+        return m_imageSaver.save(*this, path, format, quality);
+    }
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
@@ -82,6 +94,7 @@ private:
     HostLoader m_fullScreenHost;
     MediaSession m_session;
     std::vector<unsigned char> m_frameBuffer;  // reused across snapshots of a bulk run
+    FrameImageSaver m_imageSaver{{}};
 };
 
 }  // namespace kadrel
