@@ -156,7 +156,7 @@ Status CaptureSettings::captureFrame(const QString& path, int frame, int lastFra
     // Only the bar and the counter change: no layout work per frame.
     ProgressBar1->setValue(frame);
     Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(lastFrame));
-    return m_movie.SaveFrameBitmap(path);
+    return m_movie.SaveFrameImage(path, outputFormat());
 }
 
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)

@@ -8,6 +8,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
+#include "media/ImageFormat.h"
 
 #include <QString>
 #include <QWidget>
@@ -61,6 +62,8 @@ public:
 
     int frameCount() const { return m_frameCount; }
     const QString& outputExtension() const { return m_outputExtension; }
+    // The type chosen in the Output Type list (Bitmap when none is).
+    ImageFormat outputFormat() const;
     bool cancelCapture() const { return m_cancelCapture; }
     double captureTime() const { return m_captureTime; }
 
