@@ -1,0 +1,163 @@
+#include "extract/Extractor.h"
+
+#include "capture/CapturePlan.h"
+#include "common/QtPlatform.h"
+#include "media/ActiveMovieControl.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "media/ffmpeg/ImageEncoders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <cmath>
+
+namespace kadrel {
+
+namespace {
+
+// The one progress line, redrawn at most ten times a second.
+class Progress {
+public:
+    Progress(const ExtractConsole& console, int total) : m_console(console), m_total(total)
+    {
+        m_clock.start();
+    }
+
+    void show(int done, bool force = false)
+    {
+        if (!m_console.terminal || (!force && m_clock.elapsed() - m_shownAt < 100))
+            return;
+        m_shownAt = m_clock.elapsed();
+        const double rate = fps(done);
+        const int left = rate > 0 ? int(std::lround((m_total - done) / rate)) : 0;
+        std::fprintf(m_console.messages, "\r%d/%d frames  %.1f fps  %d:%02d left\033[K", done,
+                     m_total, rate, left / 60, left % 60);
+        std::fflush(m_console.messages);
+    }
+
+    // Ends the progress line; the summary goes on a line of its own.
+    void finish(int done)
+    {
+        show(done, true);
+        if (m_console.terminal)
+            std::fputc('\n', m_console.messages);
+    }
+
+    double seconds() const { return m_clock.nsecsElapsed() / 1e9; }
+    double fps(int done) const { return seconds() > 0 ? done / seconds() : 0.0; }
+
+private:
+    const ExtractConsole& m_console;
+    int m_total;
+    QElapsedTimer m_clock;
+    qint64 m_shownAt = -1000;
+};
+
+int say(const ExtractConsole& console, int status, const QString& text)
+{
+    std::fprintf(console.messages, "kadrel-extract: %s\n", qPrintable(text));
+    return status;
+}
+
+// The last frame of the whole video: the last one that starts before its end.
+int lastFrameOf(double duration, double timePerFrame)
+{
+    return std::max(0, int(std::ceil(duration / timePerFrame - 1e-6)) - 1);
+}
+
+class Extraction {
+public:
+    Extraction(const ExtractOptions& options, const ExtractConsole& console)
+        : m_options(options), m_console(console),
+          m_movie(m_state, m_screen, makeFfmpegGraph, [] {})
+    {
+        m_movie.setImageEncoders(makeFfmpegImageEncoder);
+    }
+
+    int run()
+    {
+        if (const Status opened = m_movie.OpenMedia(m_options.video); !opened)
+            return say(m_console, kExtractFailed,
+                       QStringLiteral("%1: %2").arg(m_options.video, opened.description()));
+        const Result<double> frameTime = m_movie.GetTimePerFrame();
+        if (!frameTime || frameTime.value() <= 0)
+            return say(m_console, kExtractFailed,
+                       QStringLiteral("%1: no video stream").arg(m_options.video));
+        m_movie.SetVolume(-10000);
+        m_movie.PauseMedia();
+        const int last = lastFrameOf(m_movie.GetDuration(), frameTime.value());
+        const int from = m_options.from.value_or(0);
+        const int to = m_options.to.value_or(last);
+        if (from > last || to > last) {
+            std::fprintf(m_console.messages, "kadrel-extract: %s: frame %d is past the end (the "
+                                             "last frame is %d)\n%s",
+                         qPrintable(m_options.video), std::max(from, to), last,
+                         qPrintable(extractUsage()));
+            return kExtractUsage;
+        }
+        if (!QDir().mkpath(m_options.outputFolder))
+            return say(m_console, kExtractFailed,
+                       QStringLiteral("%1: the folder cannot be made").arg(m_options.outputFolder));
+        return extract(from, to, frameTime.value());
+    }
+
+private:
+    int extract(int from, int to, double timePerFrame)
+    {
+        const QString extension = imageFormatInfo(m_options.format).extension;
+        Progress progress(m_console, to - from + 1);
+        int done = 0;
+        for (int n = from; n <= to; ++n) {
+            if (m_console.stopRequested && m_console.stopRequested()) {
+                progress.finish(done);
+                return say(m_console, kExtractInterrupted,
+                           QStringLiteral("interrupted after %1 frames").arg(done));
+            }
+            const QString path = frameFilePath(m_options.outputFolder, n, extension);
+            if (const Status saved = saveFrame(path, n * timePerFrame); !saved) {
+                progress.finish(done);
+                return say(m_console, kExtractFailed, saved.description());
+            }
+            progress.show(++done);
+        }
+        progress.finish(done);
+        if (!m_options.quiet)
+            say(m_console, kExtractDone,
+                QStringLiteral("%1 frames (%2 to %3) written to %4 in %5 s, %6 frames/s")
+                    .arg(done).arg(from).arg(to)
+                    .arg(QDir::toNativeSeparators(m_options.outputFolder))
+                    .arg(progress.seconds(), 0, 'f', 2).arg(progress.fps(done), 0, 'f', 1));
+        return kExtractDone;
+    }
+
+    // A file that failed halfway is removed: every file left is whole.
+    Status saveFrame(const QString& path, double time)
+    {
+        Status s = moveToCaptureTime(m_movie, time);
+        if (s)
+            s = m_movie.SaveFrameImage(path, m_options.format, m_options.quality);
+        if (!s)
+            QFile::remove(path);
+        QCoreApplication::processEvents();
+        return s;
+    }
+
+    const ExtractOptions& m_options;
+    const ExtractConsole& m_console;
+    ProgramState m_state;
+    QtScreenMetrics m_screen;
+    ActiveMovieControl m_movie;
+};
+
+}  // namespace
+
+int runExtract(const ExtractOptions& options, const ExtractConsole& console)
+{
+    ExtractConsole shown = console;
+    shown.terminal = console.terminal && !options.quiet;
+    return Extraction(options, shown).run();
+}
+
+}  // namespace kadrel
