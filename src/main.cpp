@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     kadrel::ProgramState state;
     kadrel::ActiveMovieControl movie(state, desktop.platform().screen, kadrel::makeFfmpegGraph);
     movie.setImageEncoders(kadrel::makeFfmpegImageEncoder);
+    movie.setFrameWriter(kadrel::makeFrameFileWriter());
     std::unique_ptr<kadrel::frmmain> mainWindow;  // destroyed before the session it uses
     kadrel::startProgram({desktop.platform(), state, movie,
                           kadrel::programDataFolder(QCoreApplication::applicationDirPath()), file},

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace kadrel {
 
 namespace {
@@ -146,15 +148,11 @@ void CaptureSettings::buildLayout()
 
 Status CaptureSettings::activatebulk()
 {
-    const Result<double> timePerFrame = m_movie.GetTimePerFrame();
-    if (!timePerFrame)
-        return timePerFrame.status();
-    // The frame count is the number of the frame at the end of the whole video.
-    const Result<std::int32_t> frames =
-        CapturePlan::wholeVideo(m_movie.GetDuration(), timePerFrame.value()).lastFrameNumber();
-    if (!frames)
-        return frames.status();
-    m_frameCount = frames.value();
+    // The frames of the picture, not of the sound that may run on after it.
+    const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
+    if (!whole)
+        return whole.status();
+    m_frameCount = whole.value().frameCount();
 
     m_cancelCapture = false;
     m_state.positionHeld = true;
@@ -165,13 +163,13 @@ Status CaptureSettings::activatebulk()
 
     // Narrowing the ranges may move the values, and the change handlers run in between.
     sldfrom->setMinimum(0);
-    sldfrom->setMaximum(m_frameCount - 1);
-    sldto->setMaximum(m_frameCount);
+    sldfrom->setMaximum(std::max(lastFrame() - 1, 0));
+    sldto->setMaximum(std::max(lastFrame(), 1));
     // A change handler's move of the position slider may have cleared it.
     m_state.positionHeld = true;
 
     ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(m_frameCount);
+    ProgressBar1->setMaximum(lastFrame());
     ProgressBar1->setValue(0);
     return {};
 }
@@ -197,7 +195,7 @@ void CaptureSettings::Option2_Click()
     sldfrom->setEnabled(true);
     sldto->setEnabled(true);
     sldto->setMinimum(sldfrom->value() + 1);
-    sldto->setMaximum(m_frameCount);
+    sldto->setMaximum(std::max(lastFrame(), 1));
 }
 
 void CaptureSettings::showFrame(int frame)
@@ -214,8 +212,8 @@ void CaptureSettings::sldfrom_Change(int from)
     sldto->setEnabled(true);
     showFrame(from);
     setFittingText(lblfrom, QStringLiteral("From %1").arg(from));
-    if (from == m_frameCount - 1) {
-        sldto->setValue(m_frameCount);
+    if (from == sldfrom->maximum()) {
+        sldto->setValue(sldto->maximum());
         sldto->setEnabled(false);
     } else {
         // Pushes To up when it stood at or below From.

@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <cmath>
 
@@ -61,10 +60,13 @@ int say(const ExtractConsole& console, int status, const QString& text)
     return status;
 }
 
-// The last frame of the whole video: the last one that starts before its end.
-int lastFrameOf(double duration, double timePerFrame)
+// "FILE: reason", with the file the reason may already name.
+QString fileFailure(const FileStatus& failure)
 {
-    return std::max(0, int(std::ceil(duration / timePerFrame - 1e-6)) - 1);
+    const QString& reason = failure.status.description();
+    if (failure.path.isEmpty() || reason.startsWith(failure.path))
+        return reason;
+    return failure.path + QStringLiteral(": ") + reason;
 }
 
 class Extraction {
@@ -74,6 +76,7 @@ public:
           m_movie(m_state, m_screen, makeFfmpegGraph, [] {})
     {
         m_movie.setImageEncoders(makeFfmpegImageEncoder);
+        m_movie.setFrameWriter(makeFrameFileWriter());
     }
 
     int run()
@@ -81,13 +84,13 @@ public:
         if (const Status opened = m_movie.OpenMedia(m_options.video); !opened)
             return say(m_console, kExtractFailed,
                        QStringLiteral("%1: %2").arg(m_options.video, opened.description()));
-        const Result<double> frameTime = m_movie.GetTimePerFrame();
-        if (!frameTime || frameTime.value() <= 0)
+        const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
+        if (!whole)
             return say(m_console, kExtractFailed,
-                       QStringLiteral("%1: no video stream").arg(m_options.video));
+                       QStringLiteral("%1: %2").arg(m_options.video, whole.status().description()));
         m_movie.SetVolume(-10000);
         m_movie.PauseMedia();
-        const int last = lastFrameOf(m_movie.GetDuration(), frameTime.value());
+        const int last = whole.value().lastFrame;
         const int from = m_options.from.value_or(0);
         const int to = m_options.to.value_or(last);
         if (from > last || to > last) {
@@ -100,48 +103,49 @@ public:
         if (!QDir().mkpath(m_options.outputFolder))
             return say(m_console, kExtractFailed,
                        QStringLiteral("%1: the folder cannot be made").arg(m_options.outputFolder));
-        return extract(from, to, frameTime.value());
+        const Result<FrameEncoder> encoder = m_movie.FrameEncoderFor(m_options.format,
+                                                                     m_options.quality);
+        if (!encoder)
+            return say(m_console, kExtractFailed, encoder.status().description());
+        return extract(whole.value().range(from, to), encoder.value());
     }
 
 private:
-    int extract(int from, int to, double timePerFrame)
+    // The frames are handed to the writer, which encodes and writes them behind the loop;
+    // whatever ends the loop, the files in hand are finished first and a failed one removed.
+    int extract(const CapturePlan& plan, const FrameEncoder& encoder)
     {
         const QString extension = imageFormatInfo(m_options.format).extension;
-        Progress progress(m_console, to - from + 1);
-        int done = 0;
-        for (int n = from; n <= to; ++n) {
-            if (m_console.stopRequested && m_console.stopRequested()) {
-                progress.finish(done);
-                return say(m_console, kExtractInterrupted,
-                           QStringLiteral("interrupted after %1 frames").arg(done));
-            }
+        Progress progress(m_console, plan.frameCount());
+        int handed = 0;
+        FileStatus failure;
+        bool stopped = false;
+        for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame && failure.ok(); ++n) {
+            if ((stopped = m_console.stopRequested && m_console.stopRequested()))
+                break;
             const QString path = frameFilePath(m_options.outputFolder, n, extension);
-            if (const Status saved = saveFrame(path, n * timePerFrame); !saved) {
-                progress.finish(done);
-                return say(m_console, kExtractFailed, saved.description());
-            }
-            progress.show(++done);
+            if (Status moved = moveToCaptureTime(m_movie, plan.captureTime(n)); !moved)
+                failure = {path, std::move(moved)};
+            else
+                failure = m_movie.QueueFrameFile(path, encoder);
+            QCoreApplication::processEvents();
+            progress.show(failure.ok() ? ++handed : handed);
         }
-        progress.finish(done);
+        if (FileStatus written = m_movie.FinishFrameFiles(); failure.ok())
+            failure = std::move(written);
+        progress.finish(handed);
+        if (!failure.ok())
+            return say(m_console, kExtractFailed, fileFailure(failure));
+        if (stopped)
+            return say(m_console, kExtractInterrupted,
+                       QStringLiteral("interrupted after %1 frames").arg(handed));
         if (!m_options.quiet)
             say(m_console, kExtractDone,
                 QStringLiteral("%1 frames (%2 to %3) written to %4 in %5 s, %6 frames/s")
-                    .arg(done).arg(from).arg(to)
+                    .arg(handed).arg(plan.firstFrame).arg(plan.lastFrame)
                     .arg(QDir::toNativeSeparators(m_options.outputFolder))
-                    .arg(progress.seconds(), 0, 'f', 2).arg(progress.fps(done), 0, 'f', 1));
+                    .arg(progress.seconds(), 0, 'f', 2).arg(progress.fps(handed), 0, 'f', 1));
         return kExtractDone;
-    }
-
-    // A file that failed halfway is removed: every file left is whole.
-    Status saveFrame(const QString& path, double time)
-    {
-        Status s = moveToCaptureTime(m_movie, time);
-        if (s)
-            s = m_movie.SaveFrameImage(path, m_options.format, m_options.quality);
-        if (!s)
-            QFile::remove(path);
-        QCoreApplication::processEvents();
-        return s;
     }
 
     const ExtractOptions& m_options;

@@ -4,6 +4,13 @@
 
 namespace kadrel {
 
+namespace {
+
+// Error number of an output type no encoder exists for.
+constexpr int kUnknownTypeError = 1101;
+
+}  // namespace
+
 const std::vector<ImageFormatInfo>& imageFormats()
 {
     static const std::vector<ImageFormatInfo> formats{
@@ -45,6 +52,25 @@ QString imageFileFilter()
         filter += info.description + QLatin1Char('|') + QLatin1Char('*') + info.extension
                   + QLatin1Char('|');
     return filter;
+}
+
+Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFactory& encoders,
+                                     int quality)
+{
+    if (format == ImageFormat::Bmp)
+        return FrameEncoder(encodeBitmap);
+    std::shared_ptr<ImageEncoder> encoder = encoders ? encoders(format, quality) : nullptr;
+    if (!encoder)
+        return Status::failure(kUnknownTypeError,
+                               QStringLiteral("Files of type %1 cannot be written")
+                                   .arg(imageFormatInfo(format).description));
+    return FrameEncoder([encoder](FrameBuffer& frame) -> Result<FileImage> {
+        const Result<std::size_t> size =
+            encoder->encode(frame.dib(), frame.dibBytes(), frame.output());
+        if (!size)
+            return size.status();
+        return FileImage{frame.output().data(), size.value()};
+    });
 }
 
 }  // namespace kadrel

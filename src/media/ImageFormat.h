@@ -7,6 +7,7 @@
 // written by ActiveMovieControl::SaveFrameBitmap; the other types go through an encoder.
 
 #include "common/Status.h"
+#include "media/FrameFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,16 +41,23 @@ ImageFormat imageFormatOfPath(const QString& path);
 // "Bitmap Image (*.bmp)|*.bmp|PNG Image (*.png)|*.png|...|": a filter for FileDialog.
 QString imageFileFilter();
 
+// An encoder keeps what it reuses from picture to picture (codec, conversion), so each thread
+// that encodes has one of its own.
 class ImageEncoder {
 public:
     virtual ~ImageEncoder() = default;
-    // Replaces file with the encoded file of the snapshot in dib (size bytes).
-    virtual Status encode(const unsigned char* dib, std::size_t size,
-                          std::vector<unsigned char>& file) = 0;
+    // Encodes the snapshot in dib (size bytes) into the start of file; the file's length.
+    virtual Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
+                                       AlignedBytes& file) = 0;
 };
 
 // Makes the encoder of a type other than Bitmap; quality (1..100) counts for JPEG only.
 using ImageEncoderFactory =
     std::function<std::unique_ptr<ImageEncoder>(ImageFormat format, int quality)>;
+
+// The encoding step of a type: the bitmap file's own for Bitmap, else a new encoder from
+// encoders building the file in the frame's output area. Fails when there is no encoder.
+Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFactory& encoders,
+                                     int quality = kDefaultJpegQuality);
 
 }  // namespace kadrel

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSettings.h"
 #include "media/ActiveMovieControl.h"
+#include "media/ffmpeg/FfmpegGraph.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
 
@@ -40,6 +41,7 @@ protected:
                   onYield();
           })
     {
+        movie.setFrameWriter(makeFrameFileWriter());
     }
 
     void cmdplay1_Click() override

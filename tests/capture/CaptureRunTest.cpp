@@ -14,17 +14,20 @@ TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
 {
     // From -1: the whole video. The counter after the last frame, the progress bar's value and
     // range. Whether the sound was muted.
-    const struct { const char* name; double duration, timePerFrame; int from, to, first, last;
-                   const char* counter; bool muted; } runs[] = {
-        {"whole-10s", 10.0, 0.04, -1, 0, 0, 250, "250/250 250 [0..250]", false},
-        // The 25th addition of 0.04 passes 1 s.
-        {"whole-1s", 1.0, 0.04, -1, 0, 0, 24, "24/25 24 [0..25]", true},
-        {"10-20-at-30fps", 10.0, 1.0 / 30, 10, 20, 10, 20, "20/20 20 [10..20]", false},
-        // The 100th addition passes 8 s by a hair.
-        {"100-200", 10.0, 0.04, 100, 200, 100, 199, "199/200 199 [100..200]", true},
-        {"0-1", 10.0, 0.04, 0, 1, 0, 1, "1/1 1 [0..1]", false},
-        // To fixed at the end, and off.
-        {"249-250", 10.0, 0.04, 249, 250, 249, 250, "250/250 250 [249..250]", false},
+    const struct { const char* name; double duration, videoEnd, timePerFrame;
+                   int from, to, first, last; const char* counter; bool muted; } runs[] = {
+        {"whole-10s", 10.0, 10.0, 0.04, -1, 0, 0, 249, "249/249 249 [0..249]", false},
+        {"whole-1s", 1.0, 1.0, 0.04, -1, 0, 0, 24, "24/24 24 [0..24]", true},
+        // No frame past the picture's end, though the sound runs on.
+        {"sound-runs-on", 7.0, 4.0, 0.04, -1, 0, 0, 99, "99/99 99 [0..99]", false},
+        {"whole-29.97fps", 10.01, 10.01, 1001.0 / 30000, -1, 0, 0, 299, "299/299 299 [0..299]",
+         false},
+        {"10-20-at-30fps", 10.0, 10.0, 1.0 / 30, 10, 20, 10, 20, "20/20 20 [10..20]", false},
+        // Repeated additions of 0.04 would pass 8 s just before frame 200.
+        {"100-200", 10.0, 10.0, 0.04, 100, 200, 100, 200, "200/200 200 [100..200]", true},
+        {"0-1", 10.0, 10.0, 0.04, 0, 1, 0, 1, "1/1 1 [0..1]", false},
+        // To fixed at the last frame, and off.
+        {"248-249", 10.0, 10.0, 0.04, 248, 249, 248, 249, "249/249 249 [248..249]", false},
     };
     // Begin, options, From, To, folder, Cancel, counter | Frame1, Capture, the locked commands.
     const auto controls = [this] {
@@ -41,6 +44,7 @@ TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);
         graphs.script->duration = run.duration;
+        graphs.script->videoEnd = run.videoEnd;
         graphs.script->timePerFrame = run.timePerFrame;
         open();
         if (run.from >= 0)

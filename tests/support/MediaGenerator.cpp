@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <cmath>
 
 namespace kadrel::test {
@@ -70,12 +71,17 @@ public:
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)
             return fail(QStringLiteral("cannot start the file"), err);
+        const double soundEnd = m_recipe.soundSeconds > 0
+                                    ? m_recipe.soundSeconds
+                                    : double(m_recipe.frames) / m_recipe.fps;
         Status s;
         for (int i = 0; s && i < m_recipe.frames; ++i) {
             s = video ? videoFrame(i) : Status();
             if (s && m_audioStream)
-                s = audioUntil(double(i + 1) / m_recipe.fps);
+                s = audioUntil(std::min(double(i + 1) / m_recipe.fps, soundEnd));
         }
+        if (s && m_audioStream)
+            s = audioUntil(soundEnd);
         if (s && video)
             s = encode(nullptr);
         if (s && (err = av_write_trailer(m_output.get())) < 0)

@@ -44,6 +44,7 @@ struct ClipSpec {
     int frames = 25;   // also fixes the length of sound-only media (frames / fps seconds)
     int gop = 12;      // frames between keyframes
     bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
+    double soundSeconds = 0.0; // the tone's length when it is not the picture's
     double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
     // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is

@@ -274,6 +274,13 @@ Result<double> FilgraphManager::get_AvgTimePerFrame()
     return m_demuxer.timePerFrame();
 }
 
+Result<double> FilgraphManager::get_VideoEnd()
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    return m_demuxer.videoEnd();
+}
+
 QSize FilgraphManager::displaySize() const
 {
     const AVCodecParameters* par = m_demuxer.videoStream()->codecpar;

@@ -65,6 +65,7 @@ public:
     Status put_Balance(std::int32_t balance) override;
 
     Result<double> get_AvgTimePerFrame() override;
+    Result<double> get_VideoEnd() override;
     Result<std::int32_t> get_VideoWidth() override;
     Result<std::int32_t> get_VideoHeight() override;
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;

@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kadrel::ffmpeg {
 
@@ -66,8 +67,8 @@ Status encoderFailure(int error)
 // One context per picture size; the encoders keep no state from one picture to the next.
 class FfmpegImageEncoder : public ImageEncoder {
 public:
-    Status encode(const unsigned char* dib, std::size_t size,
-                  std::vector<unsigned char>& file) override
+    Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
+                               AlignedBytes& file) override
     {
         const Result<Picture> picture = readSnapshot(dib, size);
         if (!picture)
@@ -122,7 +123,7 @@ private:
         return {};
     }
 
-    Status collect(std::vector<unsigned char>& file)
+    Result<std::size_t> collect(AlignedBytes& file)
     {
         int e = avcodec_send_frame(m_context.get(), m_frame.get());
         if (e >= 0)
@@ -131,9 +132,11 @@ private:
             m_context.reset();  // a context that failed halfway is not used again
             return encoderFailure(e);
         }
-        file.assign(m_packet->data, m_packet->data + m_packet->size);
+        const auto size = static_cast<std::size_t>(m_packet->size);
+        file.reserve(size);
+        std::memcpy(file.data(), m_packet->data, size);
         av_packet_unref(m_packet.get());
-        return {};
+        return size;
     }
 
     CodecPtr m_context;
