@@ -20,6 +20,9 @@ void requestStop(int)
     stopSignal = 1;
 }
 
+// Standard error carries this tool's own lines only, not the libraries' notes.
+void ignoreQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 void catchStopSignals()
 {
     struct sigaction action {};
@@ -36,6 +39,7 @@ int main(int argc, char** argv)
 {
     // No window is ever shown; the engine's video surface still needs a platform.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(ignoreQtMessages);
     QApplication app(argc, argv);
     const kadrel::ParsedCommandLine command = kadrel::parseExtractCommandLine(app.arguments());
     if (!command.options) {

@@ -200,6 +200,8 @@ uint16_t* qualityTable(const std::array<int, 64>& base, int quality)
 // coloured edges more than the quantisation at such a quality does.
 constexpr int kFullChromaQuality = 90;
 
+constexpr int kJpegSlices = 2;
+
 // The mjpeg encoder writes its matrices multiplied by qscale / 8: with qscale 8 they are
 // written as given.
 constexpr int kMatrixQscale = 8;
@@ -217,6 +219,10 @@ protected:
 
     Status configure(AVCodecContext& context) override
     {
+        // Slices of one picture are encoded side by side, so a lone encoding thread still
+        // uses both cores.
+        context.thread_count = kJpegSlices;
+        context.thread_type = FF_THREAD_SLICE;
         context.flags |= AV_CODEC_FLAG_QSCALE;
         context.global_quality = kMatrixQscale * FF_QP2LAMBDA;
         context.color_range = AVCOL_RANGE_JPEG;
@@ -227,7 +233,7 @@ protected:
             return encoderFailure(AVERROR(ENOMEM));
         m_converter.reset(sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0,
                                          context.width, context.height, pixelFormat(),
-                                         SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr,
+                                         SWS_POINT, nullptr, nullptr,
                                          nullptr));
         if (!m_converter)
             return encoderFailure(AVERROR(EINVAL));
