@@ -5,8 +5,9 @@
 
 namespace kadrel {
 
-// The folder of TIPOFDAY.TXT and help.htm for an executable in binFolder: the installed data
-// folder (../share/kadrel beside bin/) when it exists, else binFolder itself, as in a build.
+// The folder of TIPOFDAY.TXT and help.htm for an executable in binFolder: binFolder itself
+// when the tip file is there (a build), else the installed data folder (../share/kadrel beside
+// bin/) when it exists, else binFolder.
 QString programDataFolder(const QString& binFolder);
 
 // The user's Pictures folder when it exists, else the home folder: an installed program's
