@@ -25,8 +25,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
+
+class QKeyEvent;
 
 namespace kadrel {
 
@@ -177,6 +180,7 @@ public:
     bool repeatChecked() const override;
     void showWindow() override;
     void hideWindow() override;
+    void showTransport(bool paused) override;
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
 
@@ -191,6 +195,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout and menus.
@@ -201,7 +206,10 @@ private:
                      const QKeySequence& shortcut, void (frmmain::*handler)());
     QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, void (frmmain::*handler)());
-    void addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu);
+    // Menu keys: each key belongs to one menu item, which the menus' own handling runs.
+    void routeMenuKeys();
+    bool takeMenuKey(QKeyEvent* key);
+    void releaseMenuBar();
     // The commands a bulk run keeps out of reach, with their shortcut keys.
     std::vector<QAction*> runLockedCommands() const;
     bool runLocked() const { return !m_runLocked.empty(); }
@@ -227,6 +235,8 @@ private:
     QString m_programFolder;
     QString m_openFolder;
     std::unique_ptr<FullScreenMode> m_fullScreen;
+    // Where the window stood before full screen hid it.
+    std::optional<QPoint> m_placeBeforeHiding;
     // While a bulk run goes on: the locked commands' states from before it.
     std::vector<std::pair<QAction*, bool>> m_runLocked;
 };

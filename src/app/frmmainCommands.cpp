@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSettings.h"
 #include "common/Rounding.h"
+#include "common/ShellOpen.h"
 #include "common/mCommon.h"
 #include "dialogs/HomePage.h"
 #include "dialogs/frmAbout.h"
@@ -121,7 +122,7 @@ void frmmain::mnutopics_Click()
 {
     const QString help = m_programFolder + QStringLiteral("/help.htm");
     if (FileExists(help))
-        m_platform.shell.open(help);
+        openWithShell(m_platform.shell, m_platform.messageBox, this, help);
     else
         m_platform.messageBox.show(this, kMissingHelp, kAppTitle, MessageIcon::Critical);
 }
@@ -135,12 +136,12 @@ void frmmain::mnutip_Click()
 
 void frmmain::mnuabout_Click()
 {
-    frmAbout::open(this, m_platform.shell, m_platform.screen);
+    frmAbout::open(this, m_platform.shell, m_platform.messageBox, m_platform.screen);
 }
 
 void frmmain::Image1_Click()
 {
-    m_platform.shell.open(kHomePage);
+    openWithShell(m_platform.shell, m_platform.messageBox, this, kHomePage);
 }
 
 void frmmain::cmdcapture_Click()

@@ -91,14 +91,28 @@ bool frmmain::repeatChecked() const
     return mnurepeat->isChecked();
 }
 
+// A window manager places a window that is shown again as if it were new (at the top-left
+// corner, for one); it comes back where it was.
 void frmmain::showWindow()
 {
+    if (m_placeBeforeHiding)
+        move(*m_placeBeforeHiding);
     show();
+    m_placeBeforeHiding.reset();
 }
 
 void frmmain::hideWindow()
 {
+    m_placeBeforeHiding = pos();
     hide();
+}
+
+void frmmain::showTransport(bool paused)
+{
+    cmdplay->setVisible(paused);
+    cmdplay1->setVisible(!paused);
+    setEnabled(Control::Timer1, !paused);
+    lblstate->setText(paused ? QStringLiteral("Paused") : QStringLiteral("Playing"));
 }
 
 }  // namespace kadrel

@@ -5,9 +5,12 @@
 // twips and turned into pixels with the screen's twips per pixel.
 
 #include "common/Platform.h"
+#include "common/WindowHold.h"
 
 #include <QDialog>
 #include <QPointer>
+
+#include <optional>
 
 namespace kadrel {
 
@@ -46,6 +49,7 @@ protected:
 private:
     TwipsPerPixel m_tpp;
     QPointer<QWidget> m_owner;
+    std::optional<WindowHold> m_held;
 };
 
 }  // namespace kadrel

@@ -1,5 +1,6 @@
 #include "dialogs/frmAbout.h"
 
+#include "common/ShellOpen.h"
 #include "dialogs/Artwork.h"
 #include "dialogs/HomePage.h"
 
@@ -52,16 +53,21 @@ QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent)
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* owner, ShellService& shell, ScreenMetrics& screen)
-    : DialogWindow(screen, Qt::Dialog | Qt::FramelessWindowHint), m_shell(shell), m_linkLeft(kLinkStart)
+frmAbout::frmAbout(QWidget* owner, ShellService& shell, MessageBoxService& messageBox,
+                   ScreenMetrics& screen)
+    : DialogWindow(screen, Qt::Dialog | Qt::FramelessWindowHint),
+      m_shell(shell),
+      m_messageBox(messageBox),
+      m_linkLeft(kLinkStart)
 {
     buildLayout();
     Form_Load(owner);
 }
 
-frmAbout* frmAbout::open(QWidget* owner, ShellService& shell, ScreenMetrics& screen)
+frmAbout* frmAbout::open(QWidget* owner, ShellService& shell, MessageBoxService& messageBox,
+                         ScreenMetrics& screen)
 {
-    auto* about = new frmAbout(owner, shell, screen);
+    auto* about = new frmAbout(owner, shell, messageBox, screen);
     about->show();
     return about;
 }
@@ -139,9 +145,13 @@ void frmAbout::Form_Click()
 
 void frmAbout::Label3_Click()
 {
-    // The box closes whatever the shell made of the request.
-    m_shell.open(kHomePage);
+    // The box closes whatever the shell made of the request; a failure is told over the
+    // main window.
+    const Status opened = m_shell.open(kHomePage);
+    QWidget* mainWindow = owner();
     unload();
+    if (!opened)
+        reportShellFailure(m_messageBox, mainWindow, kHomePage, opened);
 }
 
 void frmAbout::mousePressEvent(QMouseEvent* event)
