@@ -5,8 +5,8 @@
 //   FrameBuffer   aligned memory, kept from frame to frame, holding the renderer's packed DIB
 //                 with room for a file header before it, so that a bitmap file is written
 //                 straight from it without a copy (AlignedBytes: the memory itself)
-//   FrameEncoder  turns the DIB into the file's bytes; one per output type, chosen by the
-//                 file's extension (frameEncoderFor). It may run on a writer thread, so it
+//   FrameEncoder  turns the DIB into the file's bytes; one per output type (frameEncoderFor,
+//                 media/ImageFormat.h). It may run on a writer thread, so it
 //                 touches nothing but the buffer it is given (and state it owns alone).
 //   writeFrameFile  writes the bytes as the whole file, with direct I/O where it can
 //   FrameWriter   where a bulk run hands its snapshots, to be encoded and written behind it
@@ -79,9 +79,6 @@ using FrameEncoder = std::function<Result<FileImage>(FrameBuffer& frame)>;
 // highest byte and the resolutions at 72 dpi, and zeros after what the renderer delivered.
 // The file is 14 + dibBytes long whatever the depth delivered.
 Result<FileImage> encodeBitmap(FrameBuffer& frame);
-
-// The encoder of files ending in extension (".bmp"); fails for a type this program cannot write.
-Result<FrameEncoder> frameEncoderFor(const QString& extension);
 
 // Writes image as the whole file at path, replacing an existing file's contents and length:
 // with direct I/O (the bytes go to the disk without filling the page cache) where the image is
