@@ -64,12 +64,13 @@ Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFacto
         return Status::failure(kUnknownTypeError,
                                QStringLiteral("Files of type %1 cannot be written")
                                    .arg(imageFormatInfo(format).description));
-    return FrameEncoder([encoder](FrameBuffer& frame) -> Result<FileImage> {
-        const Result<std::size_t> size =
-            encoder->encode(frame.dib(), frame.dibBytes(), frame.output());
+    // The encoded file lives in memory of the step's own, kept from frame to frame.
+    auto file = std::make_shared<AlignedBytes>();
+    return FrameEncoder([encoder, file](FrameBuffer& frame) -> Result<FileImage> {
+        const Result<std::size_t> size = encoder->encode(frame.dib(), frame.dibBytes(), *file);
         if (!size)
             return size.status();
-        return FileImage{frame.output().data(), size.value()};
+        return FileImage{file->data(), size.value()};
     });
 }
 
