@@ -50,7 +50,7 @@ public:
     void setCmdcaptureEnabled(bool) override {}
     void lockForRun() override {}
     void unlockAfterRun() override {}
-    QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    QString defaultOutputFolder() const override { return QCoreApplication::applicationDirPath(); }
     QWidget* mainWindow() override { return &window; }
 
     QWidget window;

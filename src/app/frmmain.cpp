@@ -3,6 +3,7 @@
 #include "app/Pictures.h"
 #include "capture/CaptureSettings.h"
 #include "common/Twips.h"
+#include "common/UserFolders.h"
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
@@ -58,7 +59,7 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
       m_state(state),
       m_movie(movie),
       m_endProgram([] { QCoreApplication::exit(0); }),
-      m_programFolder(QCoreApplication::applicationDirPath())
+      m_programFolder(programDataFolder(QCoreApplication::applicationDirPath()))
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kMainCaption);

@@ -50,16 +50,22 @@ public:
     FullScreenMode& fullScreenMode() { return *m_fullScreen; }
     // How the program ends; by default the application's event loop is left.
     void setProgramEnd(std::function<void()> end) { m_endProgram = std::move(end); }
-    // The folder of help.htm and the first output folder (the executable's folder unless a
-    // test says otherwise).
+    // The folder of help.htm and TIPOFDAY.TXT (the program's data folder unless a test says
+    // otherwise).
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
-    QString programFolder() const override { return m_programFolder; }
+    QString programFolder() const { return m_programFolder; }
+    QString defaultOutputFolder() const override;
 
     // Start-up, shut-down, File and Help commands.
     void Form_Load();
     void Form_Unload();
     void mnufile_Click();
     void mnuopen_Click();
+    // The Open command once a path is chosen: a path that names no file changes nothing.
+    void openFile(const QString& path);
+    // The folder of the file opened last: the Open dialog starts there.
+    const QString& openFolder() const { return m_openFolder; }
+    void setOpenFolder(const QString& folder) { m_openFolder = folder; }
     void mnuclose_Click();
     void mnuexit_Click();
     void mnuinfo_Click();
@@ -227,6 +233,7 @@ private:
     ActiveMovieControl& m_movie;
     std::function<void()> m_endProgram;
     QString m_programFolder;
+    QString m_openFolder;
     std::unique_ptr<FullScreenMode> m_fullScreen;
     // Where the window stood before full screen hid it.
     std::optional<QPoint> m_placeBeforeHiding;

@@ -13,6 +13,7 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
+#include "media/ImageFormat.h"
 
 namespace kadrel {
 
@@ -23,7 +24,6 @@ const QString kOpenFilter = QStringLiteral(
     "*.wav;*.m3u;*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.ogv;*.flv;*.3gp;*.ts;*.mts"
     "|Moving Picture Experts Group (MPEG)|*.mpg;*.mpeg;*.m1v;*.mp2;*.mpa;*.mpe;*.mpv2;*.dat"
     "|Windows Video Files|*.avi;*.wmv|All Files (*.*)|*.*|");
-const QString kFrameFilter = QStringLiteral("Bitmap Files (*.bmp)|*.bmp|");
 const QString kMissingHelp = QStringLiteral(
     "Can not find help file, it may be renamed or damaged. Try reinstalling the program.");
 
@@ -55,9 +55,15 @@ void frmmain::mnufile_Click()
 void frmmain::mnuopen_Click()
 {
     const QString path = FileDialog(m_platform, this, false, QStringLiteral("Open..."),
-                                    kOpenFilter, m_state.selectedFile);
+                                    kOpenFilter, m_state.selectedFile, QString(), m_openFolder);
+    openFile(path);
+}
+
+void frmmain::openFile(const QString& path)
+{
     if (!FileExists(path))
         return;
+    m_openFolder = ExtractPathPart(path, true);
     lblstate->setText(QStringLiteral("Opening..."));
     m_state.selectedFile = path;
     if (Status opened = play(); !opened) {
@@ -150,10 +156,11 @@ void frmmain::mnucapture_Click()
     if (!m_state.paused)
         cmdplay1_Click();
     const QString path = FileDialog(m_platform, this, true, QStringLiteral("Save Frame As..."),
-                                    kFrameFilter, QString(), QStringLiteral("bmp"));
+                                    imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (path.isEmpty())
         return;
-    const Status saved = m_movie.SaveFrameBitmap(path);
+    // The type follows the name's extension: "a.png" is a PNG file, any other name a bitmap.
+    const Status saved = m_movie.SaveFrameImage(path, imageFormatOfPath(path));
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);

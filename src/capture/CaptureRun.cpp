@@ -125,7 +125,7 @@ CaptureSettings::Outcome CaptureSettings::queueFrames()
     const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
     if (!whole)
         return fail(QString(), whole.status());
-    const Result<FrameEncoder> encoder = frameEncoderFor(m_outputExtension);
+    const Result<FrameEncoder> encoder = m_movie.FrameEncoderFor(outputFormat());
     if (!encoder)
         return fail(QString(), encoder.status());
     const CapturePlan plan = Option2->isChecked()

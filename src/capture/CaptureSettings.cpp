@@ -88,7 +88,9 @@ void CaptureSettings::buildLayout()
     Label7->setGeometry(twips(120, 1320, 975, 255));
     lsttypes = new QListWidget(this);
     lsttypes->setGeometry(twips(1440, 1320, 3615, 450));
-    lsttypes->addItem(QStringLiteral("Bitmap Image (*.bmp)"));
+    for (const ImageFormatInfo& type : imageFormats())
+        lsttypes->addItem(type.description);
+    lsttypes->setCurrentRow(0);
     Label7->setBuddy(lsttypes);
 
     Option1 = new QRadioButton(
@@ -128,6 +130,8 @@ void CaptureSettings::buildLayout()
     cmdcancel->setEnabled(false);
 
     connect(cmddir, &QPushButton::clicked, this, &CaptureSettings::cmddir_Click);
+    connect(lsttypes, &QListWidget::currentRowChanged, this,
+            [this] { m_outputExtension = imageFormatInfo(outputFormat()).extension; });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             Option1_Click();
@@ -154,8 +158,8 @@ Status CaptureSettings::activatebulk()
     m_state.positionHeld = true;
     txtfile->setText(m_state.loadedFile);
     if (!DirExists(txtout->text()))
-        txtout->setText(m_host.programFolder() + QLatin1Char('/'));
-    m_outputExtension = QStringLiteral(".bmp");
+        txtout->setText(m_host.defaultOutputFolder() + QLatin1Char('/'));
+    m_outputExtension = imageFormatInfo(outputFormat()).extension;
 
     // Narrowing the ranges may move the values, and the change handlers run in between.
     sldfrom->setMinimum(0);
@@ -168,6 +172,12 @@ Status CaptureSettings::activatebulk()
     ProgressBar1->setMaximum(lastFrame());
     ProgressBar1->setValue(0);
     return {};
+}
+
+ImageFormat CaptureSettings::outputFormat() const
+{
+    const int row = lsttypes->currentRow();
+    return row < 0 ? ImageFormat::Bmp : imageFormats()[static_cast<std::size_t>(row)].format;
 }
 
 void CaptureSettings::Option1_Click()

@@ -8,7 +8,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
-#include "media/FrameFile.h"
+#include "media/ImageFormat.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,6 +64,8 @@ public:
     // last of them.
     int frameCount() const { return m_frameCount; }
     const QString& outputExtension() const { return m_outputExtension; }
+    // The type chosen in the Output Type list (Bitmap when none is).
+    ImageFormat outputFormat() const;
     bool cancelCapture() const { return m_cancelCapture; }
     double captureTime() const { return m_captureTime; }
 

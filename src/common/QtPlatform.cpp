@@ -131,6 +131,16 @@ public:
     }
 };
 
+// The extension of a filter's last "*.ext" pattern: "png" for "PNG Image (*.png)".
+QString filterExtension(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    QString extension;
+    for (const QRegularExpressionMatch& match : pattern.globalMatch(filter))
+        extension = match.captured(1);
+    return extension;
+}
+
 }  // namespace
 
 QString QtFileDialog::exec(QWidget* owner, const FileDialogRequest& request)
@@ -145,6 +155,15 @@ QString QtFileDialog::exec(QWidget* owner, const FileDialogRequest& request)
     if (!request.nameFilters.isEmpty())
         dialog.selectNameFilter(request.nameFilters.first());
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension gets the extension of the type chosen in the list.
+    if (!request.defaultSuffix.isEmpty()) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& filter) {
+                             const QString suffix = filterExtension(filter);
+                             if (!suffix.isEmpty())
+                                 dialog.setDefaultSuffix(suffix);
+                         });
+    }
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

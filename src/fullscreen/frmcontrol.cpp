@@ -6,6 +6,7 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/PanelIcons.h"
 #include "fullscreen/frmfull.h"
+#include "media/ImageFormat.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -356,10 +357,9 @@ void frmcontrol::cmdcapture_Click()
         cmdplay1_Click();
     const QString path = FileDialog(m_mode.platform(), this, true,
                                     QStringLiteral("Save Frame As..."),
-                                    QStringLiteral("Bitmap Files (*.bmp)|*.bmp|"), QString(),
-                                    QStringLiteral("bmp"));
+                                    imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (!path.isEmpty()) {
-        const Status saved = m_mode.movie().SaveFrameBitmap(path);
+        const Status saved = m_mode.movie().SaveFrameImage(path, imageFormatOfPath(path));
         m_mode.yieldOnce();
         if (!saved)
             m_mode.mainWindow().reportCaptureFailure(this, path, saved);

@@ -257,6 +257,17 @@ Status ActiveMovieControl::SaveFrameBitmap(const QString& path)
     return saveSnapshot(path, encodeBitmap);
 }
 
+Status ActiveMovieControl::SaveFrameImage(const QString& path, ImageFormat format, int quality)
+{
+    const Result<FrameEncoder> encoder = FrameEncoderFor(format, quality);
+    if (!encoder)
+        return encoder.status();
+    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (!m_session.graphManager)
+        return {};
+    return saveSnapshot(path, encoder.value());
+}
+
 FileStatus ActiveMovieControl::QueueFrameFile(const QString& path, const FrameEncoder& encoder)
 {
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);

@@ -12,6 +12,7 @@
 #include "common/ProgramState.h"
 #include "common/Status.h"
 #include "media/FrameFile.h"
+#include "media/ImageFormat.h"
 #include "media/MediaInterfaces.h"
 
 #include <QString>
@@ -68,6 +69,17 @@ public:
     // Writes the frame on show as a bitmap file at path (truncating an existing file), and
     // returns when it is written; a failure leaves no file at path.
     Status SaveFrameBitmap(const QString& path);
+    // The encoders of the types other than Bitmap; without them only bitmaps can be saved.
+    void setImageEncoders(ImageEncoderFactory encoders) { m_encoders = std::move(encoders); }
+    // The encoding step of a type, for QueueFrameFile: a new encoder of its own each time.
+    Result<FrameEncoder> FrameEncoderFor(ImageFormat format,
+                                         int quality = kDefaultJpegQuality) const
+    {
+        return frameEncoderFor(format, m_encoders, quality);
+    }
+    // Writes the frame on show as an image file of the given type, as SaveFrameBitmap does.
+    Status SaveFrameImage(const QString& path, ImageFormat format,
+                          int quality = kDefaultJpegQuality);
 
     // A bulk run's files. With a writer set, QueueFrameFile converts the frame on show into
     // one of the writer's buffers and returns, and the writer encodes it and writes the file
@@ -98,6 +110,7 @@ private:
     MediaSession m_session;
     FrameBuffer m_snapshot;  // reused from one single snapshot to the next
     std::unique_ptr<FrameWriter> m_writer;
+    ImageEncoderFactory m_encoders;
 };
 
 }  // namespace kadrel

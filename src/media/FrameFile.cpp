@@ -15,8 +15,6 @@ namespace kadrel {
 
 namespace {
 
-// Error number of an output type no encoder exists for.
-constexpr int kUnknownTypeError = 1101;
 constexpr std::size_t kInfoHeaderSize = 40;
 // Ordinary writes go out in pieces of this size: one write of a whole 1080p frame costs the
 // kernel several times more than the same bytes in 256 KiB pieces.
@@ -169,14 +167,6 @@ Result<FileImage> encodeBitmap(FrameBuffer& frame)
     putLe32(file + 2, static_cast<std::uint32_t>(FrameBuffer::kHeaderRoom + size));
     file[10] = 54;
     return FileImage{file, FrameBuffer::kHeaderRoom + size};
-}
-
-Result<FrameEncoder> frameEncoderFor(const QString& extension)
-{
-    if (extension.compare(QLatin1String(".bmp"), Qt::CaseInsensitive) == 0)
-        return FrameEncoder(encodeBitmap);
-    return Status::failure(kUnknownTypeError,
-                           QStringLiteral("Files of type \"%1\" cannot be written").arg(extension));
 }
 
 Status writeFrameFile(const QString& path, FileImage image)

@@ -4,9 +4,9 @@
 //
 //   FrameBuffer   aligned memory, kept from frame to frame, holding the renderer's packed DIB
 //                 with room for a file header before it, so that a bitmap file is written
-//                 straight from it without a copy
-//   FrameEncoder  turns the DIB into the file's bytes; one per output type, chosen by the
-//                 file's extension (frameEncoderFor). It may run on a writer thread, so it
+//                 straight from it without a copy (AlignedBytes: the memory itself)
+//   FrameEncoder  turns the DIB into the file's bytes; one per output type (frameEncoderFor,
+//                 media/ImageFormat.h). It may run on a writer thread, so it
 //                 touches nothing but the buffer it is given (and state it owns alone).
 //   writeFrameFile  writes the bytes as the whole file, with direct I/O where it can
 //   FrameWriter   where a bulk run hands its snapshots, to be encoded and written behind it
@@ -33,10 +33,11 @@ struct FileImage {
     std::size_t size = 0;
 };
 
-// Memory aligned for direct I/O that only ever grows; what it held stays until overwritten.
+// Memory aligned for direct I/O that only ever grows, so that it is allocated once per run.
 class AlignedBytes {
 public:
-    // Room for at least size bytes plus the padding to the next block; new bytes are 0.
+    // Room for at least size bytes plus the padding to the next block. Growing starts afresh
+    // with zeros; otherwise the contents stay.
     void reserve(std::size_t size);
     unsigned char* data() { return m_data.get(); }
     std::size_t capacity() const { return m_capacity; }
@@ -50,8 +51,7 @@ private:
 };
 
 // One frame: the packed DIB the renderer delivers (a 40-byte BITMAPINFOHEADER, then the
-// rows), preceded by kHeaderRoom free bytes at a block boundary, and a second area the
-// encoders of compressed formats may build their file in.
+// rows), preceded by kHeaderRoom free bytes that start on a block boundary.
 class FrameBuffer {
 public:
     static constexpr std::size_t kHeaderRoom = 14;  // a bitmap's file header
@@ -62,15 +62,16 @@ public:
     std::size_t dibBytes() const { return m_dibBytes; }
     // The header room and the DIB as one run of bytes, starting on a block boundary.
     unsigned char* withHeaderRoom() { return m_memory.data(); }
-    AlignedBytes& output() { return m_output; }
 
 private:
     AlignedBytes m_memory;
-    AlignedBytes m_output;
     std::size_t m_dibBytes = 0;
 };
 
-// Turns the frame's DIB into the file's bytes, which stay valid until the buffer is used again.
+// Turns the frame's DIB into the file's bytes: in place in the buffer (a bitmap), or in
+// memory the encoder owns (an AlignedBytes, for direct I/O), for compressed types. The bytes
+// must stay valid until the encoder is called again; the writer calls it for one frame at a
+// time and writes the file before the next call.
 using FrameEncoder = std::function<Result<FileImage>(FrameBuffer& frame)>;
 
 // The bitmap file, built in place: the 14-byte file header in the header room ("BM", the
@@ -78,9 +79,6 @@ using FrameEncoder = std::function<Result<FileImage>(FrameBuffer& frame)>;
 // highest byte and the resolutions at 72 dpi, and zeros after what the renderer delivered.
 // The file is 14 + dibBytes long whatever the depth delivered.
 Result<FileImage> encodeBitmap(FrameBuffer& frame);
-
-// The encoder of files ending in extension (".bmp"); fails for a type this program cannot write.
-Result<FrameEncoder> frameEncoderFor(const QString& extension);
 
 // Writes image as the whole file at path, replacing an existing file's contents and length:
 // with direct I/O (the bytes go to the disk without filling the page cache) where the image is

@@ -57,7 +57,7 @@ protected:
     void setCmdcaptureEnabled(bool enabled) override { cmdcaptureEnabled = enabled; }
     void lockForRun() override { locked = true; }
     void unlockAfterRun() override { locked = false; }
-    QString programFolder() const override { return programDir.path(); }
+    QString defaultOutputFolder() const override { return programDir.path(); }
     QWidget* mainWindow() override { return nullptr; }
 
     // Opens media as the main window does: a 10 s video at 25 frames per second by default.

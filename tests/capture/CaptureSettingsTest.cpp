@@ -37,7 +37,7 @@ TEST_F(CaptureSettingsTest, ActivatebulkCountsTheFramesAndPreparesTheRanges)
                   QLatin1String(video.ranges));
     }
     EXPECT_EQ(settings.txtfile->text(), QStringLiteral("/media/clip.avi"));
-    // A missing output folder gives way to the program's folder; an existing one stays.
+    // A missing output folder gives way to the default one; an existing one stays.
     EXPECT_EQ(settings.txtout->text(), programDir.path() + QStringLiteral("/"));
     settings.txtout->setText(outDir.path());
     ASSERT_TRUE(settings.activatebulk().ok());

@@ -279,4 +279,9 @@ int frameIndexFromBitmap(const QByteArray& bmp)
     return frameIndexFromImage(QImage::fromData(bmp, "BMP"));
 }
 
+int frameIndexFromImageFile(const QString& path)
+{
+    return frameIndexFromImage(QImage(path));
+}
+
 }  // namespace kadrel::test

@@ -66,5 +66,7 @@ std::array<QColor, 8> colourBars();
 // the picture carries no readable pattern.
 int frameIndexFromBitmap(const QString& path);
 int frameIndexFromBitmap(const QByteArray& bmp);
+// The same for an image file of any type Qt reads (PNG, JPEG, ...).
+int frameIndexFromImageFile(const QString& path);
 
 }  // namespace kadrel::test
