@@ -2,6 +2,7 @@
 
 #include "common/Rounding.h"
 #include "common/Twips.h"
+#include "media/MediaErrors.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,12 +21,10 @@ namespace kadrel {
 
 namespace {
 
-// Error number for a call on a session that holds no media.
-constexpr int kNoMediaError = 91;
 
 Status noMedia()
 {
-    return Status::failure(kNoMediaError, QStringLiteral("No media is open"));
+    return Status::failure(mediaerror::kNoMedia, QStringLiteral("No media is open"));
 }
 
 Status errnoStatus(int error, const QString& path)

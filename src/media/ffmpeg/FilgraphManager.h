@@ -10,7 +10,8 @@
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
 //                 caller's buffer, bottom-up) and to the picture the surface paints
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
-//   MediaClock    the monotonic clock; the sound output's position leads it while sound plays
+//                 (a SoundSink) without gaps or overlaps on the time line
+//   MediaClock    the monotonic clock, corrected (never backwards) by the position heard
 //   VideoSurface  the QWidget that paints the frame on show stretched to its rectangle
 //
 // Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
@@ -18,7 +19,8 @@
 // is decoded before the call returns; while halted, when the frame is first looked at (image,
 // size, paint, Pause, the next tick after Run), so that back-to-back moves coalesce.
 // Playback presents frames at their times on a UI-thread timer; frames are skipped only
-// when already late. Every public call is made on
+// when already late, and while they keep coming late the decoder leaves out what it can.
+// No call waits without bound: a stalled read fails the move. Every public call is made on
 // the UI thread; the only other thread is DecodeAhead's worker.
 
 #include "media/MediaInterfaces.h"
@@ -83,12 +85,12 @@ private:
     Status openStreams();
     Status checkRendered() const;
     Status checkVideo() const;
-    void followSound();
     bool soundAudible() const;
     void startSound();
     void stopSound();
     void showPendingFrame();
     void tick();
+    void endAtLastPicture(double now);
     void applyGains();
     Status reshapeSurface(const std::function<void(QRect&)>& change);
     void placeSurface();
@@ -102,6 +104,7 @@ private:
     std::unique_ptr<DecodeAhead> m_decodeAhead;  // after what it uses, so it stops first
     FrameConverter m_converter;
     VideoFrame m_shown;
+    Status m_frameFailure;  // why the frame asked for last is not on show
     MediaClock m_clock;
     QTimer m_timer;
     QPointer<VideoSurface> m_surface;

@@ -1,0 +1,160 @@
+// The sound path against a fake device in virtual time: the clock keeps normal speed and
+// never steps backwards, and what is heard stays in step with it, for sound that is
+// shorter or longer than the picture, starts late, has gaps, runs dry under load, or is
+// reported in coarse steps.
+
+#include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/MediaClock.h"
+#include "media/FakeSoundSink.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+
+namespace kadrel {
+namespace {
+
+using ffmpeg::SoundChunk;
+using test::FakeSoundSink;
+
+constexpr int kRate = 8000;
+constexpr double kChunk = 0.02;
+constexpr double kStep = 0.005;  // the engine's tick
+
+// Every sample tells the millisecond of the time line it belongs to (silence is 0).
+int16_t sampleAt(double t)
+{
+    return static_cast<int16_t>(1 + std::lround(t * 1000));
+}
+double timeOf(int16_t sample)
+{
+    return (sample - 1) / 1000.0;
+}
+
+struct Segment {
+    double start;
+    double end;
+};
+
+// The decoded sound: chunks of the segments, each handed out only once the decoder "has"
+// it, which it does not in the withheld stretch of real time (a decoder starved of CPU).
+class FakeSource final : public ffmpeg::SoundSource {
+public:
+    FakeSource(const std::vector<Segment>& segments, Segment withheld, const double& now)
+        : m_withheld(withheld), m_now(now)
+    {
+        for (const Segment& s : segments)
+            for (double t = s.start; t < s.end - 1e-9; t += kChunk) {
+                SoundChunk chunk{{}, t, 0};
+                for (int i = 0; i < std::lround(kChunk * kRate); ++i) {
+                    const int16_t v = sampleAt(t + double(i) / kRate);
+                    chunk.samples.insert(chunk.samples.end(), {v, v});
+                }
+                m_chunks.push_back(std::move(chunk));
+            }
+    }
+    bool takeSound(SoundChunk& chunk) override
+    {
+        if (m_chunks.empty() || (m_now >= m_withheld.start && m_now < m_withheld.end))
+            return false;
+        chunk = std::move(m_chunks.front());
+        m_chunks.pop_front();
+        return true;
+    }
+
+private:
+    std::deque<SoundChunk> m_chunks;
+    Segment m_withheld;
+    const double& m_now;
+};
+
+struct Case {
+    const char* name;
+    std::vector<Segment> sound;
+    Segment withheld = {-1, -1};
+    int reportStep = 1;           // frames
+    double runFor = 4.0;          // the picture's length, or the sound's when longer
+    Segment silentAt = {-1, -1};  // a stretch that must be heard as silence
+};
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class SoundPath : public ::testing::TestWithParam<Case> {};
+
+TEST_P(SoundPath, ClockKeepsTimeAndTheSoundKeepsStep)
+{
+    const Case& c = GetParam();
+    double now = 0.0;  // the monotonic clock, virtual
+    auto owned = std::make_unique<FakeSoundSink>(
+        FakeSoundSink::Options{.rate = kRate, .reportStep = c.reportStep});
+    FakeSoundSink* sink = owned.get();
+    const auto state = sink->state();
+    ffmpeg::AudioOutput output(std::move(owned));
+    ffmpeg::MediaClock clock([&] { return now; });
+    FakeSource source(c.sound, c.withheld, now);
+    clock.set(0.0);
+    clock.start();
+
+    double last = 0.0;
+    double worst = 0.0;
+    bool silenceHeard = false;
+    while (now < c.runFor - 1e-9) {
+        output.play(source, clock);
+        const double shown = clock.now();
+        ASSERT_GE(shown, last) << "the clock stepped back at " << now;
+        last = shown;
+        const size_t before = state->heard.size();
+        sink->play(std::lround(kStep * kRate));
+        now += kStep;
+        if (state->heard.size() == before)
+            continue;
+        const int16_t first = state->heard[before];
+        if (first == 0) {
+            silenceHeard |= shown >= c.silentAt.start && shown < c.silentAt.end;
+            continue;
+        }
+        EXPECT_TRUE(shown < c.silentAt.start || shown >= c.silentAt.end)
+            << "sound in the silent stretch at " << shown;
+        // Settled: the first tenth of a second after the sound (re)starts may lag.
+        if (now > 0.3 && !(now >= c.withheld.start && now < c.withheld.end + 0.3))
+            worst = std::max(worst, std::abs(timeOf(first) - shown));
+    }
+    EXPECT_NEAR(clock.now(), c.runFor, 0.05) << "the clock kept normal speed";
+    EXPECT_LT(worst, 0.05) << "sound and clock drifted apart";
+    if (c.silentAt.start >= 0) {
+        EXPECT_TRUE(silenceHeard);
+    }
+    // Every sound that was available in time was played, each sample once at most.
+    double lastHeard = -1.0;
+    long sounding = 0;
+    for (int16_t v : state->heard)
+        if (v != 0) {
+            ASSERT_GT(timeOf(v), lastHeard - 1e-3) << "a sample was heard twice";
+            lastHeard = timeOf(v);
+            ++sounding;
+        }
+    double available = 0.0;
+    for (const Segment& s : c.sound)
+        available += std::min(s.end, c.runFor) - s.start;
+    const double withheld = std::max(0.0, c.withheld.end - c.withheld.start);
+    EXPECT_GT(sounding, (available - withheld - 0.25) * kRate);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SoundPath,
+    ::testing::Values(
+        Case{.name = "Shorter", .sound = {{0.0, 2.0}}},
+        Case{.name = "Longer", .sound = {{0.0, 6.0}}, .runFor = 6.0},
+        Case{.name = "LateStart", .sound = {{1.0, 4.0}}, .silentAt = {0.1, 0.95}},
+        Case{.name = "Gaps", .sound = {{0.0, 1.0}, {1.5, 2.5}, {3.0, 4.0}},
+             .silentAt = {1.05, 1.45}},
+        Case{.name = "Underrun", .sound = {{0.0, 4.0}}, .withheld = {1.0, 1.6}},
+        Case{.name = "CoarseReports", .sound = {{0.0, 4.0}}, .reportStep = 800}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kadrel
