@@ -104,6 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"mpeg4.avi", ClipSpec{.codec = Codec::Mpeg4, .frames = 25}},
         std::pair{"h264.mp4", ClipSpec{.codec = Codec::H264, .frames = 40}},  // with B-frames
         std::pair{"offset.mkv", ClipSpec{.codec = Codec::H264, .frames = 30, .startOffset = 0.8}},
+        // as browsers' recorders write it: no length stated, no index
+        std::pair{"streamed.mkv",
+                  ClipSpec{.codec = Codec::H264, .frames = 40, .withAudio = true, .streamed = true}},
         // stored turned, shown upright
         std::pair{"rot90.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 90}},
         std::pair{"rot180.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 180}},
@@ -144,19 +147,26 @@ TEST(FfmpegEngine, SurfacePlayPauseAndTheEnd)
 }
 
 // The image is a 40-byte header (width, height positive for bottom-up, 1 plane, 32 bits, then
-// all zero) and B,G,R,0xFF pixels; a buffer one byte short is refused. The bars keep their
-// colours under every matrix and range, tagged or not.
+// all zero) and B,G,R,0xFF pixels, the same at any address; a buffer one byte short is
+// refused. The bars keep their colours under every matrix and range, tagged or not (untagged
+// HD by either side).
 TEST(FfmpegEngine, SnapshotsArePackedBitmapsInTheirTrueColours)
 {
     const auto bars = [](Codec codec, int width, int height, bool tagged) {
         return ClipSpec{.codec = codec, .content = ClipSpec::Content::ColourBars, .width = width,
                         .height = height, .frames = 3, .tagColour = tagged};
     };
+    const auto turned = [](ClipSpec recipe) {
+        recipe.rotation = 180;
+        return recipe;
+    };
     const std::pair<const char*, ClipSpec> cases[] = {
         {"bars-sd.avi", bars(Codec::Mpeg4, 320, 240, true)},
         {"bars-sd-untagged.mp4", bars(Codec::H264, 320, 240, false)},
+        {"bars-sd-turned.mp4", turned(bars(Codec::H264, 320, 240, true))},  // the rotation path
         {"bars-full-range.avi", bars(Codec::Mjpeg, 320, 240, false)},
         {"bars-hd-untagged.mp4", bars(Codec::H264, 1280, 720, false)},
+        {"bars-film-untagged.mp4", bars(Codec::H264, 1280, 544, false)},  // HD by its width
         {"bars-hd.mp4", bars(Codec::H264, 1280, 720, true)},
     };
     for (const auto& [file, recipe] : cases) {
@@ -171,6 +181,10 @@ TEST(FfmpegEngine, SnapshotsArePackedBitmapsInTheirTrueColours)
         for (int i = 54 + 3; i < bmp.size(); i += 4)
             ASSERT_EQ(uchar(bmp[i]), 0xFF) << "alpha at " << i;
         EXPECT_FALSE(graph->GetCurrentImage(40 + 4 * pixels - 1, bmp.data()));
+        // The caller's buffer may start at any address.
+        QByteArray odd(1 + 40 + 4 * pixels, '\0');
+        ASSERT_TRUE(graph->GetCurrentImage(40 + 4 * pixels, odd.data() + 1));
+        EXPECT_EQ(odd.mid(1), bmp.mid(14));
         const QImage image = QImage::fromData(bmp, "BMP");
         for (int i = 0; i < 8; ++i) {
             const QColor want = test::colourBars()[i];

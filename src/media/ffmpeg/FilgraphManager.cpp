@@ -16,7 +16,7 @@ constexpr double kBehindFrames = 3.0;
 
 }  // namespace
 
-FilgraphManager::FilgraphManager()
+FilgraphManager::FilgraphManager(SoundFactory makeSound) : m_makeSound(std::move(makeSound))
 {
     routeFfmpegLog();
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -69,7 +69,7 @@ Status FilgraphManager::openStreams()
     AVStream* audio = m_demuxer.audioStream();
     if (!m_hasVideo && !audio)
         return videoStatus;
-    if (audio && (m_audio = AudioOutput::create())) {
+    if (audio && (m_audio = m_makeSound())) {
         if (m_audioDecoder.open(audio)) {
             m_resampler.setOutput(m_audio->sampleRate(), m_audio->channels());
             applyGains();

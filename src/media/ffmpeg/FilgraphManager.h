@@ -50,7 +50,9 @@ class FilgraphManager final : public IMediaControl,
                               public IVideoWindow,
                               public IMediaEvent {
 public:
-    FilgraphManager();
+    // makeSound opens the sound output (null: no sound device); tests pass a fake device.
+    using SoundFactory = std::function<std::unique_ptr<AudioOutput>()>;
+    explicit FilgraphManager(SoundFactory makeSound = &AudioOutput::create);
     ~FilgraphManager() override;
 
     Status RenderFile(const QString& path) override;
@@ -96,6 +98,7 @@ private:
     void placeSurface();
     QSize displaySize() const;
 
+    SoundFactory m_makeSound;
     Demuxer m_demuxer;
     Decoder m_videoDecoder;
     Decoder m_audioDecoder;
