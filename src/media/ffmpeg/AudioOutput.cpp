@@ -14,6 +14,8 @@ namespace {
 // Timestamps closer than this to the sound already written count as continuous.
 constexpr double kJoinSlack = 0.01;
 constexpr int kBytesPerSample = 2;
+// Sound heard further behind the clock than this is skipped rather than waited for.
+constexpr double kRejoin = 0.25;
 
 class QtSoundSink final : public SoundSink {
 public:
@@ -93,8 +95,17 @@ void AudioOutput::setGains(double left, double right)
 void AudioOutput::play(SoundSource& source, MediaClock& clock)
 {
     feed(source, clock.now());
-    if (const std::optional<double> position = heard())
+    const std::optional<double> position = heard();
+    if (!position)
+        return;
+    if (*position >= clock.now() - kRejoin) {
         clock.follow(*position);
+        return;
+    }
+    // The device fell far behind (it was stuck): its sound is dropped and it rejoins the
+    // picture, which does not wait that long.
+    m_sink->reset();
+    feed(source, clock.now());
 }
 
 void AudioOutput::feed(SoundSource& source, double now)

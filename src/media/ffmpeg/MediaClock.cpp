@@ -10,6 +10,11 @@ namespace {
 
 // A reported position this close to the clock leaves it alone (about a frame).
 constexpr double kTolerance = 0.03;
+// While the device holds sound but reports no progress (it is starting, or busy), the clock
+// runs on at most this far past the position last heard, and only for kStallLimit: a device
+// that stays stuck longer no longer holds the picture.
+constexpr double kMaxAhead = 0.15;
+constexpr double kStallLimit = 1.0;
 
 double steadySeconds()
 {
@@ -59,9 +64,15 @@ double MediaClock::now() const
 
 void MediaClock::follow(double heard)
 {
-    if (heard == m_heard)
+    if (heard == m_heard) {
+        if (m_seconds() - m_heardAt < kStallLimit && now() > heard + kMaxAhead) {
+            m_base = heard + kMaxAhead;
+            m_since = m_seconds();
+        }
         return;
+    }
     m_heard = heard;
+    m_heardAt = m_seconds();
     if (std::abs(heard - now()) <= kTolerance)
         return;
     // Ahead of the clock it jumps forward; behind it, the clock holds at its floor until

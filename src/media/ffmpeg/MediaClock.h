@@ -2,7 +2,9 @@
 // The playback clock: the media time that is due now. It runs on the monotonic clock from
 // where it was set; while sound is being heard it follows the sound's position, but it never
 // steps backwards while it runs: when the sound is behind, the clock holds until the sound
-// catches up. When the sound stops (its end, a gap, an underrun) the clock simply runs on.
+// catches up, and while the device holds sound it is slow to play (starting up) the clock
+// waits for it, for a limited time. When the sound stops (its end, a gap, an underrun) the
+// clock simply runs on.
 
 #include <functional>
 
@@ -20,8 +22,8 @@ public:
     void stop();
     bool running() const { return m_running; }
     double now() const;
-    // A position reported by the sound output. Reports may come in coarse steps: only a new
-    // value that is off by more than a frame corrects the clock.
+    // A position reported by the sound output while it has sound queued. Reports may come in
+    // coarse steps: only a new value that is off by more than a frame corrects the clock.
     void follow(double heard);
 
 private:
@@ -33,6 +35,7 @@ private:
     mutable double m_floor = 0.0;  // the latest time handed out since the last move
     bool m_running = false;
     double m_heard = -1.0;
+    double m_heardAt = 0.0;  // when m_heard was reported
 };
 
 }  // namespace kadrel::ffmpeg
