@@ -2,7 +2,9 @@
 // the bitmap's bytes and colours, rotation, playback and the end of the media, and media it
 // must refuse or survive.
 
+#include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/FfmpegLog.h"
 #include "media/ffmpeg/FilgraphManager.h"
 #include "support/MediaGenerator.h"
 
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 namespace kadrel {
@@ -251,6 +254,38 @@ TEST(FfmpegEngine, BadFiles)
         ASSERT_TRUE(graph->put_CurrentPosition(10 * T));
         EXPECT_EQ(frameOnShow(*graph), 10) << qPrintable(path);
     }
+}
+
+// FFmpeg's complaints about a damaged file reach the "kadrel.ffmpeg" logging category only
+// when it is switched on.
+TEST(FfmpegEngine, FfmpegLogIsACategoryOffByDefault)
+{
+    QFile whole(clip("log.mp4", {.codec = Codec::H264, .frames = 25}));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QString damaged = writeFile("log-damaged.mp4", whole.readAll().left(whole.size() / 5));
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("kadrel.ffmpeg"))
+                logged << text;
+        });
+    for (const bool on : {false, true}) {
+        QLoggingCategory::setFilterRules(on ? QStringLiteral("kadrel.ffmpeg=true") : QString());
+        const QStringList before = logged;
+        FilgraphManager graph;
+        (void)graph.RenderFile(damaged);  // fails or not: only what FFmpeg says matters here
+        EXPECT_EQ(logged.size() > before.size(), on) << qPrintable(logged.join('\n'));
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+}
+
+// Engine failures and operating-system failures never share a number.
+TEST(FfmpegEngine, ErrorNumbersAreNoErrnoValues)
+{
+    for (const int number : mediaerror::kAll)
+        EXPECT_TRUE(QByteArray(std::strerror(number)).startsWith("Unknown error")) << number;
 }
 
 }  // namespace

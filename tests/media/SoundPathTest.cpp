@@ -4,6 +4,7 @@
 // reported in coarse steps.
 
 #include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/MediaClock.h"
 #include "media/FakeSoundSink.h"
 
@@ -161,6 +162,37 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "DeviceSlowToStart", .sound = {{0.0, 4.0}}, .slowStart = 0.6},
         Case{.name = "DeviceStuckLong", .sound = {{0.0, 4.0}}, .slowStart = 1.8}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The resampler hands out all it holds at the end of the sound, and forgets it on a move:
+// sound after a move starts as it would from the beginning.
+TEST(SoundResampler, DrainedAtTheEndResetOnMoves)
+{
+    ffmpeg::AudioResampler resampler;
+    resampler.setOutput(48000, 2);
+    const ffmpeg::FramePtr frame = ffmpeg::makeFrame();
+    frame->format = AV_SAMPLE_FMT_S16;
+    frame->sample_rate = 44100;
+    frame->nb_samples = 1024;
+    av_channel_layout_default(&frame->ch_layout, 2);
+    ASSERT_GE(av_frame_get_buffer(frame.get(), 0), 0);
+    std::fill_n(reinterpret_cast<int16_t*>(frame->data[0]), 2 * 1024, int16_t{1000});
+
+    const auto firstOut = [&] {
+        std::vector<int16_t> out;
+        EXPECT_TRUE(resampler.convert(frame.get(), out));
+        return out.size();
+    };
+    const size_t fresh = firstOut();
+    std::vector<int16_t> all(fresh);
+    for (int i = 1; i < 10; ++i)
+        ASSERT_TRUE(resampler.convert(frame.get(), all));
+    ASSERT_TRUE(resampler.drain(all));
+    EXPECT_NEAR(double(all.size()) / 2, 10 * 1024 * 48000.0 / 44100, 2.0);
+
+    ASSERT_TRUE(resampler.convert(frame.get(), all));  // held back again
+    resampler.reset();
+    EXPECT_EQ(firstOut(), fresh);
+}
 
 }  // namespace
 }  // namespace kadrel
