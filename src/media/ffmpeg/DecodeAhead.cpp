@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kFrameQueue = 6;       // decoded frames kept ready ahead of the one on show
 constexpr size_t kPendingPackets = 512;  // video packets held back while sound is short
 constexpr double kSoundLow = 0.5;        // seconds of sound below which reading goes on
+constexpr size_t kSoundFirstPackets = 64;  // video packets held back while sound is read first
 constexpr double kSoundHigh = 2.0;       // seconds of sound above which reading waits
 // Without a keyframe index, a jump further ahead than this seeks instead of decoding forward.
 constexpr double kFarAhead = 5.0;
@@ -235,6 +236,15 @@ bool DecodeAhead::hasWork() const
     return (videoRoom && m_pending.empty()) || (soundShort && m_pending.size() < kPendingPackets);
 }
 
+// Sound running short is read before pictures are decoded, so that a busy machine drops
+// pictures rather than sound; the pictures held back meanwhile are limited, as the sound may
+// simply have ended. A frame being waited for goes first.
+bool DecodeAhead::soundFirst() const
+{
+    return m_audio && m_soundWanted && m_soundSeconds < kSoundLow && m_frameWaits == 0
+           && m_pending.size() < kSoundFirstPackets;
+}
+
 void DecodeAhead::run()
 {
     for (;;) {
@@ -254,11 +264,8 @@ void DecodeAhead::run()
             seekContainer();
             continue;
         }
-        // Sound running short is read first; the held pictures wait (up to a limit).
-        const bool soundShort = m_audio && m_soundWanted && m_soundSeconds < kSoundLow
-                                && m_frameWaits == 0 && m_pending.size() < kPendingPackets;
-        const bool decodePending =
-            !m_pending.empty() && m_frames.size() < kFrameQueue && (!soundShort || m_readEnded);
+        const bool decodePending = !m_pending.empty() && m_frames.size() < kFrameQueue
+                                   && (!soundFirst() || m_readEnded);
         lock.unlock();
         if (m_reseek) {
             m_reseek = false;
@@ -321,9 +328,7 @@ void DecodeAhead::readPacket()
         bool hold;
         {
             std::lock_guard lock(m_mutex);
-            const bool soundShort = m_audio && m_soundWanted && m_soundSeconds < kSoundLow
-                                    && m_frameWaits == 0;
-            hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundShort;
+            hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundFirst();
         }
         if (hold) {
             PacketPtr copy = makePacket();

@@ -78,6 +78,7 @@ public:
 private:
     void run();
     bool hasWork() const;
+    bool soundFirst() const;
     void startSeek(double target);
     void seekContainer();
     void readPacket();
