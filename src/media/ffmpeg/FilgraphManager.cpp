@@ -145,6 +145,7 @@ bool FilgraphManager::soundAudible() const
 void FilgraphManager::startSound()
 {
     m_audio->flush();
+    m_clock.set(m_clock.now());  // the device starts afresh
     m_decodeAhead->restartSoundAt(m_clock.now());
     m_decodeAhead->setSoundWanted(true);
     m_soundOn = true;

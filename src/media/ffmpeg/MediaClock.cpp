@@ -10,11 +10,11 @@ namespace {
 
 // A reported position this close to the clock leaves it alone (about a frame).
 constexpr double kTolerance = 0.03;
-// While the device holds sound but reports no progress (it is starting, or busy), the clock
-// runs on at most this far past the position last heard, and only for kStallLimit: a device
-// that stays stuck longer no longer holds the picture.
+// A device starting up holds sound before it plays any: the clock runs on at most kMaxAhead
+// past the position first reported, for at most kStartLimit. Once the sound has moved, a
+// device that stalls no longer holds the picture.
 constexpr double kMaxAhead = 0.15;
-constexpr double kStallLimit = 1.0;
+constexpr double kStartLimit = 1.0;
 
 double steadySeconds()
 {
@@ -39,7 +39,8 @@ void MediaClock::set(double seconds)
     m_base = seconds;
     m_floor = seconds;
     m_since = m_seconds();
-    m_heard = -1.0;
+    m_heard.reset();
+    m_soundMoved = false;
 }
 
 void MediaClock::start()
@@ -65,12 +66,13 @@ double MediaClock::now() const
 void MediaClock::follow(double heard)
 {
     if (heard == m_heard) {
-        if (m_seconds() - m_heardAt < kStallLimit && now() > heard + kMaxAhead) {
+        if (!m_soundMoved && m_seconds() - m_heardAt < kStartLimit && now() > heard + kMaxAhead) {
             m_base = heard + kMaxAhead;
             m_since = m_seconds();
         }
         return;
     }
+    m_soundMoved = m_heard.has_value();
     m_heard = heard;
     m_heardAt = m_seconds();
     if (std::abs(heard - now()) <= kTolerance)

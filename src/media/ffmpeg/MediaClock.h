@@ -2,11 +2,12 @@
 // The playback clock: the media time that is due now. It runs on the monotonic clock from
 // where it was set; while sound is being heard it follows the sound's position, but it never
 // steps backwards while it runs: when the sound is behind, the clock holds until the sound
-// catches up, and while the device holds sound it is slow to play (starting up) the clock
-// waits for it, for a limited time. When the sound stops (its end, a gap, an underrun) the
-// clock simply runs on.
+// catches up, and while a device starting up holds sound it does not play yet, the clock
+// waits for it, for a limited time. When the sound stops (its end, a gap, an underrun, a
+// stalled device) the clock simply runs on.
 
 #include <functional>
+#include <optional>
 
 namespace kadrel::ffmpeg {
 
@@ -34,8 +35,9 @@ private:
     double m_since = 0.0;
     mutable double m_floor = 0.0;  // the latest time handed out since the last move
     bool m_running = false;
-    double m_heard = -1.0;
+    std::optional<double> m_heard;  // the position last reported
     double m_heardAt = 0.0;  // when m_heard was reported
+    bool m_soundMoved = false;  // the reported position has changed since the last set
 };
 
 }  // namespace kadrel::ffmpeg
