@@ -38,9 +38,12 @@ void printRate(long frames, double seconds)
 
 class Bench {
 public:
-    Bench() : m_control(m_state, m_screen, makeFfmpegGraph) {}
+    Bench() : m_control(m_state, m_screen, makeFfmpegGraph)
+    {
+        m_control.setFrameWriter(makeFrameFileWriter());
+    }
 
-    // Opens the video and reads its frame time; false (with the reason printed) otherwise.
+    // Opens the video and checks its frame time; false (with the reason printed) otherwise.
     bool open(const QString& path)
     {
         if (const Status s = m_control.OpenMedia(path); !s) {
@@ -52,7 +55,6 @@ public:
             fail(QStringLiteral("%1: %2").arg(path, t.status().text()));
             return false;
         }
-        m_timePerFrame = t.value();
         // As the bulk run starts: silent and paused.
         m_control.SetVolume(-10000);
         m_control.PauseMedia();
@@ -61,27 +63,31 @@ public:
 
     int capture(const QString& outDir, const QStringList& range)
     {
-        const CapturePlan plan =
-            range.size() == 2
-                ? CapturePlan::range(range[0].toInt(), range[1].toInt(), m_timePerFrame)
-                : CapturePlan::wholeVideo(m_control.GetDuration(), m_timePerFrame);
+        const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_control);
+        if (!whole)
+            return fail(whole.status().text());
+        const CapturePlan plan = range.size() == 2
+                                     ? whole.value().range(range[0].toInt(), range[1].toInt())
+                                     : whole.value();
         if (!QDir().mkpath(outDir))
             return fail(QStringLiteral("cannot create %1").arg(outDir));
         QElapsedTimer wall;
         wall.start();
         long frames = 0;
-        for (double t = plan.startTime; plan.includes(t); t = plan.next(t)) {
-            if (const Status s = moveToCaptureTime(m_control, t); !s)
+        for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame; ++n) {
+            if (const Status s = moveToCaptureTime(m_control, plan.captureTime(n)); !s)
                 return fail(s.text());
             QCoreApplication::processEvents();
-            const Result<std::int32_t> n = plan.frameNumber(t);
-            if (!n)
-                return fail(n.status().text());
-            if (const Status s = m_control.SaveFrameBitmap(frameFilePath(outDir, n.value())); !s)
-                return fail(s.text());
+            const FileStatus queued = m_control.QueueFrameFile(frameFilePath(outDir, n),
+                                                               encodeBitmap);
+            if (!queued.ok())
+                return fail(queued.status.text());
             QCoreApplication::processEvents();
             ++frames;
         }
+        // The run ends when its last file is written.
+        if (const FileStatus written = m_control.FinishFrameFiles(); !written.ok())
+            return fail(written.status.text());
         printRate(frames, wall.nsecsElapsed() / 1e9);
         return 0;
     }
@@ -116,7 +122,6 @@ private:
     ProgramState m_state;
     QtScreenMetrics m_screen;
     ActiveMovieControl m_control;
-    double m_timePerFrame = 0.0;
 };
 
 int usage()

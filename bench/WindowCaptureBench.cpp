@@ -50,7 +50,7 @@ public:
     void setCmdcaptureEnabled(bool) override {}
     void lockForRun() override {}
     void unlockAfterRun() override {}
-    QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    QString defaultOutputFolder() const override { return QCoreApplication::applicationDirPath(); }
     QWidget* mainWindow() override { return &window; }
 
     QWidget window;
@@ -69,6 +69,7 @@ int run(const QString& video, const QString& outDir)
                       base.screen, base.cursor, base.clock};
     ProgramState state;
     ActiveMovieControl movie(state, platform.screen, makeFfmpegGraph);
+    movie.setFrameWriter(makeFrameFileWriter());
     BenchHost host(state, movie);
     CaptureSettings settings(state, movie, platform, host, &host.window);
     host.window.resize(settings.size());

@@ -1,31 +1,41 @@
-// Kadrel: plays a video file and saves its frames as bitmap files.
+// Kadrel: plays a video file and saves its frames as image files.
+//
+//   kadrel [FILE]
 
-#include "app/frmmain.h"
+#include "app/Launch.h"
+#include "app/UserSettings.h"
 #include "common/QtPlatform.h"
-#include "dialogs/frmTip.h"
+#include "common/UserFolders.h"
 #include "media/ActiveMovieControl.h"
 #include "media/ffmpeg/FfmpegGraph.h"
+#include "media/ffmpeg/ImageEncoders.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
 
-// The program starts through the tip window, which loads the main window first.
-void startUp(kadrel::Platform& platform, kadrel::ProgramState& state,
-             kadrel::ActiveMovieControl& movie, std::unique_ptr<kadrel::frmmain>& mainWindow)
+// The file named on the command line, if any; --help and --version end the program here.
+QString fileToOpen(const QApplication& app)
 {
-    const kadrel::TipSetup setup{
-        [&]() -> QWidget* {
-            if (!mainWindow) {
-                mainWindow = std::make_unique<kadrel::frmmain>(platform, state, movie);
-                mainWindow->Form_Load();
-            }
-            return mainWindow.get();
-        },
-        platform.settings, platform.screen, QCoreApplication::applicationDirPath()};
-    kadrel::startThroughTip(setup);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plays a video and saves its frames as BMP, PNG or JPEG images."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The video to open."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return {};
+    if (!QFileInfo(files.first()).isFile())
+        std::fprintf(stderr, "kadrel: %s: no such file\n", qPrintable(files.first()));
+    return QFileInfo(files.first()).absoluteFilePath();
 }
 
 }  // namespace
@@ -35,11 +45,21 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kadrel"));
     QApplication::setOrganizationName(QStringLiteral("Kadrel"));
+    QApplication::setApplicationVersion(QStringLiteral(KADREL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kadrel.Kadrel"));
+    const QString file = fileToOpen(app);
 
     kadrel::QtPlatform desktop;
     kadrel::ProgramState state;
     kadrel::ActiveMovieControl movie(state, desktop.platform().screen, kadrel::makeFfmpegGraph);
+    movie.setImageEncoders(kadrel::makeFfmpegImageEncoder);
+    movie.setFrameWriter(kadrel::makeFrameFileWriter());
     std::unique_ptr<kadrel::frmmain> mainWindow;  // destroyed before the session it uses
-    startUp(desktop.platform(), state, movie, mainWindow);
-    return app.exec();
+    kadrel::startProgram({desktop.platform(), state, movie,
+                          kadrel::programDataFolder(QCoreApplication::applicationDirPath()), file},
+                         mainWindow);
+    const int status = app.exec();
+    if (mainWindow)
+        kadrel::saveUserSettings(*mainWindow, desktop.platform().settings);
+    return status;
 }

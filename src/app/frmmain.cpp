@@ -3,6 +3,7 @@
 #include "app/Pictures.h"
 #include "capture/CaptureSettings.h"
 #include "common/Twips.h"
+#include "common/UserFolders.h"
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
@@ -12,7 +13,6 @@
 #include <QFontDatabase>
 #include <QLayout>
 #include <QMenuBar>
-#include <QShortcut>
 
 namespace kadrel {
 
@@ -59,13 +59,14 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
       m_state(state),
       m_movie(movie),
       m_endProgram([] { QCoreApplication::exit(0); }),
-      m_programFolder(QCoreApplication::applicationDirPath())
+      m_programFolder(programDataFolder(QCoreApplication::applicationDirPath()))
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(kMainCaption);
     setFont(formFont());
     buildLayout();
     buildMenus();
+    routeMenuKeys();
     // The client area has a fixed size; the window is as large as it and the menu bar need.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_fullScreen = std::make_unique<FullScreenMode>(m_state, m_movie, m_platform, *this);
@@ -273,9 +274,8 @@ QAction* frmmain::addItem(QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, void (frmmain::*handler)())
 {
     QAction* item = named(menu->addAction(caption), name);
+    item->setShortcut(shortcut);
     connect(item, &QAction::triggered, this, handler);
-    if (!shortcut.isEmpty())
-        addMenuShortcut(item, shortcut, menu);
     return item;
 }
 
@@ -283,32 +283,14 @@ QAction* frmmain::addCheckItem(QMenu* menu, const char* name, const QString& cap
                                const QKeySequence& shortcut, void (frmmain::*handler)())
 {
     QAction* item = named(menu->addAction(caption), name);
+    item->setShortcut(shortcut);
     item->setCheckable(true);
     // Qt turns the mark over before the handler runs; the handler decides it instead.
     connect(item, &QAction::triggered, this, [this, item, handler] {
         item->setChecked(!item->isChecked());
         (this->*handler)();
     });
-    if (!shortcut.isEmpty())
-        addMenuShortcut(item, shortcut, menu);
     return item;
-}
-
-// As on the desktop the menus come from, a shortcut first lets its menu bring its items up to
-// date, as if it dropped down, and then runs the item only when that left it enabled.
-void frmmain::addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu)
-{
-    item->setShortcut(shortcut);
-    item->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu, run by the key below
-    auto* key = new QShortcut(shortcut, this);
-    connect(key, &QShortcut::activated, this, [this, item, menu] {
-        if (menu == mnufile)
-            mnufile_Click();
-        else if (menu == mnucontrol)
-            mnucontrol_Click();
-        if (item->isEnabled())
-            item->trigger();
-    });
 }
 
 void frmmain::closeEvent(QCloseEvent* event)

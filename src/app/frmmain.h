@@ -25,8 +25,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
+
+class QKeyEvent;
 
 namespace kadrel {
 
@@ -47,16 +50,22 @@ public:
     FullScreenMode& fullScreenMode() { return *m_fullScreen; }
     // How the program ends; by default the application's event loop is left.
     void setProgramEnd(std::function<void()> end) { m_endProgram = std::move(end); }
-    // The folder of help.htm and the first output folder (the executable's folder unless a
-    // test says otherwise).
+    // The folder of help.htm and TIPOFDAY.TXT (the program's data folder unless a test says
+    // otherwise).
     void setProgramFolder(const QString& folder) { m_programFolder = folder; }
-    QString programFolder() const override { return m_programFolder; }
+    QString programFolder() const { return m_programFolder; }
+    QString defaultOutputFolder() const override;
 
     // Start-up, shut-down, File and Help commands.
     void Form_Load();
     void Form_Unload();
     void mnufile_Click();
     void mnuopen_Click();
+    // The Open command once a path is chosen: a path that names no file changes nothing.
+    void openFile(const QString& path);
+    // The folder of the file opened last: the Open dialog starts there.
+    const QString& openFolder() const { return m_openFolder; }
+    void setOpenFolder(const QString& folder) { m_openFolder = folder; }
     void mnuclose_Click();
     void mnuexit_Click();
     void mnuinfo_Click();
@@ -171,6 +180,7 @@ public:
     bool repeatChecked() const override;
     void showWindow() override;
     void hideWindow() override;
+    void showTransport(bool paused) override;
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
 
@@ -185,6 +195,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout and menus.
@@ -195,7 +206,10 @@ private:
                      const QKeySequence& shortcut, void (frmmain::*handler)());
     QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,
                           const QKeySequence& shortcut, void (frmmain::*handler)());
-    void addMenuShortcut(QAction* item, const QKeySequence& shortcut, QMenu* menu);
+    // Menu keys: each key belongs to one menu item, which the menus' own handling runs.
+    void routeMenuKeys();
+    bool takeMenuKey(QKeyEvent* key);
+    void releaseMenuBar();
     // The commands a bulk run keeps out of reach, with their shortcut keys.
     std::vector<QAction*> runLockedCommands() const;
     bool runLocked() const { return !m_runLocked.empty(); }
@@ -219,7 +233,10 @@ private:
     ActiveMovieControl& m_movie;
     std::function<void()> m_endProgram;
     QString m_programFolder;
+    QString m_openFolder;
     std::unique_ptr<FullScreenMode> m_fullScreen;
+    // Where the window stood before full screen hid it.
+    std::optional<QPoint> m_placeBeforeHiding;
     // While a bulk run goes on: the locked commands' states from before it.
     std::vector<std::pair<QAction*, bool>> m_runLocked;
 };

@@ -3,6 +3,8 @@
 
 #include "app/frmmain.h"
 
+#include "common/UserFolders.h"
+
 namespace kadrel {
 
 int frmmain::slider1Minimum() const
@@ -13,6 +15,11 @@ int frmmain::slider1Minimum() const
 void frmmain::setSlider1Value(int seconds)
 {
     Slider1->setValue(seconds);
+}
+
+QString frmmain::defaultOutputFolder() const
+{
+    return kadrel::defaultOutputFolder();
 }
 
 void frmmain::setFrame1Enabled(bool enabled)

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSettings.h"
 #include "common/Rounding.h"
+#include "common/ShellOpen.h"
 #include "common/mCommon.h"
 #include "dialogs/HomePage.h"
 #include "dialogs/frmAbout.h"
@@ -12,6 +13,7 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
+#include "media/ImageFormat.h"
 
 namespace kadrel {
 
@@ -22,7 +24,6 @@ const QString kOpenFilter = QStringLiteral(
     "*.wav;*.m3u;*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.ogv;*.flv;*.3gp;*.ts;*.mts"
     "|Moving Picture Experts Group (MPEG)|*.mpg;*.mpeg;*.m1v;*.mp2;*.mpa;*.mpe;*.mpv2;*.dat"
     "|Windows Video Files|*.avi;*.wmv|All Files (*.*)|*.*|");
-const QString kFrameFilter = QStringLiteral("Bitmap Files (*.bmp)|*.bmp|");
 const QString kMissingHelp = QStringLiteral(
     "Can not find help file, it may be renamed or damaged. Try reinstalling the program.");
 
@@ -54,9 +55,15 @@ void frmmain::mnufile_Click()
 void frmmain::mnuopen_Click()
 {
     const QString path = FileDialog(m_platform, this, false, QStringLiteral("Open..."),
-                                    kOpenFilter, m_state.selectedFile);
+                                    kOpenFilter, m_state.selectedFile, QString(), m_openFolder);
+    openFile(path);
+}
+
+void frmmain::openFile(const QString& path)
+{
     if (!FileExists(path))
         return;
+    m_openFolder = ExtractPathPart(path, true);
     lblstate->setText(QStringLiteral("Opening..."));
     m_state.selectedFile = path;
     if (Status opened = play(); !opened) {
@@ -115,7 +122,7 @@ void frmmain::mnutopics_Click()
 {
     const QString help = m_programFolder + QStringLiteral("/help.htm");
     if (FileExists(help))
-        m_platform.shell.open(help);
+        openWithShell(m_platform.shell, m_platform.messageBox, this, help);
     else
         m_platform.messageBox.show(this, kMissingHelp, kAppTitle, MessageIcon::Critical);
 }
@@ -129,12 +136,12 @@ void frmmain::mnutip_Click()
 
 void frmmain::mnuabout_Click()
 {
-    frmAbout::open(this, m_platform.shell, m_platform.screen);
+    frmAbout::open(this, m_platform.shell, m_platform.messageBox, m_platform.screen);
 }
 
 void frmmain::Image1_Click()
 {
-    m_platform.shell.open(kHomePage);
+    openWithShell(m_platform.shell, m_platform.messageBox, this, kHomePage);
 }
 
 void frmmain::cmdcapture_Click()
@@ -149,10 +156,11 @@ void frmmain::mnucapture_Click()
     if (!m_state.paused)
         cmdplay1_Click();
     const QString path = FileDialog(m_platform, this, true, QStringLiteral("Save Frame As..."),
-                                    kFrameFilter, QString(), QStringLiteral("bmp"));
+                                    imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (path.isEmpty())
         return;
-    const Status saved = m_movie.SaveFrameBitmap(path);
+    // The type follows the name's extension: "a.png" is a PNG file, any other name a bitmap.
+    const Status saved = m_movie.SaveFrameImage(path, imageFormatOfPath(path));
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);

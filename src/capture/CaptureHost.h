@@ -1,7 +1,7 @@
 #pragma once
 // What the capture settings take from the main window that holds them: its pause command,
-// its position slider, its volume slider, the controls a bulk run turns off, and the program
-// folder. The main window implements it; tests put a recorder in its place.
+// its position slider, its volume slider, the controls a bulk run turns off, and the first
+// output folder. The main window implements it; tests put a recorder in its place.
 
 #include <QString>
 
@@ -35,8 +35,8 @@ public:
     virtual void lockForRun() = 0;
     virtual void unlockAfterRun() = 0;
 
-    // The program's folder, without a trailing separator.
-    virtual QString programFolder() const = 0;
+    // The output folder shown until the user chooses one, without a trailing separator.
+    virtual QString defaultOutputFolder() const = 0;
 
     // The window the output folder chooser disables while it is open.
     virtual QWidget* mainWindow() = 0;

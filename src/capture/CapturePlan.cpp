@@ -3,37 +3,36 @@
 #include "common/Rounding.h"
 #include "media/ActiveMovieControl.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kadrel {
 
-namespace {
-
-Result<std::int32_t> divideRounded(double value, double divisor)
+Result<CapturePlan> CapturePlan::wholeVideo(double videoEnd, double timePerFrame)
 {
-    if (divisor == 0.0)
+    if (timePerFrame == 0.0)
         return Status::failure(kDivisionByZeroError, QStringLiteral("Division by zero"));
-    return roundToInt32(value / divisor);
+    // The count of n >= 0 with n + 1/2 < videoEnd / T; frame0 exists in any video.
+    const double count = std::max(std::ceil(videoEnd / timePerFrame - 0.5), 1.0);
+    if (!(count <= INT32_MAX))
+        return Status::failure(kOverflowError, QStringLiteral("Overflow"));
+    return CapturePlan{timePerFrame, 0, static_cast<std::int32_t>(count) - 1};
 }
 
-}  // namespace
-
-CapturePlan CapturePlan::wholeVideo(double duration, double timePerFrame)
+Result<CapturePlan> CapturePlan::wholeVideo(ActiveMovieControl& control)
 {
-    return {timePerFrame, 0, 0.0, duration};
+    const Result<double> timePerFrame = control.GetTimePerFrame();
+    if (!timePerFrame)
+        return timePerFrame.status();
+    const Result<double> videoEnd = control.GetVideoEnd();
+    if (!videoEnd)
+        return videoEnd.status();
+    return wholeVideo(videoEnd.value(), timePerFrame.value());
 }
 
-CapturePlan CapturePlan::range(int from, int to, double timePerFrame)
+CapturePlan CapturePlan::range(std::int32_t from, std::int32_t to) const
 {
-    return {timePerFrame, from, timePerFrame * from, timePerFrame * to};
-}
-
-Result<std::int32_t> CapturePlan::frameNumber(double captureTime) const
-{
-    return divideRounded(captureTime, timePerFrame);
-}
-
-Result<std::int32_t> CapturePlan::lastFrameNumber() const
-{
-    return divideRounded(endTime, timePerFrame);
+    return {timePerFrame, std::max(from, firstFrame), std::min(to, lastFrame)};
 }
 
 QString frameFilePath(const QString& folder, std::int32_t frame, const QString& extension)

@@ -1,14 +1,13 @@
 #pragma once
-// The arithmetic of a bulk capture run, shared by the main window's run and the benchmark.
+// The frames of a bulk capture run, shared by the main window's run and the benchmark.
 //
-// The run starts at captureTime = startTime and, for as long as captureTime <= endTime
-// (compared as doubles, so whether the frame at the end is written depends on the rounding
-// of the additions), captures frame n = captureTime / T rounded half to even, then adds T
-// once (the time is never recomputed from the frame number).
-//   whole video:  first frame 0, start 0, end = the duration
-//   From..To:     first frame F, start T x F, end T x L
+// Frame n is captured at n x T, its time computed from its number, and the engine then shows
+// the last frame starting at or before n x T + T/2. The picture's frames are therefore those
+// whose n x T + T/2 lies before the end of the video stream: the whole video is frame0 up to
+// the last frame that starts before that end, each once, and a sound track that runs on adds
+// none. A From..To range is From through To, cut at the picture's last frame.
 // One frame's step is moveToCaptureTime (PlayMedia, SetPosition, PauseMedia), after which the
-// caller yields, updates its display and writes frameFilePath(...) with SaveFrameBitmap.
+// caller yields, updates its display and writes frameFilePath(...).
 
 #include "common/Status.h"
 
@@ -25,19 +24,19 @@ inline constexpr int kDivisionByZeroError = 11;
 
 struct CapturePlan {
     double timePerFrame = 0.0;  // T
-    int firstFrame = 0;         // F
-    double startTime = 0.0;     // the first captureTime
-    double endTime = 0.0;       // E
+    std::int32_t firstFrame = 0;
+    std::int32_t lastFrame = -1;
 
-    static CapturePlan wholeVideo(double duration, double timePerFrame);
-    static CapturePlan range(int from, int to, double timePerFrame);
+    // Every frame of a picture that ends at videoEnd; fails for T = 0 or more frames than
+    // 32 bits count.
+    static Result<CapturePlan> wholeVideo(double videoEnd, double timePerFrame);
+    // Every frame of the open video; fails when it has no usable frame time.
+    static Result<CapturePlan> wholeVideo(ActiveMovieControl& control);
+    // From through To of this plan's frames.
+    CapturePlan range(std::int32_t from, std::int32_t to) const;
 
-    bool includes(double captureTime) const { return captureTime <= endTime; }
-    double next(double captureTime) const { return captureTime + timePerFrame; }
-    // captureTime / T rounded half to even; fails for T = 0 or beyond the 32-bit range.
-    Result<std::int32_t> frameNumber(double captureTime) const;
-    // E / T rounded half to even: the number after the slash of the progress counter.
-    Result<std::int32_t> lastFrameNumber() const;
+    std::int32_t frameCount() const { return lastFrame - firstFrame + 1; }
+    double captureTime(std::int32_t frame) const { return frame * timePerFrame; }
 };
 
 // folder, the separator, "frame", n, extension: "/out/frame12.bmp". A folder that already

@@ -110,37 +110,40 @@ void CaptureSettings::prepareMedia()
     yieldOnce();
 }
 
+// The files in hand are written before the run ends, also when it was cancelled; a file that
+// failed came before whatever stopped the loop, so its failure is the one reported.
 CaptureSettings::Outcome CaptureSettings::captureFrames()
 {
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(m_frameCount);
+    const Outcome outcome = queueFrames();
+    const FileStatus written = m_movie.FinishFrameFiles();
+    return written.ok() ? outcome : fail(written.path, written.status);
+}
+
+CaptureSettings::Outcome CaptureSettings::queueFrames()
+{
     const QString folder = txtout->text();
+    const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
+    if (!whole)
+        return fail(QString(), whole.status());
+    const Result<FrameEncoder> encoder = m_movie.FrameEncoderFor(outputFormat());
+    if (!encoder)
+        return fail(QString(), encoder.status());
+    const CapturePlan plan = Option2->isChecked()
+                                 ? whole.value().range(sldfrom->value(), sldto->value())
+                                 : whole.value();
+    // The bar runs over the frames the run writes, and is full at the last of them.
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setMaximum(plan.lastFrame);
+    ProgressBar1->setMinimum(plan.firstFrame);
 
-    const Result<double> timePerFrame = m_movie.GetTimePerFrame();
-    if (!timePerFrame)
-        return fail(QString(), timePerFrame.status());
-    const CapturePlan plan =
-        Option2->isChecked()
-            ? CapturePlan::range(sldfrom->value(), sldto->value(), timePerFrame.value())
-            : CapturePlan::wholeVideo(m_movie.GetDuration(), timePerFrame.value());
-    if (Option2->isChecked()) {
-        ProgressBar1->setMaximum(sldto->value());
-        ProgressBar1->setMinimum(plan.firstFrame);
-    }
-    const Result<std::int32_t> last = plan.lastFrameNumber();
-    if (!last)
-        return fail(frameFilePath(folder, plan.firstFrame, m_outputExtension), last.status());
-
-    for (m_captureTime = plan.startTime; plan.includes(m_captureTime);
-         m_captureTime = plan.next(m_captureTime)) {
+    for (std::int32_t frame = plan.firstFrame; frame <= plan.lastFrame; ++frame) {
         if (m_cancelCapture)
             return Outcome::Cancelled;
-        const Result<std::int32_t> frame = plan.frameNumber(m_captureTime);
-        if (!frame)
-            return fail(QString(), frame.status());
-        const QString path = frameFilePath(folder, frame.value(), m_outputExtension);
-        if (const Status saved = captureFrame(path, frame.value(), last.value()); !saved)
-            return fail(path, saved);
+        m_captureTime = plan.captureTime(frame);
+        const QString path = frameFilePath(folder, frame, m_outputExtension);
+        if (const FileStatus saved = captureFrame(path, frame, plan.lastFrame, encoder.value());
+            !saved.ok())
+            return fail(saved.path, saved.status);
         yieldOnce();
         if (m_cancelCapture)
             return Outcome::Cancelled;
@@ -148,15 +151,18 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
     return Outcome::Completed;
 }
 
-Status CaptureSettings::captureFrame(const QString& path, int frame, int lastFrame)
+// Moves to the frame, shows the counter, and hands the frame to the writer: the failure of
+// this frame, or of an earlier file, comes back with its path.
+FileStatus CaptureSettings::captureFrame(const QString& path, int frame, int last,
+                                         const FrameEncoder& encoder)
 {
-    if (const Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
-        return moved;
+    if (Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
+        return {path, std::move(moved)};
     yieldOnce();
     // Only the bar and the counter change: no layout work per frame.
     ProgressBar1->setValue(frame);
-    Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(lastFrame));
-    return m_movie.SaveFrameBitmap(path);
+    Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(last));
+    return m_movie.QueueFrameFile(path, encoder);
 }
 
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)

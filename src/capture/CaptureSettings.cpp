@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace kadrel {
 
 namespace {
@@ -86,7 +88,9 @@ void CaptureSettings::buildLayout()
     Label7->setGeometry(twips(120, 1320, 975, 255));
     lsttypes = new QListWidget(this);
     lsttypes->setGeometry(twips(1440, 1320, 3615, 450));
-    lsttypes->addItem(QStringLiteral("Bitmap Image (*.bmp)"));
+    for (const ImageFormatInfo& type : imageFormats())
+        lsttypes->addItem(type.description);
+    lsttypes->setCurrentRow(0);
     Label7->setBuddy(lsttypes);
 
     Option1 = new QRadioButton(
@@ -126,6 +130,8 @@ void CaptureSettings::buildLayout()
     cmdcancel->setEnabled(false);
 
     connect(cmddir, &QPushButton::clicked, this, &CaptureSettings::cmddir_Click);
+    connect(lsttypes, &QListWidget::currentRowChanged, this,
+            [this] { m_outputExtension = imageFormatInfo(outputFormat()).extension; });
     connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             Option1_Click();
@@ -142,34 +148,36 @@ void CaptureSettings::buildLayout()
 
 Status CaptureSettings::activatebulk()
 {
-    const Result<double> timePerFrame = m_movie.GetTimePerFrame();
-    if (!timePerFrame)
-        return timePerFrame.status();
-    // The frame count is the number of the frame at the end of the whole video.
-    const Result<std::int32_t> frames =
-        CapturePlan::wholeVideo(m_movie.GetDuration(), timePerFrame.value()).lastFrameNumber();
-    if (!frames)
-        return frames.status();
-    m_frameCount = frames.value();
+    // The frames of the picture, not of the sound that may run on after it.
+    const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
+    if (!whole)
+        return whole.status();
+    m_frameCount = whole.value().frameCount();
 
     m_cancelCapture = false;
     m_state.positionHeld = true;
     txtfile->setText(m_state.loadedFile);
     if (!DirExists(txtout->text()))
-        txtout->setText(m_host.programFolder() + QLatin1Char('/'));
-    m_outputExtension = QStringLiteral(".bmp");
+        txtout->setText(m_host.defaultOutputFolder() + QLatin1Char('/'));
+    m_outputExtension = imageFormatInfo(outputFormat()).extension;
 
     // Narrowing the ranges may move the values, and the change handlers run in between.
     sldfrom->setMinimum(0);
-    sldfrom->setMaximum(m_frameCount - 1);
-    sldto->setMaximum(m_frameCount);
+    sldfrom->setMaximum(std::max(lastFrame() - 1, 0));
+    sldto->setMaximum(std::max(lastFrame(), 1));
     // A change handler's move of the position slider may have cleared it.
     m_state.positionHeld = true;
 
     ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(m_frameCount);
+    ProgressBar1->setMaximum(lastFrame());
     ProgressBar1->setValue(0);
     return {};
+}
+
+ImageFormat CaptureSettings::outputFormat() const
+{
+    const int row = lsttypes->currentRow();
+    return row < 0 ? ImageFormat::Bmp : imageFormats()[static_cast<std::size_t>(row)].format;
 }
 
 void CaptureSettings::Option1_Click()
@@ -187,7 +195,7 @@ void CaptureSettings::Option2_Click()
     sldfrom->setEnabled(true);
     sldto->setEnabled(true);
     sldto->setMinimum(sldfrom->value() + 1);
-    sldto->setMaximum(m_frameCount);
+    sldto->setMaximum(std::max(lastFrame(), 1));
 }
 
 void CaptureSettings::showFrame(int frame)
@@ -204,8 +212,8 @@ void CaptureSettings::sldfrom_Change(int from)
     sldto->setEnabled(true);
     showFrame(from);
     setFittingText(lblfrom, QStringLiteral("From %1").arg(from));
-    if (from == m_frameCount - 1) {
-        sldto->setValue(m_frameCount);
+    if (from == sldfrom->maximum()) {
+        sldto->setValue(sldto->maximum());
         sldto->setEnabled(false);
     } else {
         // Pushes To up when it stood at or below From.

@@ -8,6 +8,7 @@
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
+#include "media/ImageFormat.h"
 
 #include <QString>
 #include <QWidget>
@@ -59,8 +60,12 @@ public:
     // ended; without a run next runs at once.
     void cancelRunThen(std::function<void()> next);
 
+    // The number of frames of the picture; the range sliders and the progress bar end at the
+    // last of them.
     int frameCount() const { return m_frameCount; }
     const QString& outputExtension() const { return m_outputExtension; }
+    // The type chosen in the Output Type list (Bitmap when none is).
+    ImageFormat outputFormat() const;
     bool cancelCapture() const { return m_cancelCapture; }
     double captureTime() const { return m_captureTime; }
 
@@ -90,6 +95,7 @@ private:
     QRect twips(double left, double top, double width, double height) const;
     // Moves the main window's position slider to the time of a frame and the media with it.
     void showFrame(int frame);
+    int lastFrame() const { return m_frameCount - 1; }
     void yieldOnce();
 
     // The run's steps.
@@ -97,7 +103,8 @@ private:
     void unlockControls();
     void prepareMedia();
     Outcome captureFrames();
-    Status captureFrame(const QString& path, int frame, int lastFrame);
+    Outcome queueFrames();
+    FileStatus captureFrame(const QString& path, int frame, int last, const FrameEncoder& encoder);
     Outcome fail(const QString& path, const Status& failure);
     QString failureText() const;
     void finishRun(Outcome outcome);

@@ -3,6 +3,7 @@
 // replace them with recorders: message boxes, the Open/Save dialog, the shell, the settings
 // store, the screen's metrics, the cursor and the millisecond tick counter.
 
+#include "common/Status.h"
 #include "common/Twips.h"
 
 #include <QPoint>
@@ -46,8 +47,9 @@ public:
 class ShellService {
 public:
     virtual ~ShellService() = default;
-    // Opens a document or web address with its default program; never waits for it.
-    virtual bool open(const QString& address) = 0;
+    // Opens a document or web address with its default program; never waits for it. Fails
+    // when the desktop has no program for it or cannot start that program.
+    virtual Status open(const QString& address) = 0;
 };
 
 class SettingsStore {

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QMessageBox;
 class QSettings;
 
 namespace kadrel {
@@ -15,7 +16,16 @@ class QtMessageBox final : public MessageBoxService {
 public:
     void show(QWidget* parent, const QString& text, const QString& title,
               MessageIcon icon) override;
+    // The box show() runs, with long words broken (below); Qt keeps a box of a sensible width
+    // on the screen.
+    static std::unique_ptr<QMessageBox> build(QWidget* parent, const QString& text,
+                                              const QString& title, MessageIcon icon);
 };
+
+// A message box wraps its text at spaces only, so a long path would make it wider than the
+// screen: words longer than maxChars are broken into lines after a path separator, or at
+// maxChars where there is none late enough.
+QString breakLongWords(const QString& text, qsizetype maxChars);
 
 // Qt's own widget dialog, so it looks the same on every desktop. It asks before creating a
 // file that does not exist and before overwriting one that does.
@@ -26,7 +36,7 @@ public:
 
 class QtShell final : public ShellService {
 public:
-    bool open(const QString& address) override;
+    Status open(const QString& address) override;
 };
 
 // QSettings in INI format, organisation and application "Kadrel"; a file path gives a store

@@ -1,5 +1,7 @@
 #include "common/mCommon.h"
 
+#include "common/WindowHold.h"
+
 #include <QWidget>
 
 #include <cerrno>
@@ -56,8 +58,7 @@ QString FileDialog(Platform& platform, QWidget* owner, bool save, const QString&
                                  MessageIcon::Exclamation);
         return {};
     }
-    if (owner)
-        owner->setEnabled(false);
+    WindowHold held(owner);
 
     FileDialogRequest request;
     request.save = save;
@@ -75,8 +76,6 @@ QString FileDialog(Platform& platform, QWidget* owner, bool save, const QString&
         chosen = platform.fileDialog.exec(owner, request);
     }
 
-    if (owner)
-        owner->setEnabled(true);
     return chosen;
 }
 

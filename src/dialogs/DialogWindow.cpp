@@ -27,14 +27,12 @@ void DialogWindow::unload()
 void DialogWindow::holdOwner(QWidget* owner)
 {
     m_owner = owner;
-    if (m_owner)
-        m_owner->setEnabled(false);
+    m_held.emplace(owner);
 }
 
 void DialogWindow::Form_Unload()
 {
-    if (m_owner)
-        m_owner->setEnabled(true);
+    m_held.reset();
     m_owner = nullptr;
 }
 

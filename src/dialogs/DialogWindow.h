@@ -5,9 +5,12 @@
 // twips and turned into pixels with the screen's twips per pixel.
 
 #include "common/Platform.h"
+#include "common/WindowHold.h"
 
 #include <QDialog>
 #include <QPointer>
+
+#include <optional>
 
 namespace kadrel {
 
@@ -31,6 +34,7 @@ protected:
     // A rectangle in twips as pixels.
     QRect twips(double left, double top, double width, double height) const;
     QPoint twipsPoint(double x, double y) const { return twips(x, y, 0, 0).topLeft(); }
+    TwipsPerPixel twipsPerPixel() const { return m_tpp; }
     void setClientTwips(double width, double height);
     // Puts the top-left corner of the client area at a fixed place on the screen.
     void moveClientTwips(double left, double top);
@@ -46,6 +50,7 @@ protected:
 private:
     TwipsPerPixel m_tpp;
     QPointer<QWidget> m_owner;
+    std::optional<WindowHold> m_held;
 };
 
 }  // namespace kadrel

@@ -15,10 +15,12 @@ class frmAbout final : public DialogWindow {
 
 public:
     // Disables the owner, centres the box on it and starts the marquee (Form_Load).
-    frmAbout(QWidget* owner, ShellService& shell, ScreenMetrics& screen);
+    frmAbout(QWidget* owner, ShellService& shell, MessageBoxService& messageBox,
+             ScreenMetrics& screen);
 
     // Loads the box and shows it (the main window's "&About ...").
-    static frmAbout* open(QWidget* owner, ShellService& shell, ScreenMetrics& screen);
+    static frmAbout* open(QWidget* owner, ShellService& shell, MessageBoxService& messageBox,
+                          ScreenMetrics& screen);
 
     // One step of the marquee; Timer1 runs it every 100 ms.
     void Timer1_Timer();
@@ -43,7 +45,9 @@ private:
     void placeLink();
 
     ShellService& m_shell;
+    MessageBoxService& m_messageBox;
     int m_linkLeft;  // twips
+    int m_linkWidth;  // twips
 };
 
 }  // namespace kadrel

@@ -58,8 +58,12 @@ public:
     virtual void setMuteChecked(bool checked) = 0;
     virtual bool repeatChecked() const = 0;
 
+    // Hidden for full screen, then shown again where it was.
     virtual void showWindow() = 0;
     virtual void hideWindow() = 0;
+    // The play or the pause button, the position timer and the state label as they are for
+    // a paused or a playing media.
+    virtual void showTransport(bool paused) = 0;
 
     // The message the main window's own capture shows when a frame could not be written to
     // path, shown over owner.

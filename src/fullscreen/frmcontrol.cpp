@@ -6,6 +6,7 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/PanelIcons.h"
 #include "fullscreen/frmfull.h"
+#include "media/ImageFormat.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -171,10 +172,10 @@ void frmcontrol::Form_QueryUnload()
 void frmcontrol::passcontolstate()
 {
     MainWindowLink& main = m_mode.mainWindow();
+    const bool paused = m_mode.state().paused;
     // The main window's own timer may have ended the media first and paused its transport
-    // while the panel still shows its playing state: the main window keeps its play
-    // button, its stopped timer and its slider at the end.
-    const bool mainEndedMedia = m_mode.state().paused && ownVisible(cmdplay1);
+    // while the panel still shows its playing state: its slider stays at the end.
+    const bool mainEndedMedia = paused && ownVisible(cmdplay1);
 
     for (Control c : {Control::cmdplay1, Control::cmdcapture, Control::cmdnormal,
                       Control::cmdfullscreen, Control::cmdnext, Control::cmdback,
@@ -186,20 +187,20 @@ void frmcontrol::passcontolstate()
     main.setVisible(Control::cmdmute, ownVisible(cmdmute));
     main.setVisible(Control::cmdmute1, ownVisible(cmdmute1));
     main.setEnabled(Control::cmdnext, ownEnabled(cmdnext));
-    if (!mainEndedMedia) {
-        main.setVisible(Control::cmdplay, ownVisible(cmdplay));
-        main.setVisible(Control::cmdplay1, ownVisible(cmdplay1));
-    }
+    main.setVisible(Control::cmdplay, ownVisible(cmdplay));
+    main.setVisible(Control::cmdplay1, ownVisible(cmdplay1));
     main.setEnabled(Control::cmdseek, ownEnabled(cmdseek));
     main.setEnabled(Control::cmdstep, ownEnabled(cmdstep));
-    if (!mainEndedMedia) {
-        main.setEnabled(Control::Timer1, Timer1.enabled());
+    main.setEnabled(Control::Timer1, Timer1.enabled());
+    if (!mainEndedMedia)
         main.setSliderValue(Slider::Slider1, Slider1->value());
-    }
     main.setSliderValue(Slider::Slider2, Slider2->value());
     main.setEnabled(Control::cmdfullscreen, true);
     main.setEnabled(Control::cmdnormal, false);
     main.setEnabled(Control::cmdinfo, true);
+    // The state label is not on the panel; with the buttons and the timer it follows the
+    // media, whichever window paused or played it last.
+    main.showTransport(paused);
 }
 
 void frmcontrol::Show()
@@ -356,10 +357,9 @@ void frmcontrol::cmdcapture_Click()
         cmdplay1_Click();
     const QString path = FileDialog(m_mode.platform(), this, true,
                                     QStringLiteral("Save Frame As..."),
-                                    QStringLiteral("Bitmap Files (*.bmp)|*.bmp|"), QString(),
-                                    QStringLiteral("bmp"));
+                                    imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (!path.isEmpty()) {
-        const Status saved = m_mode.movie().SaveFrameBitmap(path);
+        const Status saved = m_mode.movie().SaveFrameImage(path, imageFormatOfPath(path));
         m_mode.yieldOnce();
         if (!saved)
             m_mode.mainWindow().reportCaptureFailure(this, path, saved);

@@ -5,17 +5,9 @@
 #include "media/MediaErrors.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QWidget>
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 namespace kadrel {
 
@@ -25,67 +17,6 @@ namespace {
 Status noMedia()
 {
     return Status::failure(mediaerror::kNoMedia, QStringLiteral("No media is open"));
-}
-
-Status errnoStatus(int error, const QString& path)
-{
-    return Status::failure(error, QStringLiteral("%1: %2").arg(
-                                      path, QString::fromLocal8Bit(std::strerror(error))));
-}
-
-void putLe32(unsigned char* at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-std::uint32_t le32(const unsigned char* at)
-{
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (std::uint32_t{at[3]} << 24);
-}
-
-// Bytes of the packed DIB the renderer put at the start of buffer: its header and rows, as
-// the header describes them (4-byte aligned rows), never more than the buffer.
-std::size_t deliveredDibSize(const std::vector<unsigned char>& buffer)
-{
-    const unsigned char* info = buffer.data();
-    const std::int64_t width = static_cast<std::int32_t>(le32(info + 4));
-    const std::int64_t height = static_cast<std::int32_t>(le32(info + 8));
-    const std::int64_t bitCount = info[14] | (info[15] << 8);
-    const std::int64_t stride = (std::abs(width) * bitCount + 31) / 32 * 4;
-    const std::int64_t size = le32(info) + stride * std::abs(height);
-    return static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, std::ssize(buffer)));
-}
-
-// Large frames go out in pieces of this size: one write of a whole 1080p frame costs the
-// kernel two to eight times more than the same bytes in 256 KiB pieces.
-constexpr std::size_t kWritePiece = 256 * 1024;
-
-// Writes the header and then the body, resuming after short writes.
-Status writeAll(int fd, const unsigned char* header, std::size_t headerSize,
-                const unsigned char* body, std::size_t bodySize, const QString& path)
-{
-    std::size_t done = 0;
-    const std::size_t total = headerSize + bodySize;
-    while (done < total) {
-        std::array<iovec, 2> parts{};
-        int count = 0;
-        if (done < headerSize)
-            parts[count++] = {const_cast<unsigned char*>(header) + done, headerSize - done};
-        const std::size_t bodyDone = done > headerSize ? done - headerSize : 0;
-        parts[count++] = {const_cast<unsigned char*>(body) + bodyDone,
-                          std::min(kWritePiece, bodySize - bodyDone)};
-        const ssize_t written = ::writev(fd, parts.data(), count);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errnoStatus(errno, path);
-        }
-        if (written == 0)
-            return errnoStatus(ENOSPC, path);
-        done += static_cast<std::size_t>(written);
-    }
-    return {};
 }
 
 }  // namespace
@@ -253,6 +184,14 @@ Result<double> ActiveMovieControl::GetTimePerFrame()
     return m_session.basicVideo->get_AvgTimePerFrame();
 }
 
+Result<double> ActiveMovieControl::GetVideoEnd()
+{
+    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (!m_session.basicVideo)
+        return noMedia();
+    return m_session.basicVideo->get_VideoEnd();
+}
+
 Result<double> ActiveMovieControl::GetPosition()
 {
     if (!m_session.playing)
@@ -304,14 +243,67 @@ Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
     return {};
 }
 
+void ActiveMovieControl::setFrameWriter(std::unique_ptr<FrameWriter> writer)
+{
+    m_writer = std::move(writer);
+}
+
 Status ActiveMovieControl::SaveFrameBitmap(const QString& path)
 {
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
     if (!m_session.graphManager)
         return {};
+    return saveSnapshot(path, encodeBitmap);
+}
+
+Status ActiveMovieControl::SaveFrameImage(const QString& path, ImageFormat format, int quality)
+{
+    const Result<FrameEncoder> encoder = FrameEncoderFor(format, quality);
+    if (!encoder)
+        return encoder.status();
+    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (!m_session.graphManager)
+        return {};
+    return saveSnapshot(path, encoder.value());
+}
+
+FileStatus ActiveMovieControl::QueueFrameFile(const QString& path, const FrameEncoder& encoder)
+{
+    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (!m_session.graphManager)
+        return {};
+    if (!m_writer) {
+        Status saved = saveSnapshot(path, encoder);
+        return saved ? FileStatus{} : FileStatus{path, std::move(saved)};
+    }
+    FrameBuffer* buffer = m_writer->nextBuffer();
+    if (!buffer)
+        return m_writer->finish();
+    if (Status s = snapshotInto(*buffer); !s) {
+        m_writer->release(buffer);
+        return {path, std::move(s)};
+    }
+    m_writer->write(buffer, path, encoder);
+    return {};
+}
+
+FileStatus ActiveMovieControl::FinishFrameFiles()
+{
+    return m_writer ? m_writer->finish() : FileStatus{};
+}
+
+Status ActiveMovieControl::saveSnapshot(const QString& path, const FrameEncoder& encoder)
+{
+    if (Status s = snapshotInto(m_snapshot); !s)
+        return s;
+    const Result<FileImage> image = encoder(m_snapshot);
+    return image ? writeFrameFile(path, image.value()) : image.status();
+}
+
+Status ActiveMovieControl::snapshotInto(FrameBuffer& buffer)
+{
     if (!m_session.basicVideo)
         return noMedia();
-
     const Result<std::int32_t> height = m_session.basicVideo->get_VideoHeight();
     if (!height)
         return height.status();
@@ -322,40 +314,8 @@ Status ActiveMovieControl::SaveFrameBitmap(const QString& path)
     const std::int64_t bytes = elements * 4;
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
-
-    // The buffer is kept between calls (a bulk run writes thousands of frames); what the
-    // renderer does not fill is zeroed, so the file reads as if the buffer were fresh.
-    m_frameBuffer.resize(static_cast<std::size_t>(bytes));
-    if (Status s = m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes),
-                                                          m_frameBuffer.data());
-        !s)
-        return s;
-    const std::size_t delivered = deliveredDibSize(m_frameBuffer);
-    std::fill(m_frameBuffer.begin() + static_cast<std::ptrdiff_t>(delivered), m_frameBuffer.end(),
-              0);
-
-    // The info header as the file carries it: biSizeImage keeps its lowest and highest byte,
-    // the resolutions read 72 dpi.
-    unsigned char* info = m_frameBuffer.data();
-    info[21] = info[22] = 0;
-    info[24] = info[28] = 0x12;
-    info[25] = info[29] = 0x0B;
-
-    std::array<unsigned char, 14> fileHeader{};
-    fileHeader[0] = 'B';
-    fileHeader[1] = 'M';
-    putLe32(&fileHeader[2], static_cast<std::uint32_t>(fileHeader.size() + bytes));
-    fileHeader[10] = 54;
-
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errnoStatus(errno, path);
-    Status written = writeAll(fd, fileHeader.data(), fileHeader.size(), m_frameBuffer.data(),
-                              m_frameBuffer.size(), path);
-    if (::close(fd) != 0 && written)
-        written = errnoStatus(errno, path);
-    return written;
+    buffer.reserveDib(static_cast<std::size_t>(bytes));
+    return m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes), buffer.dib());
 }
 
 }  // namespace kadrel

@@ -45,6 +45,9 @@ class IBasicVideo {
 public:
     virtual ~IBasicVideo() = default;
     virtual Result<double> get_AvgTimePerFrame() = 0;  // fails for media without video
+    // Where the last frame of the video ends, in seconds like the position; the duration
+    // covers the sound too, which may run on after the picture.
+    virtual Result<double> get_VideoEnd() = 0;
     virtual Result<std::int32_t> get_VideoWidth() = 0;
     virtual Result<std::int32_t> get_VideoHeight() = 0;
     // Fills buffer with the frame on show as a packed DIB (40-byte BITMAPINFOHEADER, then

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "capture/CaptureSettings.h"
+#include "dialogs/HomePage.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -12,6 +13,8 @@
 using namespace kadrel;
 using namespace kadrel::test;
 
+// The help page and the home page (from the logo) go to the shell; when the shell cannot
+// open them the user is told why.
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
     window->mnutopics_Click();
@@ -28,6 +31,19 @@ TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
     window->mnutopics_Click();
     EXPECT_EQ(fake.shell.opened, QStringList{page.fileName()});
     EXPECT_EQ(fake.messageBox.messages.size(), 1u);
+
+    fake.shell.reply = Status::failure(3001, QStringLiteral("No program to open it"));
+    for (const auto& [name, command, address] :
+         {std::tuple{"F1", &frmmain::mnutopics_Click, page.fileName()},
+          std::tuple{"logo", &frmmain::Image1_Click, kHomePage}}) {
+        SCOPED_TRACE(name);
+        fake.messageBox.messages.clear();
+        (window.get()->*command)();
+        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+        EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
+        EXPECT_EQ(fake.messageBox.messages[0].text,
+                  "Can not open\n" + address + "\n\nError 3001: No program to open it");
+    }
 }
 
 class BulkRunTest : public MainWindowTest {

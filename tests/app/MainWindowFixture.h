@@ -7,8 +7,8 @@
 #include "support/FakePlatform.h"
 
 #include <QFile>
-#include <QShortcut>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,9 @@ protected:
         window->Timer1->setInterval(24 * 3600 * 1000);
         window->Form_Load();
         window->show();
+        // Shortcut keys reach the active window only.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     // Opens a file of the test's folder through the Open dialog, made empty if missing.
@@ -45,12 +48,14 @@ protected:
         window->mnuopen_Click();
     }
 
-    // Runs the window's shortcuts for these keys, as pressing them would.
+    // Presses each key on the control with the focus (the window when none has it).
     void press(const QStringList& keys)
     {
-        for (QShortcut* shortcut : window->findChildren<QShortcut*>())
-            if (keys.contains(shortcut->key().toString()))
-                emit shortcut->activated();
+        for (const QString& key : keys) {
+            const QKeyCombination combination = QKeySequence(key)[0];
+            QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
+            QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+        }
     }
 
     // The graph's calls since the last look, without the queries.

@@ -112,7 +112,7 @@ TEST_F(MediaWindowTest, CapturedFrameIsTheFrameOnShow)
     const FileDialogRequest& request = fake.fileDialog.calls.back().request;
     EXPECT_TRUE(request.save && request.defaultSuffix == QStringLiteral("bmp"));
     EXPECT_EQ(request.title, QStringLiteral("Save Frame As..."));
-    EXPECT_EQ(request.nameFilters, QStringList{"Bitmap Files (*.bmp) (*.bmp)"});
+    EXPECT_EQ(request.nameFilters.value(0), QStringLiteral("Bitmap Image (*.bmp) (*.bmp)"));
     const std::pair<void (frmmain::*)(), int> moves[] = {{&frmmain::cmdstep_Click, 25},
                                                          {&frmmain::cmdnext_Click, 74},
                                                          {&frmmain::cmdseek_Click, 50},

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSettings.h"
 #include "media/ActiveMovieControl.h"
+#include "media/ffmpeg/FfmpegGraph.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
 
@@ -40,6 +41,7 @@ protected:
                   onYield();
           })
     {
+        movie.setFrameWriter(makeFrameFileWriter());
     }
 
     void cmdplay1_Click() override
@@ -55,7 +57,7 @@ protected:
     void setCmdcaptureEnabled(bool enabled) override { cmdcaptureEnabled = enabled; }
     void lockForRun() override { locked = true; }
     void unlockAfterRun() override { locked = false; }
-    QString programFolder() const override { return programDir.path(); }
+    QString defaultOutputFolder() const override { return programDir.path(); }
     QWidget* mainWindow() override { return nullptr; }
 
     // Opens media as the main window does: a 10 s video at 25 frames per second by default.

@@ -1,5 +1,6 @@
-// The bulk run on the FFmpeg engine with a generated clip: every file written is read back to
-// the frame number its name promises, also when a second run writes over the first.
+// The bulk run on the FFmpeg engine with generated clips: the whole video is every frame of the
+// picture once, however long the sound runs on, and every file written is read back to the
+// frame number its name promises, also when a second run writes over the first.
 
 #include "CaptureFixture.h"
 
@@ -12,31 +13,58 @@
 namespace kadrel {
 namespace {
 
+using test::ClipSpec;
+
 class CaptureMediaTest : public test::CaptureFixture {
 protected:
     CaptureMediaTest() : CaptureFixture(makeFfmpegGraph)
     {
         onYield = [] { QCoreApplication::processEvents(); };
     }
-};
 
-TEST_F(CaptureMediaTest, EveryFileHoldsItsFrameAlsoAfterASecondRun)
-{
-    // One second of 160 x 120 H.264 with B-frames at 25 fps.
-    test::ClipSpec recipe;
-    recipe.codec = test::ClipSpec::Codec::H264;
-    const QString clip = programDir.filePath(QStringLiteral("clip.mp4"));
-    ASSERT_TRUE(test::generateClip(recipe, clip).ok());
-    open(clip);
-    const auto readBack = [this](int first, int last) {
+    void openClip(const char* name, const ClipSpec& recipe)
+    {
+        const QString clip = programDir.filePath(QLatin1String(name));
+        ASSERT_TRUE(test::generateClip(recipe, clip).ok());
+        open(clip);
+    }
+
+    void readBack(const QString& folder, int first, int last)
+    {
         for (int n = first; n <= last; ++n) {
-            const QString bmp = outDir.filePath(QStringLiteral("frame%1.bmp").arg(n));
+            const QString bmp = QDir(folder).filePath(QStringLiteral("frame%1.bmp").arg(n));
             EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * 160 * 120) << n;  // 32-bit bitmap
             EXPECT_EQ(test::frameIndexFromBitmap(bmp), n);
         }
+    }
+};
+
+TEST_F(CaptureMediaTest, TheWholeVideoIsEveryFrameOfThePictureOnce)
+{
+    // Matroska states no stream lengths: the picture's end comes from its last packets. AVI
+    // states none for PCM sound, and its length is the picture's.
+    const struct { const char* name; ClipSpec recipe; double duration; } clips[] = {
+        {"h264.mp4", {.codec = ClipSpec::Codec::H264}, 1.0},
+        {"sound-runs-on.avi", {.frames = 100, .withAudio = true, .soundSeconds = 7.0}, 4.0},
+        {"sound-runs-on.mkv", {.codec = ClipSpec::Codec::H264, .frames = 100, .withAudio = true,
+                               .soundSeconds = 7.0}, 7.0},
+        {"sound-stops.mkv", {.frames = 30, .withAudio = true, .soundSeconds = 0.5}, 1.2},
     };
+    for (const auto& [name, recipe, duration] : clips) {
+        SCOPED_TRACE(name);
+        openClip(name, recipe);
+        EXPECT_NEAR(movie.GetDuration(), duration, 0.03);  // the position slider's range
+        const QString folder = outFolder(QLatin1String(name));
+        EXPECT_EQ(runInto(folder), frameNames(0, recipe.frames - 1));
+        readBack(folder, 0, recipe.frames - 1);
+    }
+    EXPECT_EQ(fake.messageBox.messages.size(), std::size(clips));  // completions, no failure
+}
+
+TEST_F(CaptureMediaTest, ASecondRunWritesOverTheFirst)
+{
+    openClip("clip.mp4", {.codec = ClipSpec::Codec::H264});
     ASSERT_EQ(runInto(outDir.path()), frameNames(0, 24));
-    readBack(0, 24);
 
     // Frame 3's file now holds frame 7's picture and some bytes more; a range run mends it.
     QFile three(outDir.filePath(QStringLiteral("frame3.bmp")));
@@ -47,7 +75,7 @@ TEST_F(CaptureMediaTest, EveryFileHoldsItsFrameAlsoAfterASecondRun)
     ASSERT_EQ(test::frameIndexFromBitmap(three.fileName()), 7);
     useRange(2, 9);
     runInto(outDir.path());
-    readBack(2, 9);
+    readBack(outDir.path(), 2, 9);
     EXPECT_EQ(fake.messageBox.messages.size(), 2u);  // two completions, no failure
 }
 

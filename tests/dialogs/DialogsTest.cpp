@@ -155,7 +155,7 @@ TEST_F(DialogTest, EveryWayOfClosingEachDialogEnablesTheMainWindow)
          {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
         {"info", [&] { return frminfo::open(&owner, fake.screen, QString(), 1); },
          {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
-        {"about", [&] { return frmAbout::open(&owner, fake.shell, fake.screen); },
+        {"about", [&] { return frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen); },
          {{"banner", clickAt({100, 30})}, {"disclaimer", clickAt({30, 160})},
           {"outline", clickAt({0, 0})}, {"grey line", clickAt({20, 136})}}},
         {"frmdir", [&] { return frmdir::open(&owner, fake.platform(), &txtout); },
@@ -289,22 +289,22 @@ TEST_F(DialogTest, InfoShowsThePathTheLengthAndTheSizeOnDisk)
 
 // The link runs left 120 twips (8 pixels) a step from 5760 twips until it is wholly past the
 // left edge at -2760, then comes in again at the window's width, 5895; a click on it opens
-// the home page while the box is still up.
+// the home page while the box is still up, and a shell that cannot is told once it is down.
 TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosing)
 {
     struct WatchingShell final : ShellService {
-        bool open(const QString& address) override
+        Status open(const QString& address) override
         {
             opened << address;
             boxUp = !mainWindow->isEnabled();
-            return false;  // a failing shell must not keep the box open
+            return Status::failure(3001, "No program");  // the box must not stay open
         }
         QWidget* mainWindow = nullptr;
         QStringList opened;
         bool boxUp = false;
     } shell;
     shell.mainWindow = &owner;
-    QPointer<frmAbout> about = frmAbout::open(&owner, shell, fake.screen);
+    QPointer<frmAbout> about = frmAbout::open(&owner, shell, fake.messageBox, fake.screen);
     EXPECT_EQ(about->Timer1->interval(), 100);
     const std::pair<int, int> steps[] = {{0, 384}, {1, 376}, {69, -176}, {1, -184}, {1, 393},
                                          {1, 385}};
@@ -319,6 +319,33 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
     EXPECT_TRUE(shell.boxUp);
     runDeferredDeletes();
     EXPECT_TRUE(about.isNull() && owner.isEnabled());
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_EQ(fake.messageBox.messages[0].title, "Kadrel");
+    EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(fake.messageBox.messages[0].text,
+              "Can not open\n" + kHomePage + "\n\nError 3001: No program");
+}
+
+// However twips turn into pixels on the screen, the link shows its whole text, and it runs
+// wholly out at the left edge before it comes in again at the right.
+TEST_F(DialogTest, AboutLinkShowsItsWholeText)
+{
+    for (const double tpp : {12.0, 15.0, 24.0}) {
+        SCOPED_TRACE(tpp);
+        fake.screen.tpp = {tpp, tpp};
+        QPointer<frmAbout> about =
+            frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen);
+        const QLabel* link = about->Label3;
+        EXPECT_GE(link->width(), link->fontMetrics().horizontalAdvance(link->text()));
+        EXPECT_GE(link->height(), link->fontMetrics().height());
+        int last = link->x();
+        for (about->Timer1_Timer(); link->x() < last; about->Timer1_Timer())
+            last = link->x();
+        EXPECT_LE(last + link->width(), 1);
+        EXPECT_GE(link->x() + 1, about->width());
+        about->unload();
+        runDeferredDeletes();
+    }
 }
 
 TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlightsOkWritesTheFolder)

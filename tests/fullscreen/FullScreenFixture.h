@@ -61,6 +61,12 @@ public:
     bool repeatChecked() const override { return repeat; }
     void showWindow() override { m_log << "main.Show"; shown = true; }
     void hideWindow() override { m_log << "main.Hide"; shown = false; }
+    void showTransport(bool paused) override
+    {
+        visibles[Control::cmdplay] = paused;
+        visibles[Control::cmdplay1] = !paused;
+        enableds[Control::Timer1] = !paused;
+    }
     void reportCaptureFailure(QWidget*, const QString& path, const Status&) override
     {
         failedPaths << path;

@@ -84,7 +84,7 @@ TEST(PulsePlayback, ShortSoundPlaysToTheEndOfThePicture)
         GTEST_SKIP() << "No PulseAudio server: " << qPrintable(server->failure());
     ASSERT_TRUE(ffmpeg::AudioOutput::create()) << "the null sink is no sound device";
     const QString path = server->folder() + QStringLiteral("/short-sound.mkv");
-    ASSERT_TRUE(test::generateClip({.frames = 50, .withAudio = true, .soundLength = 0.5}, path));
+    ASSERT_TRUE(test::generateClip({.frames = 50, .withAudio = true, .soundSeconds = 0.5}, path));
     ffmpeg::FilgraphManager graph;
     ASSERT_TRUE(graph.RenderFile(path));
     const double duration = graph.get_Duration().value();

@@ -98,8 +98,8 @@ TEST_P(PlaysToTheEnd, WithSound)
 INSTANTIATE_TEST_SUITE_P(
     Clips, PlaysToTheEnd,
     ::testing::Values(
-        SoundCase{"ShortSound", {.frames = 50, .withAudio = true, .soundLength = 0.5}},
-        SoundCase{"LongSound", {.frames = 25, .withAudio = true, .soundLength = 2.0}},
+        SoundCase{"ShortSound", {.frames = 50, .withAudio = true, .soundSeconds = 0.5}},
+        SoundCase{"LongSound", {.frames = 25, .withAudio = true, .soundSeconds = 2.0}},
         SoundCase{"LateSound", {.frames = 50, .withAudio = true, .soundStart = 0.8}},
         SoundCase{"SoundWithGap",
                   {.frames = 50, .withAudio = true, .gapAt = 0.5, .gapLength = 0.7}}),

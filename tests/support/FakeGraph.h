@@ -24,6 +24,7 @@ struct FakeGraphScript {
     bool hasVideo = true;
     double duration = 10.0;
     double timePerFrame = 0.04;
+    double videoEnd = -1.0;     // below 0: the picture lasts as long as the media
     std::int32_t videoWidth = 32;
     std::int32_t videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
@@ -65,6 +66,11 @@ public:
     Result<double> get_AvgTimePerFrame() override
     {
         return query("get_AvgTimePerFrame", m_script->timePerFrame, true);
+    }
+    Result<double> get_VideoEnd() override
+    {
+        const double end = m_script->videoEnd < 0 ? m_script->duration : m_script->videoEnd;
+        return query("get_VideoEnd", end, true);
     }
     Result<std::int32_t> get_VideoWidth() override
     {

@@ -52,14 +52,16 @@ public:
     std::function<void()> duringDialog;
 };
 
+// Answers every request with reply (success unless a test says otherwise).
 class RecordingShell final : public ShellService {
 public:
-    bool open(const QString& address) override
+    Status open(const QString& address) override
     {
         opened << address;
-        return true;
+        return reply;
     }
     QStringList opened;
+    Status reply;
 };
 
 // An in-memory settings store.

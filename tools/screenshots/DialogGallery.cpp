@@ -39,6 +39,7 @@ int main(int argc, char** argv)
 
     kadrel::QtScreenMetrics screen;
     kadrel::QtShell shell;
+    kadrel::QtMessageBox messageBox;
     QTemporaryDir settingsFolder;
     kadrel::QtSettingsStore settings(settingsFolder.filePath(QStringLiteral("Kadrel.ini")));
     std::unique_ptr<QWidget> mainWindow;
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
         kadrel::frminfo::open(mainWindow.get(), screen, QCoreApplication::applicationFilePath(), 90.5);
     } else if (which == QLatin1String("about")) {
         loadMain()->show();
-        kadrel::frmAbout* about = kadrel::frmAbout::open(mainWindow.get(), shell, screen);
+        kadrel::frmAbout* about = kadrel::frmAbout::open(mainWindow.get(), shell, messageBox, screen);
         about->Timer1->stop();
         for (int i = 0; i < 30; ++i)
             about->Timer1_Timer();

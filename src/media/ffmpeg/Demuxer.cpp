@@ -39,6 +39,14 @@ const uint8_t* displayMatrix(const AVStream* s)
 #endif
 }
 
+// The end a stream states for itself on its clock, 0 when it states none.
+double statedEnd(const AVStream* s)
+{
+    if (!s || s->duration == AV_NOPTS_VALUE || s->duration <= 0)
+        return 0.0;
+    return streamStart(s) + s->duration * av_q2d(s->time_base);
+}
+
 }  // namespace
 
 Status Demuxer::open(const QString& path)
@@ -115,45 +123,44 @@ void Demuxer::readVideoProperties()
 }
 
 // The end of the longest stream, else of the last packets in the file, else the container's
-// own length, from program time 0.
+// own length, from program time 0. The video's own end likewise, so that a sound track
+// running on past the picture is not taken for more frames.
 void Demuxer::computeDuration(const QString& path)
 {
-    double end = 0.0;
-    for (AVStream* s : {m_video, m_audio})
-        if (s && s->duration != AV_NOPTS_VALUE && s->duration > 0)
-            end = std::max(end, streamStart(s) + s->duration * av_q2d(s->time_base));
-    if (end <= 0.0)
-        end = tailEnd(path);
-    if (end <= 0.0 && m_input->duration > 0) {
+    Ends ends{std::max(statedEnd(m_video), statedEnd(m_audio)), statedEnd(m_video)};
+    if (ends.any <= 0.0)
+        ends = tailEnds(path);
+    if (ends.any <= 0.0 && m_input->duration > 0) {
         const double start = m_input->start_time == AV_NOPTS_VALUE
                                  ? 0.0
                                  : m_input->start_time / double(AV_TIME_BASE);
-        end = start + m_input->duration / double(AV_TIME_BASE);
+        ends.any = start + m_input->duration / double(AV_TIME_BASE);
     }
-    m_duration = std::max(0.0, end - m_origin);
+    m_duration = std::max(0.0, ends.any - m_origin);
+    m_videoEnd = ends.video > 0.0 ? std::clamp(ends.video - m_origin, 0.0, m_duration) : m_duration;
 }
 
 // Containers disagree on whether their own length counts from 0 or from the first
 // timestamp; the last packets do not. They are read through a second reader, so that this
 // one stays at the start of the file. A streamed file states no length at all: its end is
 // found from its last bytes, else by reading it through.
-double Demuxer::tailEnd(const QString& path) const
+Demuxer::Ends Demuxer::tailEnds(const QString& path) const
 {
     InputPtr tail = openSecondReader(path);
     if (!tail)
-        return 0.0;
+        return {};
     if (m_input->duration > 0) {
         const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
         const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
         avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0);
-        return lastPacketsEnd(tail.get());
+        return lastPacketsEnds(tail.get());
     }
     const int64_t size = avio_size(tail->pb);
     if (size > kTailBytes && av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE) >= 0)
-        if (const double end = lastPacketsEnd(tail.get()); end > 0.0)
-            return end;
+        if (const Ends ends = lastPacketsEnds(tail.get()); ends.any > 0.0)
+            return ends;
     tail = openSecondReader(path);
-    return tail ? lastPacketsEnd(tail.get()) : 0.0;
+    return tail ? lastPacketsEnds(tail.get()) : Ends{};
 }
 
 InputPtr Demuxer::openSecondReader(const QString& path) const
@@ -165,28 +172,30 @@ InputPtr Demuxer::openSecondReader(const QString& path) const
     return InputPtr(raw);
 }
 
-// The end of the chosen streams' packets from the reading position on (up to a limit
-// when the container says how long it is).
-double Demuxer::lastPacketsEnd(AVFormatContext* tail) const
+// The ends of the chosen streams' packets from the reading position on (up to a limit when
+// the container says how long it is).
+Demuxer::Ends Demuxer::lastPacketsEnds(AVFormatContext* tail) const
 {
     const int limit = m_input->duration > 0 ? kTailPackets : INT_MAX;
     const PacketPtr packet = makePacket();
-    double end = 0.0;
+    const int videoIndex = m_video ? m_video->index : -1;
+    Ends ends;
     for (int n = 0; n < limit && av_read_frame(tail, packet.get()) >= 0; ++n) {
         const int index = packet->stream_index;
-        const bool isVideo = m_video && index == m_video->index;
-        const bool chosen = isVideo || (m_audio && index == m_audio->index);
+        const bool chosen = index == videoIndex || (m_audio && index == m_audio->index);
         const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (chosen && ts != AV_NOPTS_VALUE && index < static_cast<int>(tail->nb_streams)) {
             const double base = av_q2d(tail->streams[index]->time_base);
             const double length = packet->duration > 0 ? packet->duration * base
-                                  : isVideo              ? m_timePerFrame
-                                                         : 0.0;
-            end = std::max(end, ts * base + length);
+                                  : index == videoIndex         ? m_timePerFrame
+                                                                : 0.0;
+            ends.any = std::max(ends.any, ts * base + length);
+            if (index == videoIndex)
+                ends.video = std::max(ends.video, ts * base + length);
         }
         av_packet_unref(packet.get());
     }
-    return end;
+    return ends;
 }
 
 double Demuxer::toSeconds(const AVStream* s, int64_t pts) const

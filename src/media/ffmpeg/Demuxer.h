@@ -23,6 +23,8 @@ public:
     AVStream* videoStream() const { return m_video; }
     AVStream* audioStream() const { return m_audio; }
     double duration() const { return m_duration; }
+    // Where the last video frame ends; the duration when the file does not tell.
+    double videoEnd() const { return m_videoEnd; }
     double timePerFrame() const { return m_timePerFrame; }
     // Clockwise rotation of the picture for display: 0, 90, 180 or 270.
     int rotation() const { return m_rotation; }
@@ -44,9 +46,14 @@ public:
 private:
     void chooseStreams();
     void readVideoProperties();
+    // Ends on the stream clock, 0 where unknown.
+    struct Ends {
+        double any = 0.0;
+        double video = 0.0;
+    };
     void computeDuration(const QString& path);
-    double tailEnd(const QString& path) const;
-    double lastPacketsEnd(AVFormatContext* tail) const;
+    Ends tailEnds(const QString& path) const;
+    Ends lastPacketsEnds(AVFormatContext* tail) const;
     InputPtr openSecondReader(const QString& path) const;
     static int checkInterrupt(void* demuxer);
 
@@ -55,6 +62,7 @@ private:
     AVStream* m_audio = nullptr;
     double m_origin = 0.0;  // seconds of the stream clock at program time 0
     double m_duration = 0.0;
+    double m_videoEnd = 0.0;
     double m_timePerFrame = 0.0;
     int m_rotation = 0;
     double m_lastPromised = -1e300;

@@ -12,7 +12,8 @@
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
 //                 (a SoundSink) without gaps or overlaps on the time line
 //   MediaClock    the monotonic clock, corrected (never backwards) by the position heard
-//   VideoSurface  the QWidget that paints the frame on show stretched to its rectangle
+//   VideoSurface  the QWidget that paints the frame on show at its display aspect ratio,
+//                 centred in its rectangle between black bars
 //
 // Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
 // is the last frame starting at or before t + T/2 (T the time per frame). While running it
@@ -69,6 +70,7 @@ public:
     Status put_Balance(std::int32_t balance) override;
 
     Result<double> get_AvgTimePerFrame() override;
+    Result<double> get_VideoEnd() override;
     Result<std::int32_t> get_VideoWidth() override;
     Result<std::int32_t> get_VideoHeight() override;
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;

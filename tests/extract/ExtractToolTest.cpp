@@ -1,0 +1,181 @@
+// kadrel-extract as a script runs it: the files of the frames asked for, each holding its
+// frame; the exit status and messages of each kind of failure; and an interruption that
+// finishes the file in hand and leaves only whole files.
+
+#include "support/MediaGenerator.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+
+namespace kadrel {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class ExtractTool : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new QTemporaryDir;
+        ASSERT_TRUE(test::generateClip({.codec = test::ClipSpec::Codec::H264, .frames = 20},
+                                       s_dir->filePath(QStringLiteral("clip.mp4")))
+                        .ok());
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+
+    static QString clip() { return s_dir->filePath(QStringLiteral("clip.mp4")); }
+
+    ToolRun run(const QStringList& arguments, const QString& workingFolder = {})
+    {
+        QProcess tool;
+        tool.setWorkingDirectory(workingFolder.isEmpty() ? work.path() : workingFolder);
+        tool.start(QStringLiteral(KADREL_EXTRACT), arguments);
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
+                QString::fromUtf8(tool.readAllStandardError())};
+    }
+
+    // The frame each file of the folder holds, by file name: "frame3.png=3 frame4.png=4".
+    static QString framesIn(const QString& folder)
+    {
+        QStringList files = QDir(folder).entryList(QDir::Files);
+        std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+            return a.mid(5).section(u'.', 0, 0).toInt() < b.mid(5).section(u'.', 0, 0).toInt();
+        });
+        QStringList seen;
+        for (const QString& file : files)
+            seen << file + u'=' + QString::number(test::frameIndexFromImageFile(
+                                       QDir(folder).filePath(file)));
+        return seen.join(u' ');
+    }
+
+    static QString expected(int first, int last, const char* extension)
+    {
+        QStringList files;
+        for (int n = first; n <= last; ++n)
+            files << QStringLiteral("frame%1.%2=%1").arg(n).arg(QLatin1String(extension));
+        return files.join(u' ');
+    }
+
+    static QTemporaryDir* s_dir;
+    QTemporaryDir work;
+};
+
+QTemporaryDir* ExtractTool::s_dir = nullptr;
+
+// Each run writes exactly the frames asked for, each file holding its own frame; the summary
+// line names the count, and -q says nothing.
+TEST_F(ExtractTool, WritesTheFramesAskedFor)
+{
+    const struct { QStringList arguments; QString files; const char* summary; } runs[] = {
+        {{clip()}, expected(0, 19, "bmp"), "20 frames (0 to 19)"},
+        {{"--from", "3", "--to", "7", "--format", "png", "-o", "png", clip()},
+         expected(3, 7, "png"), "5 frames (3 to 7)"},
+        {{"--format", "jpg", "--quality", "90", "--from", "18", "-q", "-o", "deep/jpg", clip()},
+         expected(18, 19, "jpg"), nullptr},
+        {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
+         "1 frames (0 to 0)"},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.arguments.join(u' ').toStdString());
+        QTemporaryDir folder;
+        const ToolRun done = run(r.arguments, folder.path());
+        EXPECT_EQ(done.status, 0) << done.err.toStdString();
+        const int o = r.arguments.indexOf(QStringLiteral("-o"));
+        EXPECT_EQ(framesIn(o < 0 ? folder.path() : folder.filePath(r.arguments[o + 1])), r.files);
+        EXPECT_TRUE(done.out.isEmpty());
+        if (r.summary)
+            EXPECT_TRUE(done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.summary))
+                << done.err.toStdString();
+        else
+            EXPECT_TRUE(done.err.isEmpty()) << done.err.toStdString();
+    }
+}
+
+// Usage errors end with 2 and the usage text, failures with 1 and "kadrel-extract: FILE:";
+// neither writes anything.
+TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
+{
+    QFile blocker(work.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const QString missing = work.filePath(QStringLiteral("missing.mp4"));
+    const struct { QStringList arguments; int status; QString says; } runs[] = {
+        {{}, 2, "no video named"},
+        {{"--bogus", clip()}, 2, "Unknown option 'bogus'"},
+        {{"--from", "5", "--to", "2", clip()}, 2, "--to 2 comes before --from 5"},
+        {{"--to", "20", clip()}, 2, clip() + ": frame 20 is past the end (the last frame is 19)"},
+        {{"--from", "-1", clip()}, 2, "--from: not a frame number: -1"},
+        {{"--format", "gif", clip()}, 2, "--format: bmp, png or jpg, not gif"},
+        {{"--quality", "101", clip()}, 2, "--quality: 1 to 100, not 101"},
+        {{clip(), clip()}, 2, "one video at a time"},
+        {{"-o", "out", missing}, 1, missing + ": "},
+        {{"-o", "blocker/out", clip()}, 1, "blocker/out: the folder cannot be made"},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.arguments.join(u' ').toStdString());
+        const ToolRun done = run(r.arguments);
+        EXPECT_EQ(done.status, r.status);
+        EXPECT_TRUE(done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.says))
+            << done.err.toStdString();
+        EXPECT_EQ(done.err.contains(QStringLiteral("\nUsage: kadrel-extract [-o DIR]")),
+                  r.status == 2);
+        EXPECT_EQ(QDir(work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{"blocker"});
+    }
+}
+
+TEST_F(ExtractTool, HelpAndVersion)
+{
+    const ToolRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--output", "--from", "--to", "--format", "--quality", "--quiet"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    const ToolRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, QStringLiteral("kadrel-extract " KADREL_VERSION "\n"));
+}
+
+// SIGINT or SIGTERM during a run: status 130 once the file in hand is written; the files are
+// frame0 onwards without a gap, each whole, and the run stopped before the end.
+TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
+{
+    const QString longClip = work.filePath(QStringLiteral("long.avi"));
+    ASSERT_TRUE(test::generateClip({.width = 320, .height = 240, .frames = 400}, longClip).ok());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir folder;
+        QProcess tool;
+        tool.start(QStringLiteral(KADREL_EXTRACT),
+                   {QStringLiteral("--format"), QStringLiteral("png"), QStringLiteral("-o"),
+                    folder.path(), longClip});
+        ASSERT_TRUE(tool.waitForStarted());
+        while (!QFile::exists(folder.filePath(QStringLiteral("frame2.png")))
+               && tool.state() == QProcess::Running)
+            QThread::msleep(5);
+        ::kill(static_cast<pid_t>(tool.processId()), signal);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 130);
+        EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError())
+                        .contains(QStringLiteral("kadrel-extract: interrupted after")));
+        const int files = int(QDir(folder.path()).entryList(QDir::Files).size());
+        EXPECT_GE(files, 3);
+        EXPECT_LT(files, 400);
+        EXPECT_EQ(framesIn(folder.path()), expected(0, files - 1, "png"));
+    }
+}
+
+}  // namespace
+}  // namespace kadrel
