@@ -64,13 +64,13 @@ Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFacto
         return Status::failure(kUnknownTypeError,
                                QStringLiteral("Files of type %1 cannot be written")
                                    .arg(imageFormatInfo(format).description));
-    // The encoder's file bytes live in memory of its own, until its next frame.
-    auto output = std::make_shared<AlignedBytes>();
-    return FrameEncoder([encoder, output](FrameBuffer& frame) -> Result<FileImage> {
-        const Result<std::size_t> size = encoder->encode(frame.dib(), frame.dibBytes(), *output);
+    // The encoded file lives in memory of the step's own, kept from frame to frame.
+    auto file = std::make_shared<AlignedBytes>();
+    return FrameEncoder([encoder, file](FrameBuffer& frame) -> Result<FileImage> {
+        const Result<std::size_t> size = encoder->encode(frame.dib(), frame.dibBytes(), *file);
         if (!size)
             return size.status();
-        return FileImage{output->data(), size.value()};
+        return FileImage{file->data(), size.value()};
     });
 }
 
