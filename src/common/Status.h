@@ -9,6 +9,10 @@
 
 namespace kadrel {
 
+// Failures of the operating system carry their errno value (below 4096 on every system the
+// program builds for); the program's own error numbers start here, so they never collide.
+inline constexpr int kFirstProgramError = 20000;
+
 class Status {
 public:
     Status() = default;  // success

@@ -2,6 +2,7 @@
 
 #include "common/Rounding.h"
 #include "common/Twips.h"
+#include "media/MediaErrors.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -12,12 +13,10 @@ namespace kadrel {
 
 namespace {
 
-// Error number for a call on a session that holds no media.
-constexpr int kNoMediaError = 91;
 
 Status noMedia()
 {
-    return Status::failure(kNoMediaError, QStringLiteral("No media is open"));
+    return Status::failure(mediaerror::kNoMedia, QStringLiteral("No media is open"));
 }
 
 }  // namespace

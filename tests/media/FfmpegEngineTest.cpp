@@ -2,7 +2,9 @@
 // the bitmap's bytes and colours, rotation, playback and the end of the media, and media it
 // must refuse or survive.
 
+#include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/FfmpegLog.h"
 #include "media/ffmpeg/FilgraphManager.h"
 #include "support/MediaGenerator.h"
 
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 namespace kadrel {
@@ -104,6 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"mpeg4.avi", ClipSpec{.codec = Codec::Mpeg4, .frames = 25}},
         std::pair{"h264.mp4", ClipSpec{.codec = Codec::H264, .frames = 40}},  // with B-frames
         std::pair{"offset.mkv", ClipSpec{.codec = Codec::H264, .frames = 30, .startOffset = 0.8}},
+        // as browsers' recorders write it: no length stated, no index
+        std::pair{"streamed.mkv",
+                  ClipSpec{.codec = Codec::H264, .frames = 40, .withAudio = true, .streamed = true}},
         // stored turned, shown upright
         std::pair{"rot90.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 90}},
         std::pair{"rot180.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 180}},
@@ -144,19 +150,26 @@ TEST(FfmpegEngine, SurfacePlayPauseAndTheEnd)
 }
 
 // The image is a 40-byte header (width, height positive for bottom-up, 1 plane, 32 bits, then
-// all zero) and B,G,R,0xFF pixels; a buffer one byte short is refused. The bars keep their
-// colours under every matrix and range, tagged or not.
+// all zero) and B,G,R,0xFF pixels, the same at any address; a buffer one byte short is
+// refused. The bars keep their colours under every matrix and range, tagged or not (untagged
+// HD by either side).
 TEST(FfmpegEngine, SnapshotsArePackedBitmapsInTheirTrueColours)
 {
     const auto bars = [](Codec codec, int width, int height, bool tagged) {
         return ClipSpec{.codec = codec, .content = ClipSpec::Content::ColourBars, .width = width,
                         .height = height, .frames = 3, .tagColour = tagged};
     };
+    const auto turned = [](ClipSpec recipe) {
+        recipe.rotation = 180;
+        return recipe;
+    };
     const std::pair<const char*, ClipSpec> cases[] = {
         {"bars-sd.avi", bars(Codec::Mpeg4, 320, 240, true)},
         {"bars-sd-untagged.mp4", bars(Codec::H264, 320, 240, false)},
+        {"bars-sd-turned.mp4", turned(bars(Codec::H264, 320, 240, true))},  // the rotation path
         {"bars-full-range.avi", bars(Codec::Mjpeg, 320, 240, false)},
         {"bars-hd-untagged.mp4", bars(Codec::H264, 1280, 720, false)},
+        {"bars-film-untagged.mp4", bars(Codec::H264, 1280, 544, false)},  // HD by its width
         {"bars-hd.mp4", bars(Codec::H264, 1280, 720, true)},
     };
     for (const auto& [file, recipe] : cases) {
@@ -171,6 +184,10 @@ TEST(FfmpegEngine, SnapshotsArePackedBitmapsInTheirTrueColours)
         for (int i = 54 + 3; i < bmp.size(); i += 4)
             ASSERT_EQ(uchar(bmp[i]), 0xFF) << "alpha at " << i;
         EXPECT_FALSE(graph->GetCurrentImage(40 + 4 * pixels - 1, bmp.data()));
+        // The caller's buffer may start at any address.
+        QByteArray odd(1 + 40 + 4 * pixels, '\0');
+        ASSERT_TRUE(graph->GetCurrentImage(40 + 4 * pixels, odd.data() + 1));
+        EXPECT_EQ(odd.mid(1), bmp.mid(14));
         const QImage image = QImage::fromData(bmp, "BMP");
         for (int i = 0; i < 8; ++i) {
             const QColor want = test::colourBars()[i];
@@ -237,6 +254,38 @@ TEST(FfmpegEngine, BadFiles)
         ASSERT_TRUE(graph->put_CurrentPosition(10 * T));
         EXPECT_EQ(frameOnShow(*graph), 10) << qPrintable(path);
     }
+}
+
+// FFmpeg's complaints about a damaged file reach the "kadrel.ffmpeg" logging category only
+// when it is switched on.
+TEST(FfmpegEngine, FfmpegLogIsACategoryOffByDefault)
+{
+    QFile whole(clip("log.mp4", {.codec = Codec::H264, .frames = 25}));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QString damaged = writeFile("log-damaged.mp4", whole.readAll().left(whole.size() / 5));
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("kadrel.ffmpeg"))
+                logged << text;
+        });
+    for (const bool on : {false, true}) {
+        QLoggingCategory::setFilterRules(on ? QStringLiteral("kadrel.ffmpeg=true") : QString());
+        const QStringList before = logged;
+        FilgraphManager graph;
+        (void)graph.RenderFile(damaged);  // fails or not: only what FFmpeg says matters here
+        EXPECT_EQ(logged.size() > before.size(), on) << qPrintable(logged.join('\n'));
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+}
+
+// Engine failures and operating-system failures never share a number.
+TEST(FfmpegEngine, ErrorNumbersAreNoErrnoValues)
+{
+    for (const int number : mediaerror::kAll)
+        EXPECT_TRUE(QByteArray(std::strerror(number)).startsWith("Unknown error")) << number;
 }
 
 }  // namespace

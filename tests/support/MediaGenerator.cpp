@@ -51,6 +51,22 @@ QColor uprightColour(const ClipSpec& recipe, int index, int x, int y)
     return white ? Qt::white : Qt::black;
 }
 
+// A display matrix attached to the stream: on its codec parameters since FFmpeg 6.1.
+int32_t* newDisplayMatrix(AVStream* stream)
+{
+    constexpr size_t size = 9 * sizeof(int32_t);
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(60, 31, 102)
+    AVPacketSideData* side =
+        av_packet_side_data_new(&stream->codecpar->coded_side_data,
+                                &stream->codecpar->nb_coded_side_data, AV_PKT_DATA_DISPLAYMATRIX,
+                                size, 0);
+    return reinterpret_cast<int32_t*>(side->data);
+#else
+    return reinterpret_cast<int32_t*>(
+        av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, size));
+#endif
+}
+
 class ClipWriter {
 public:
     explicit ClipWriter(const ClipSpec& recipe) : m_recipe(recipe) {}
@@ -69,19 +85,24 @@ public:
         if (m_recipe.withAudio)
             openAudio();
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
-        if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)
+        if (err >= 0 && m_recipe.streamed)
+            m_output->pb->seekable = 0;  // the muxer cannot go back to write length or index
+        AVDictionary* options = nullptr;
+        if (m_recipe.faststart)
+            av_dict_set(&options, "movflags", "+faststart", 0);
+        if (err < 0 || (err = avformat_write_header(m_output.get(), &options)) < 0) {
+            av_dict_free(&options);
             return fail(QStringLiteral("cannot start the file"), err);
-        const double soundEnd = m_recipe.soundSeconds > 0
-                                    ? m_recipe.soundSeconds
-                                    : double(m_recipe.frames) / m_recipe.fps;
+        }
+        av_dict_free(&options);
         Status s;
         for (int i = 0; s && i < m_recipe.frames; ++i) {
             s = video ? videoFrame(i) : Status();
             if (s && m_audioStream)
-                s = audioUntil(std::min(double(i + 1) / m_recipe.fps, soundEnd));
+                s = audioUntil(double(i + 1) / m_recipe.fps);
         }
         if (s && m_audioStream)
-            s = audioUntil(soundEnd);
+            s = audioUntil(soundEnd());
         if (s && video)
             s = encode(nullptr);
         if (s && (err = av_write_trailer(m_output.get())) < 0)
@@ -110,7 +131,7 @@ private:
         c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
         c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
-        const bool hd = m_recipe.height >= 720;
+        const bool hd = m_recipe.width >= 1280 || m_recipe.height > 576;
         if (m_recipe.tagColour) {
             c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
             c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
@@ -139,11 +160,8 @@ private:
         m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height,
                                    AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         sws_setColorspaceDetails(m_sws.get(), matrix, 1, matrix, mjpeg, 0, 1 << 16, 1 << 16);
-        if (m_recipe.rotation != 0) {
-            uint8_t* matrix = av_stream_new_side_data(m_videoStream, AV_PKT_DATA_DISPLAYMATRIX,
-                                                      9 * sizeof(int32_t));
-            av_display_rotation_set(reinterpret_cast<int32_t*>(matrix), m_recipe.rotation);
-        }
+        if (m_recipe.rotation != 0)
+            av_display_rotation_set(newDisplayMatrix(m_videoStream), m_recipe.rotation);
         return {};
     }
 
@@ -196,16 +214,30 @@ private:
         return fail(QStringLiteral("encoding failed"), err);
     }
 
-    // A 440 Hz tone up to the given time.
+    double soundEnd() const
+    {
+        const double length = m_recipe.soundSeconds > 0 ? m_recipe.soundSeconds
+                                                        : double(m_recipe.frames) / m_recipe.fps;
+        return m_recipe.soundStart + length;
+    }
+
+    // A 440 Hz tone up to the given time (and no further than the sound's end), with no
+    // packets in the gap.
     Status audioUntil(double seconds)
     {
-        for (int err = 0; m_samples < seconds * kSampleRate; m_samples += kAudioChunk) {
+        const double until = std::min(seconds, soundEnd());
+        for (int err = 0; m_recipe.soundStart + double(m_samples) / kSampleRate < until;
+             m_samples += kAudioChunk) {
+            const double t = m_recipe.soundStart + double(m_samples) / kSampleRate;
+            if (t >= m_recipe.gapAt && t < m_recipe.gapAt + m_recipe.gapLength)
+                continue;
             av_new_packet(m_packet.get(), 4 * kAudioChunk);
             auto* samples = reinterpret_cast<int16_t*>(m_packet->data);
             for (int i = 0; i < 2 * kAudioChunk; ++i)
                 samples[i] = static_cast<int16_t>(
                     9830 * std::sin(2 * M_PI * 440.0 * double(m_samples + i / 2) / kSampleRate));
-            m_packet->pts = std::llround(m_recipe.startOffset * kSampleRate) + m_samples;
+            m_packet->pts = std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate)
+                            + m_samples;
             m_packet->dts = m_packet->pts;
             m_packet->duration = kAudioChunk;
             if ((err = writePacket(m_audioStream, {1, kSampleRate})) < 0)

@@ -45,15 +45,22 @@ struct ClipSpec {
     int gop = 12;      // frames between keyframes
     bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
     double soundSeconds = 0.0; // the tone's length when it is not the picture's
+    double soundStart = 0.0;   // the sound's first timestamp after the picture's, seconds
+    double gapAt = -1.0;       // a stretch of this length without sound packets, from gapAt
+    double gapLength = 0.0;
     double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
     // The sample (pixel) aspect ratio written into the stream; the picture is drawn on the
     // stored width x height.
     int sampleAspectNum = 1;
     int sampleAspectDen = 1;
-    // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
-    // written into the stream, otherwise the stream says "unspecified".
+    // The colour matrix is BT.709 from 1280 columns or above 576 lines, else BT.601; when
+    // tagged it is written into the stream, otherwise the stream says "unspecified".
     bool tagColour = true;
+    // Written as to a pipe, so the file states no length and has no index (.mkv), as
+    // browsers' recorders write it.
+    bool streamed = false;
+    bool faststart = false;  // MP4: the index before the data, kept by a file cut short
 };
 
 // Writes the clip to path; the container follows the extension (.avi, .mp4, .mkv, .wav).

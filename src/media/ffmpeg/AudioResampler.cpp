@@ -35,15 +35,23 @@ bool AudioResampler::convert(const AVFrame* frame, std::vector<int16_t>& out)
         m_inRate = frame->sample_rate;
         m_inFormat = frame->format;
     }
-    const int capacity = swr_get_out_samples(m_swr.get(), frame->nb_samples);
+    return run(const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples, out);
+}
+
+bool AudioResampler::drain(std::vector<int16_t>& out)
+{
+    return !m_swr || run(nullptr, 0, out);
+}
+
+bool AudioResampler::run(const uint8_t** in, int inSamples, std::vector<int16_t>& out)
+{
+    const int capacity = swr_get_out_samples(m_swr.get(), inSamples);
     if (capacity <= 0)
-        return true;
+        return capacity == 0;
     const size_t before = out.size();
     out.resize(before + static_cast<size_t>(capacity) * m_channels);
     uint8_t* target = reinterpret_cast<uint8_t*>(out.data() + before);
-    const int made = swr_convert(m_swr.get(), &target, capacity,
-                                 const_cast<const uint8_t**>(frame->extended_data),
-                                 frame->nb_samples);
+    const int made = swr_convert(m_swr.get(), &target, capacity, in, inSamples);
     out.resize(before + static_cast<size_t>(std::max(made, 0)) * m_channels);
     return made >= 0;
 }

@@ -20,8 +20,14 @@ public:
     int channels() const { return m_channels; }
     // Appends the converted samples of frame to out; false when the frame cannot be converted.
     bool convert(const AVFrame* frame, std::vector<int16_t>& out);
+    // Appends the samples still held back (at the end of the sound); false on failure.
+    bool drain(std::vector<int16_t>& out);
+    // Forgets what is held back, after a move.
+    void reset() { m_swr.reset(); }
 
 private:
+    bool run(const uint8_t** in, int inSamples, std::vector<int16_t>& out);
+
     SwrPtr m_swr;
     AVChannelLayout m_inLayout{};
     int m_inRate = 0;

@@ -1,6 +1,8 @@
 #include "media/ffmpeg/DecodeAhead.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace kadrel::ffmpeg {
 
@@ -9,9 +11,12 @@ namespace {
 constexpr size_t kFrameQueue = 6;       // decoded frames kept ready ahead of the one on show
 constexpr size_t kPendingPackets = 512;  // video packets held back while sound is short
 constexpr double kSoundLow = 0.5;        // seconds of sound below which reading goes on
+constexpr size_t kSoundFirstPackets = 64;  // video packets held back while sound is read first
 constexpr double kSoundHigh = 2.0;       // seconds of sound above which reading waits
 // Without a keyframe index, a jump further ahead than this seeks instead of decoding forward.
 constexpr double kFarAhead = 5.0;
+// The longest a move waits for its frame: a file that gives nothing for this long is stalled.
+constexpr auto kWaitLimit = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -29,11 +34,12 @@ DecodeAhead::~DecodeAhead()
         std::lock_guard lock(m_mutex);
         m_quit = true;
     }
+    m_demuxer.interrupt(true);
     m_changed.notify_all();
     m_thread.join();
 }
 
-bool DecodeAhead::showFrameAt(double key, VideoFrame& shown)
+DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
 {
     std::unique_lock lock(m_mutex);
     m_soundFloor = key;
@@ -47,12 +53,17 @@ bool DecodeAhead::showFrameAt(double key, VideoFrame& shown)
         // Ahead: decode forward unless a keyframe that has not been read lies before key.
         const double keyframe = keyframeAtOrBefore(key);
         seek = keyframe > m_readUpTo + 1e-6
-               || (keyframe <= m_readUpTo && key > m_readUpTo + kFarAhead && m_readUpTo > 0);
+               || (keyframe <= m_readUpTo && key > m_readUpTo + kFarAhead && m_readUpTo > 0)
+               || m_lossy || m_abandoned;
     }
     if (seek)
         startSeek(key);
 
+    ++m_frameWaits;
+    m_changed.notify_all();
+    const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     VideoFrame candidate;
+    bool timedOut = false;
     for (;;) {
         while (!m_frames.empty() && m_frames.front().serial != m_serial)
             m_frames.pop_front();
@@ -70,11 +81,31 @@ bool DecodeAhead::showFrameAt(double key, VideoFrame& shown)
         }
         if (m_endedSerial == m_serial)
             break;
-        m_changed.wait(lock);
+        if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
+            timedOut = true;
+            break;
+        }
     }
-    if (!candidate.frame)
+    --m_frameWaits;
+    const bool ended = m_endedSerial == m_serial && m_frames.empty();
+    if (candidate.frame)
+        shown = std::move(candidate);
+    if (ended && shown.frame && missingAfter(shown, key))
+        return Shown::Missing;
+    if (timedOut)
+        return Shown::TimedOut;
+    return candidate.frame || !shown.frame ? Shown::Changed : Shown::Unchanged;
+}
+
+// Whether key lies past last, the final frame decoded, while the container promises frames
+// after it: then the data of those frames is not in the file.
+bool DecodeAhead::missingAfter(const VideoFrame& last, double key)
+{
+    const double t = m_demuxer.timePerFrame();
+    const double promised = m_demuxer.lastPromisedFrame();
+    if (t <= 0.0 || key < last.start + t - 1e-6 || last.start + t / 2 >= promised)
         return false;
-    shown = std::move(candidate);
+    m_missingFrame = static_cast<int>(std::llround((last.start + t) / t));
     return true;
 }
 
@@ -87,6 +118,9 @@ void DecodeAhead::startSeek(double target)
     m_sound.clear();
     m_soundSeconds = 0.0;
     m_readUpTo = -1e300;
+    m_lossy = false;
+    m_abandoned = false;
+    m_behind = false;
     m_changed.notify_all();
 }
 
@@ -154,10 +188,19 @@ bool DecodeAhead::takeSound(SoundChunk& chunk)
     return false;
 }
 
-bool DecodeAhead::soundEnded() const
+void DecodeAhead::setBehind(bool behind)
+{
+    m_behind = behind;
+}
+
+bool DecodeAhead::abandonRead()
 {
     std::lock_guard lock(m_mutex);
-    return m_endedSerial == m_serial && m_sound.empty();
+    if (!m_reading)
+        return false;
+    m_abandoned = true;
+    m_demuxer.interrupt(true);
+    return true;
 }
 
 double DecodeAhead::keyframeAtOrBefore(double t) const
@@ -177,9 +220,13 @@ bool DecodeAhead::hasWork() const
 {
     if (m_quit || m_seekPending || m_reseek)
         return true;
+    if (m_stalled)
+        return false;
     const bool videoRoom = m_video && m_frames.size() < kFrameQueue;
     const bool soundShort = m_audio && m_soundWanted && m_soundSeconds < kSoundLow;
-    const bool soundFull = m_audio && m_soundWanted && m_soundSeconds > kSoundHigh;
+    // A frame being waited for is read up to whatever sound lies before it.
+    const bool soundFull =
+        m_audio && m_soundWanted && m_soundSeconds > kSoundHigh && m_frameWaits == 0;
     if (!m_pending.empty() && videoRoom)
         return true;
     if (m_readEnded)
@@ -187,6 +234,15 @@ bool DecodeAhead::hasWork() const
     if (soundFull)
         return false;
     return (videoRoom && m_pending.empty()) || (soundShort && m_pending.size() < kPendingPackets);
+}
+
+// Sound running short is read before pictures are decoded, so that a busy machine drops
+// pictures rather than sound; the pictures held back meanwhile are limited, as the sound may
+// simply have ended. A frame being waited for goes first.
+bool DecodeAhead::soundFirst() const
+{
+    return m_audio && m_soundWanted && m_soundSeconds < kSoundLow && m_frameWaits == 0
+           && m_pending.size() < kSoundFirstPackets;
 }
 
 void DecodeAhead::run()
@@ -198,6 +254,8 @@ void DecodeAhead::run()
             return;
         if (m_seekPending) {
             m_seekPending = false;
+            m_stalled = false;
+            m_demuxer.interrupt(false);
             m_workSerial = m_serial;
             m_endedSerial = -1;
             m_seekPosition = m_seekTarget;
@@ -206,7 +264,8 @@ void DecodeAhead::run()
             seekContainer();
             continue;
         }
-        const bool decodePending = !m_pending.empty() && m_frames.size() < kFrameQueue;
+        const bool decodePending = !m_pending.empty() && m_frames.size() < kFrameQueue
+                                   && (!soundFirst() || m_readEnded);
         lock.unlock();
         if (m_reseek) {
             m_reseek = false;
@@ -232,6 +291,8 @@ void DecodeAhead::seekContainer()
         m_video->flush();
     if (m_audio)
         m_audio->flush();
+    m_resampler->reset();
+    setSkipping(false);
     m_pending.clear();
     m_readEnded = false;
     m_drained = false;
@@ -240,7 +301,14 @@ void DecodeAhead::seekContainer()
 
 void DecodeAhead::readPacket()
 {
-    if (m_demuxer.read(m_packet.get()) < 0) {
+    m_reading = true;
+    const int err = m_demuxer.read(m_packet.get());
+    m_reading = false;
+    if (err < 0 && m_demuxer.interrupted()) {
+        m_stalled = true;
+        return;
+    }
+    if (err < 0) {
         // The end of the file, or damage that ends reading: what was read is what there is.
         m_readEnded = true;
         return;
@@ -260,7 +328,7 @@ void DecodeAhead::readPacket()
         bool hold;
         {
             std::lock_guard lock(m_mutex);
-            hold = m_frames.size() >= kFrameQueue || !m_pending.empty();
+            hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundFirst();
         }
         if (hold) {
             PacketPtr copy = makePacket();
@@ -283,6 +351,8 @@ void DecodeAhead::readPacket()
 
 void DecodeAhead::decodeVideo(const AVPacket* packet)
 {
+    if (m_behind != m_skipping)
+        setSkipping(m_behind);
     m_video->decode(packet, [this](AVFrame* frame) { pushVideo(frame); });
 }
 
@@ -295,15 +365,7 @@ void DecodeAhead::drain()
 {
     if (m_video)
         decodeVideo(nullptr);
-    if (m_audio) {
-        bool wanted;
-        {
-            std::lock_guard lock(m_mutex);
-            wanted = m_soundWanted;
-        }
-        if (wanted)
-            decodeSound(nullptr);
-    }
+    drainSound();
     m_drained = true;
     if (m_checkLanding && m_seekPosition > 0.0) {
         // The seek ran past the end of what can be read (a cut file): try further back.
@@ -314,6 +376,34 @@ void DecodeAhead::drain()
     if (m_workSerial == m_serial && !m_reseek)
         m_endedSerial = m_serial;
     m_changed.notify_all();
+}
+
+void DecodeAhead::setSkipping(bool skipping)
+{
+    if (!m_video)
+        return;
+    m_skipping = skipping;
+    m_video->setSkipNonReference(skipping);
+    if (skipping) {
+        std::lock_guard lock(m_mutex);
+        m_lossy = m_workSerial == m_serial;
+    }
+}
+
+// The decoder's last sound, then what the resampler still holds.
+void DecodeAhead::drainSound()
+{
+    bool wanted;
+    {
+        std::lock_guard lock(m_mutex);
+        wanted = m_soundWanted;
+    }
+    if (!m_audio || !wanted)
+        return;
+    decodeSound(nullptr);
+    SoundChunk rest{{}, m_soundEnd, m_workSerial};
+    if (m_resampler->drain(rest.samples) && !rest.samples.empty())
+        queueSound(std::move(rest));
 }
 
 void DecodeAhead::pushVideo(AVFrame* frame)
@@ -350,10 +440,17 @@ void DecodeAhead::pushSound(const AVFrame* frame)
     if (!m_resampler->convert(frame, chunk.samples) || chunk.samples.empty())
         return;
     const int64_t ts = frame->best_effort_timestamp;
-    chunk.start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(m_demuxer.audioStream(), ts) : 0.0;
+    chunk.start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(m_demuxer.audioStream(), ts)
+                                       : m_soundEnd;
     chunk.serial = m_workSerial;
+    queueSound(std::move(chunk));
+}
+
+void DecodeAhead::queueSound(SoundChunk chunk)
+{
     const double length =
         double(chunk.samples.size()) / m_resampler->channels() / m_resampler->sampleRate();
+    m_soundEnd = chunk.start + length;
     std::lock_guard lock(m_mutex);
     if (m_workSerial != m_serial || chunk.start + length <= m_soundFloor)
         return;

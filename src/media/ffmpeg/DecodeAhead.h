@@ -17,7 +17,9 @@
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
 #include "media/ffmpeg/Demuxer.h"
+#include "media/ffmpeg/SoundSink.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -32,23 +34,27 @@ struct VideoFrame {
     int serial = -1;
 };
 
-struct SoundChunk {
-    std::vector<int16_t> samples;  // interleaved, in the resampler's output format
-    double start = 0.0;
-    int serial = -1;
-};
-
-class DecodeAhead {
+class DecodeAhead final : public SoundSource {
 public:
+    enum class Shown {
+        Changed,    // shown now holds the frame asked for
+        Unchanged,  // it held it already (or the media has no frame at all)
+        Missing,    // the file ends before that frame: shown holds the last one that decodes
+        TimedOut,   // the file gave nothing for too long (a stalled read)
+    };
+
     // video or audio may be null when the media lacks that stream.
     DecodeAhead(Demuxer& demuxer, Decoder* video, Decoder* audio, AudioResampler* resampler);
-    ~DecodeAhead();
+    ~DecodeAhead() override;
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
     // Makes shown the last frame starting at or before key (the first frame when none does),
-    // waiting until that is known. Returns whether shown changed.
-    bool showFrameAt(double key, VideoFrame& shown);
+    // waiting a bounded time until that is known. While it waits, reading ignores the limit on
+    // sound read ahead, which nothing drains meanwhile.
+    Shown showFrameAt(double key, VideoFrame& shown);
+    // The first frame missing from a file cut short, after showFrameAt said Missing.
+    int missingFrame() const { return m_missingFrame; }
     // Playback: makes shown the latest frame due at now; frames already late are skipped.
     bool takeDueFrame(double now, VideoFrame& shown);
     // The last frame of the present serial has been handed out.
@@ -59,19 +65,30 @@ public:
 
     // Sound is decoded only while wanted (while playing with an output).
     void setSoundWanted(bool wanted);
-    // Sound before this time is thrown away (set on every move of the position).
-    bool takeSound(SoundChunk& chunk);
-    bool soundEnded() const;
+    // Sound before the position of the last move is thrown away.
+    bool takeSound(SoundChunk& chunk) override;
+
+    // Playback: while pictures come late, the decoder leaves out those no other picture
+    // needs. Moves then seek, so that stepping is exact again.
+    void setBehind(bool behind);
+    // Makes a read in progress give up where it waits for data (a stalled network stream);
+    // the next move reads afresh. False when no read was in progress.
+    bool abandonRead();
 
 private:
     void run();
     bool hasWork() const;
+    bool soundFirst() const;
     void startSeek(double target);
     void seekContainer();
     void readPacket();
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
     void drain();
+    void drainSound();
+    void setSkipping(bool skipping);
+    void queueSound(SoundChunk chunk);
+    bool missingAfter(const VideoFrame& last, double key);
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
     double keyframeAtOrBefore(double t) const;
@@ -95,8 +112,15 @@ private:
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
     std::vector<double> m_keyframes;
     bool m_soundWanted = false;
+    int m_frameWaits = 0;  // showFrameAt calls waiting for a frame
+    bool m_lossy = false;  // frames of the present serial were left out by the decoder
+    bool m_abandoned = false;
     double m_soundFloor = -1e300;
     bool m_quit = false;
+
+    int m_missingFrame = 0;  // the UI thread's
+    std::atomic<bool> m_behind{false};
+    std::atomic<bool> m_reading{false};
 
     // The worker's own.
     int m_workSerial = 0;
@@ -105,10 +129,13 @@ private:
     bool m_readEnded = false;
     bool m_drained = false;
     bool m_checkLanding = false;
+    bool m_skipping = false;
+    bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;
     double m_seekPosition = 0.0;
     double m_backoff = 1.0;
     double m_lastStart = 0.0;
+    double m_soundEnd = 0.0;
     std::thread m_thread;
 };
 

@@ -1,16 +1,14 @@
 #include "media/ffmpeg/Decoder.h"
 
-namespace kadrel::ffmpeg {
+#include "media/MediaErrors.h"
 
-namespace {
-constexpr int kDecoderError = 1003;
-}
+namespace kadrel::ffmpeg {
 
 Status Decoder::open(const AVStream* stream)
 {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
-        return Status::failure(kDecoderError, QStringLiteral("No decoder for %1")
+        return Status::failure(mediaerror::kDecoder, QStringLiteral("No decoder for %1")
                                                   .arg(avcodec_get_name(stream->codecpar->codec_id)));
     CodecPtr context(avcodec_alloc_context3(codec));
     avcodec_parameters_to_context(context.get(), stream->codecpar);
@@ -18,7 +16,7 @@ Status Decoder::open(const AVStream* stream)
     context->thread_count = 0;  // as many as the machine has
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (int err = avcodec_open2(context.get(), codec, nullptr); err < 0)
-        return Status::failure(kDecoderError, QStringLiteral("Cannot open the %1 decoder: %2")
+        return Status::failure(mediaerror::kDecoder, QStringLiteral("Cannot open the %1 decoder: %2")
                                                   .arg(codec->name, avErrorText(err)));
     m_codec = std::move(context);
     return {};
@@ -41,6 +39,11 @@ void Decoder::decode(const AVPacket* packet, const FrameSink& sink)
 void Decoder::flush()
 {
     avcodec_flush_buffers(m_codec.get());
+}
+
+void Decoder::setSkipNonReference(bool skip)
+{
+    m_codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 }  // namespace kadrel::ffmpeg

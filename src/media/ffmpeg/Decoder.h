@@ -18,6 +18,8 @@ public:
     // Decodes one packet (nullptr drains) and passes every frame it yields to sink.
     void decode(const AVPacket* packet, const FrameSink& sink);
     void flush();
+    // Leaves out the pictures no other picture refers to (playback that has fallen behind).
+    void setSkipNonReference(bool skip);
 
 private:
     CodecPtr m_codec;

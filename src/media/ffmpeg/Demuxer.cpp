@@ -1,5 +1,7 @@
 #include "media/ffmpeg/Demuxer.h"
 
+#include "media/MediaErrors.h"
+
 extern "C" {
 #include <libavutil/display.h>
 }
@@ -7,22 +9,34 @@ extern "C" {
 #include <QFile>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace kadrel::ffmpeg {
 
 namespace {
 
-// Error numbers of the reasons a file cannot be rendered.
-constexpr int kOpenError = 1001;
-constexpr int kNoStreamsError = 1002;
 // How much of the file's end is read to find where its last packets end.
 constexpr int64_t kTailSeconds = 10;
 constexpr int kTailPackets = 20000;
+// How much of a streamed file's end is read to find its last packets.
+constexpr int64_t kTailBytes = 4 << 20;
 
 double streamStart(const AVStream* s)
 {
     return s->start_time == AV_NOPTS_VALUE ? 0.0 : s->start_time * av_q2d(s->time_base);
+}
+
+// The stream's display matrix: on the codec parameters since FFmpeg 6.1, on the stream before.
+const uint8_t* displayMatrix(const AVStream* s)
+{
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(60, 31, 102)
+    const AVPacketSideData* side = av_packet_side_data_get(
+        s->codecpar->coded_side_data, s->codecpar->nb_coded_side_data, AV_PKT_DATA_DISPLAYMATRIX);
+    return side ? side->data : nullptr;
+#else
+    return av_stream_get_side_data(s, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+#endif
 }
 
 // The end a stream states for itself on its clock, 0 when it states none.
@@ -37,23 +51,29 @@ double statedEnd(const AVStream* s)
 
 Status Demuxer::open(const QString& path)
 {
-    AVFormatContext* raw = nullptr;
+    AVFormatContext* raw = avformat_alloc_context();
+    raw->interrupt_callback = {&Demuxer::checkInterrupt, this};
     if (int err = avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr);
         err < 0)
-        return Status::failure(kOpenError, QStringLiteral("Cannot open %1: %2")
+        return Status::failure(mediaerror::kOpen, QStringLiteral("Cannot open %1: %2")
                                                .arg(path, avErrorText(err)));
     m_input.reset(raw);
     if (int err = avformat_find_stream_info(raw, nullptr); err < 0)
-        return Status::failure(kOpenError, QStringLiteral("Cannot read %1: %2")
+        return Status::failure(mediaerror::kOpen, QStringLiteral("Cannot read %1: %2")
                                                .arg(path, avErrorText(err)));
     chooseStreams();
     if (!m_video && !m_audio)
-        return Status::failure(kNoStreamsError,
+        return Status::failure(mediaerror::kNoStreams,
                                QStringLiteral("%1 holds neither playable video nor sound").arg(path));
     m_origin = streamStart(m_video ? m_video : m_audio);
     readVideoProperties();
     computeDuration(path);
     return {};
+}
+
+int Demuxer::checkInterrupt(void* demuxer)
+{
+    return static_cast<const Demuxer*>(demuxer)->m_interrupted ? 1 : 0;
 }
 
 void Demuxer::chooseStreams()
@@ -81,8 +101,7 @@ void Demuxer::readVideoProperties()
         rate = m_video->r_frame_rate;
     m_timePerFrame = rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0.0;
 
-    if (const uint8_t* matrix =
-            av_stream_get_side_data(m_video, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+    if (const uint8_t* matrix = displayMatrix(m_video)) {
         // The matrix turns counter-clockwise; the picture is shown turned the other way.
         const double angle = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
         const int quarter = static_cast<int>(std::lround(angle / 90.0));
@@ -90,10 +109,17 @@ void Demuxer::readVideoProperties()
     }
     for (int i = 0, n = avformat_index_get_entries_count(m_video); i < n; ++i) {
         const AVIndexEntry* e = avformat_index_get_entry(m_video, i);
-        if (e && (e->flags & AVINDEX_KEYFRAME) && e->timestamp != AV_NOPTS_VALUE)
-            m_keyframes.push_back(toSeconds(m_video, e->timestamp));
+        if (!e || e->timestamp == AV_NOPTS_VALUE)
+            continue;
+        const double t = toSeconds(m_video, e->timestamp);
+        m_lastPromised = std::max(m_lastPromised, t);
+        if (e->flags & AVINDEX_KEYFRAME)
+            m_keyframes.push_back(t);
     }
     std::sort(m_keyframes.begin(), m_keyframes.end());
+    if (m_keyframes.empty() && m_video->duration > 0 && m_timePerFrame > 0.0)
+        m_lastPromised = streamStart(m_video) + m_video->duration * av_q2d(m_video->time_base)
+                         - m_origin - m_timePerFrame;
 }
 
 // The end of the longest stream, else of the last packets in the file, else the container's
@@ -116,26 +142,50 @@ void Demuxer::computeDuration(const QString& path)
 
 // Containers disagree on whether their own length counts from 0 or from the first
 // timestamp; the last packets do not. They are read through a second reader, so that this
-// one stays at the start of the file.
+// one stays at the start of the file. A streamed file states no length at all: its end is
+// found from its last bytes, else by reading it through.
 Demuxer::Ends Demuxer::tailEnds(const QString& path) const
 {
-    AVFormatContext* raw = nullptr;
-    if (m_input->duration <= 0
-        || avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    InputPtr tail = openSecondReader(path);
+    if (!tail)
         return {};
-    const InputPtr tail(raw);
-    const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
-    const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
-    avformat_seek_file(raw, -1, INT64_MIN, from, from, 0);
+    if (m_input->duration > 0) {
+        const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
+        const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
+        avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0);
+        return lastPacketsEnds(tail.get());
+    }
+    const int64_t size = avio_size(tail->pb);
+    if (size > kTailBytes && av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE) >= 0)
+        if (const Ends ends = lastPacketsEnds(tail.get()); ends.any > 0.0)
+            return ends;
+    tail = openSecondReader(path);
+    return tail ? lastPacketsEnds(tail.get()) : Ends{};
+}
+
+InputPtr Demuxer::openSecondReader(const QString& path) const
+{
+    AVFormatContext* raw = avformat_alloc_context();
+    raw->interrupt_callback = m_input->interrupt_callback;
+    if (avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return nullptr;
+    return InputPtr(raw);
+}
+
+// The ends of the chosen streams' packets from the reading position on (up to a limit when
+// the container says how long it is).
+Demuxer::Ends Demuxer::lastPacketsEnds(AVFormatContext* tail) const
+{
+    const int limit = m_input->duration > 0 ? kTailPackets : INT_MAX;
     const PacketPtr packet = makePacket();
     const int videoIndex = m_video ? m_video->index : -1;
     Ends ends;
-    for (int n = 0; n < kTailPackets && av_read_frame(raw, packet.get()) >= 0; ++n) {
+    for (int n = 0; n < limit && av_read_frame(tail, packet.get()) >= 0; ++n) {
         const int index = packet->stream_index;
         const bool chosen = index == videoIndex || (m_audio && index == m_audio->index);
         const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-        if (chosen && ts != AV_NOPTS_VALUE && index < static_cast<int>(raw->nb_streams)) {
-            const double base = av_q2d(raw->streams[index]->time_base);
+        if (chosen && ts != AV_NOPTS_VALUE && index < static_cast<int>(tail->nb_streams)) {
+            const double base = av_q2d(tail->streams[index]->time_base);
             const double length = packet->duration > 0 ? packet->duration * base
                                   : index == videoIndex         ? m_timePerFrame
                                                                 : 0.0;

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <vector>
 
 namespace kadrel::ffmpeg {
@@ -15,6 +16,9 @@ namespace kadrel::ffmpeg {
 class Demuxer {
 public:
     Status open(const QString& path);
+    // While set, a read or seek that would wait for data gives up with AVERROR_EXIT.
+    void interrupt(bool on) { m_interrupted = on; }
+    bool interrupted() const { return m_interrupted; }
 
     AVStream* videoStream() const { return m_video; }
     AVStream* audioStream() const { return m_audio; }
@@ -24,6 +28,9 @@ public:
     double timePerFrame() const { return m_timePerFrame; }
     // Clockwise rotation of the picture for display: 0, 90, 180 or 270.
     int rotation() const { return m_rotation; }
+    // The start of the last video frame the container promises (its index, else its stated
+    // length); far in the past when it promises nothing.
+    double lastPromisedFrame() const { return m_lastPromised; }
 
     // Seconds of a timestamp of stream s on the program's time line.
     double toSeconds(const AVStream* s, int64_t pts) const;
@@ -46,6 +53,9 @@ private:
     };
     void computeDuration(const QString& path);
     Ends tailEnds(const QString& path) const;
+    Ends lastPacketsEnds(AVFormatContext* tail) const;
+    InputPtr openSecondReader(const QString& path) const;
+    static int checkInterrupt(void* demuxer);
 
     InputPtr m_input;
     AVStream* m_video = nullptr;
@@ -55,6 +65,8 @@ private:
     double m_videoEnd = 0.0;
     double m_timePerFrame = 0.0;
     int m_rotation = 0;
+    double m_lastPromised = -1e300;
+    std::atomic<bool> m_interrupted{false};
     std::vector<double> m_keyframes;
 };
 

@@ -1,16 +1,18 @@
 #include "media/ffmpeg/FilgraphManager.h"
 
+#include "media/MediaErrors.h"
+#include "media/ffmpeg/FfmpegLog.h"
+
 #include <algorithm>
 
 namespace kadrel::ffmpeg {
 
 namespace {
 
-constexpr int kNotRenderedError = 1010;
-constexpr int kNoVideoError = 1011;
-constexpr int kArgumentError = 1012;
-constexpr int kUnplayableError = 1013;
 constexpr int kTickMs = 5;
+// Pictures this many frames late make the decoder leave out what it can; one frame or less
+// lets it decode everything again.
+constexpr double kBehindFrames = 3.0;
 
 // Width over height of the picture as displayed: the stored size with the sample aspect
 // ratio (the container's, else the frame's) applied, turned by a quarter-turn rotation.
@@ -25,10 +27,9 @@ double displayAspect(const AVStream* stream, const AVFrame* frame, int rotation)
 
 }  // namespace
 
-FilgraphManager::FilgraphManager()
+FilgraphManager::FilgraphManager(SoundFactory makeSound) : m_makeSound(std::move(makeSound))
 {
-    // The program logs nothing; failures reach the user through the returned statuses.
-    av_log_set_level(AV_LOG_QUIET);
+    routeFfmpegLog();
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kTickMs);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
@@ -44,7 +45,7 @@ FilgraphManager::~FilgraphManager()
 Status FilgraphManager::RenderFile(const QString& path)
 {
     if (m_rendered)
-        return Status::failure(kArgumentError, QStringLiteral("The graph already holds a file"));
+        return Status::failure(mediaerror::kArgument, QStringLiteral("The graph already holds a file"));
     if (Status s = m_demuxer.open(path); !s)
         return s;
     if (Status s = openStreams(); !s)
@@ -54,10 +55,10 @@ Status FilgraphManager::RenderFile(const QString& path)
         m_audioDecoder.isOpen() ? &m_audioDecoder : nullptr, &m_resampler);
     m_rendered = true;
     if (m_hasVideo) {
-        m_decodeAhead->showFrameAt(m_demuxer.timePerFrame() / 2, m_shown);
-        if (!m_shown.frame) {
+        const auto shown = m_decodeAhead->showFrameAt(m_demuxer.timePerFrame() / 2, m_shown);
+        if (!m_shown.frame || shown == DecodeAhead::Shown::TimedOut) {
             m_rendered = false;
-            return Status::failure(kUnplayableError,
+            return Status::failure(mediaerror::kUnplayable,
                                    QStringLiteral("%1: no picture can be decoded").arg(path));
         }
         m_surface = new VideoSurface([this](QSize size) {
@@ -81,7 +82,7 @@ Status FilgraphManager::openStreams()
     AVStream* audio = m_demuxer.audioStream();
     if (!m_hasVideo && !audio)
         return videoStatus;
-    if (audio && (m_audio = AudioOutput::create())) {
+    if (audio && (m_audio = m_makeSound())) {
         if (m_audioDecoder.open(audio)) {
             m_resampler.setOutput(m_audio->sampleRate(), m_audio->channels());
             applyGains();
@@ -95,7 +96,7 @@ Status FilgraphManager::openStreams()
 Status FilgraphManager::checkRendered() const
 {
     if (!m_rendered)
-        return Status::failure(kNotRenderedError, QStringLiteral("No media has been rendered"));
+        return Status::failure(mediaerror::kNotRendered, QStringLiteral("No media has been rendered"));
     return {};
 }
 
@@ -104,7 +105,7 @@ Status FilgraphManager::checkVideo() const
     if (Status s = checkRendered(); !s)
         return s;
     if (!m_hasVideo)
-        return Status::failure(kNoVideoError, QStringLiteral("The media has no video"));
+        return Status::failure(mediaerror::kNoVideo, QStringLiteral("The media has no video"));
     return {};
 }
 
@@ -138,9 +139,13 @@ Status FilgraphManager::Pause()
     return {};
 }
 
+// Stop also abandons a read that hangs, so that the program can close the file.
 Status FilgraphManager::Stop()
 {
-    return Pause();
+    const Status paused = Pause();
+    if (paused && m_decodeAhead->abandonRead() && m_hasVideo)
+        m_pendingKey = m_position + m_demuxer.timePerFrame() / 2;
+    return paused;
 }
 
 bool FilgraphManager::soundAudible() const
@@ -153,6 +158,7 @@ bool FilgraphManager::soundAudible() const
 void FilgraphManager::startSound()
 {
     m_audio->flush();
+    m_clock.set(m_clock.now());  // the device starts afresh
     m_decodeAhead->restartSoundAt(m_clock.now());
     m_decodeAhead->setSoundWanted(true);
     m_soundOn = true;
@@ -170,7 +176,7 @@ void FilgraphManager::stopSound()
 Status FilgraphManager::put_Rate(double rate)
 {
     if (rate != 1.0)
-        return Status::failure(kArgumentError, QStringLiteral("Only normal speed is supported"));
+        return Status::failure(mediaerror::kArgument, QStringLiteral("Only normal speed is supported"));
     return checkRendered();
 }
 
@@ -179,15 +185,6 @@ Result<double> FilgraphManager::get_Duration()
     if (Status s = checkRendered(); !s)
         return s;
     return m_demuxer.duration();
-}
-
-// While sound plays, the picture keeps time with the sound output's reported position.
-void FilgraphManager::followSound()
-{
-    if (!m_soundOn || m_decodeAhead->soundEnded())
-        return;
-    if (const std::optional<double> heard = m_audio->clock())
-        m_clock.follow(*heard);
 }
 
 Result<double> FilgraphManager::get_CurrentPosition()
@@ -230,8 +227,24 @@ void FilgraphManager::showPendingFrame()
         return;
     const double key = *m_pendingKey;
     m_pendingKey.reset();
-    if (m_decodeAhead->showFrameAt(key, m_shown) && m_surface)
-        m_surface->frameChanged();
+    m_frameFailure = {};
+    switch (m_decodeAhead->showFrameAt(key, m_shown)) {
+    case DecodeAhead::Shown::Changed:
+        if (m_surface)
+            m_surface->frameChanged();
+        break;
+    case DecodeAhead::Shown::Unchanged:
+        break;
+    case DecodeAhead::Shown::Missing:
+        m_frameFailure = Status::failure(
+            mediaerror::kMissingFrame,
+            QStringLiteral("The file ends before frame %1").arg(m_decodeAhead->missingFrame()));
+        break;
+    case DecodeAhead::Shown::TimedOut:
+        m_frameFailure = Status::failure(
+            mediaerror::kStalled, QStringLiteral("Reading the file gives no picture"));
+        break;
+    }
 }
 
 void FilgraphManager::tick()
@@ -240,17 +253,34 @@ void FilgraphManager::tick()
         return;
     showPendingFrame();
     if (m_soundOn)
-        m_audio->feed(*m_decodeAhead);
-    followSound();
+        m_audio->play(*m_decodeAhead, m_clock);
     const double now = m_clock.now();
-    if (m_hasVideo && m_decodeAhead->takeDueFrame(now, m_shown) && m_surface)
-        m_surface->frameChanged();
+    if (!m_hasVideo)
+        return;
+    if (m_decodeAhead->takeDueFrame(now, m_shown)) {
+        if (m_surface)
+            m_surface->frameChanged();
+        const double late = (now - m_shown.start) / m_demuxer.timePerFrame();
+        if (late > kBehindFrames || late <= 1.0)
+            m_decodeAhead->setBehind(late > kBehindFrames);
+    }
+    endAtLastPicture(now);
+}
+
+// A file cut short ends with the last picture that decodes, not where its container says.
+void FilgraphManager::endAtLastPicture(double now)
+{
+    const double t = m_demuxer.timePerFrame();
+    const bool cutShort = m_shown.start + t / 2 < m_demuxer.lastPromisedFrame();
+    if (cutShort && now >= m_shown.start + t && m_decodeAhead->videoEnded()
+        && !(m_soundOn && m_audio->heard()))
+        m_clock.set(std::max(now, m_demuxer.duration()));
 }
 
 Status FilgraphManager::put_Volume(std::int32_t level)
 {
     if (level < -10000 || level > 0)
-        return Status::failure(kArgumentError, QStringLiteral("Volume out of range"));
+        return Status::failure(mediaerror::kArgument, QStringLiteral("Volume out of range"));
     m_volume = level;
     applyGains();
     if (m_running && soundAudible() && !m_soundOn)
@@ -263,7 +293,7 @@ Status FilgraphManager::put_Volume(std::int32_t level)
 Status FilgraphManager::put_Balance(std::int32_t balance)
 {
     if (balance < -10000 || balance > 10000)
-        return Status::failure(kArgumentError, QStringLiteral("Balance out of range"));
+        return Status::failure(mediaerror::kArgument, QStringLiteral("Balance out of range"));
     m_balance = balance;
     applyGains();
     return {};
@@ -283,7 +313,7 @@ Result<double> FilgraphManager::get_AvgTimePerFrame()
     if (Status s = checkVideo(); !s)
         return s;
     if (m_demuxer.timePerFrame() <= 0.0)
-        return Status::failure(kNoVideoError, QStringLiteral("The video has no frame rate"));
+        return Status::failure(mediaerror::kNoVideo, QStringLiteral("The video has no frame rate"));
     return m_demuxer.timePerFrame();
 }
 
@@ -324,6 +354,8 @@ Status FilgraphManager::GetCurrentImage(std::int32_t bufferSize, void* buffer)
     if (Status s = checkVideo(); !s)
         return s;
     showPendingFrame();
+    if (!m_frameFailure)
+        return m_frameFailure;
     return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
 }
 
@@ -360,7 +392,7 @@ Status FilgraphManager::put_Owner(QWidget* owner)
     if (Status s = checkVideo(); !s)
         return s;
     if (!m_surface)
-        return Status::failure(kNoVideoError, QStringLiteral("The video window is gone"));
+        return Status::failure(mediaerror::kNoVideo, QStringLiteral("The video window is gone"));
     m_surface->setParent(owner);
     placeSurface();
     m_surface->setVisible(owner != nullptr);

@@ -10,7 +10,8 @@
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
 //                 caller's buffer, bottom-up) and to the picture the surface paints
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
-//   MediaClock    the monotonic clock; the sound output's position leads it while sound plays
+//                 (a SoundSink) without gaps or overlaps on the time line
+//   MediaClock    the monotonic clock, corrected (never backwards) by the position heard
 //   VideoSurface  the QWidget that paints the frame on show at its display aspect ratio,
 //                 centred in its rectangle between black bars
 //
@@ -19,7 +20,8 @@
 // is decoded before the call returns; while halted, when the frame is first looked at (image,
 // size, paint, Pause, the next tick after Run), so that back-to-back moves coalesce.
 // Playback presents frames at their times on a UI-thread timer; frames are skipped only
-// when already late. Every public call is made on
+// when already late, and while they keep coming late the decoder leaves out what it can.
+// No call waits without bound: a stalled read fails the move. Every public call is made on
 // the UI thread; the only other thread is DecodeAhead's worker.
 
 #include "media/MediaInterfaces.h"
@@ -49,7 +51,9 @@ class FilgraphManager final : public IMediaControl,
                               public IVideoWindow,
                               public IMediaEvent {
 public:
-    FilgraphManager();
+    // makeSound opens the sound output (null: no sound device); tests pass a fake device.
+    using SoundFactory = std::function<std::unique_ptr<AudioOutput>()>;
+    explicit FilgraphManager(SoundFactory makeSound = &AudioOutput::create);
     ~FilgraphManager() override;
 
     Status RenderFile(const QString& path) override;
@@ -85,17 +89,18 @@ private:
     Status openStreams();
     Status checkRendered() const;
     Status checkVideo() const;
-    void followSound();
     bool soundAudible() const;
     void startSound();
     void stopSound();
     void showPendingFrame();
     void tick();
+    void endAtLastPicture(double now);
     void applyGains();
     Status reshapeSurface(const std::function<void(QRect&)>& change);
     void placeSurface();
     QSize displaySize() const;
 
+    SoundFactory m_makeSound;
     Demuxer m_demuxer;
     Decoder m_videoDecoder;
     Decoder m_audioDecoder;
@@ -104,6 +109,7 @@ private:
     std::unique_ptr<DecodeAhead> m_decodeAhead;  // after what it uses, so it stops first
     FrameConverter m_converter;
     VideoFrame m_shown;
+    Status m_frameFailure;  // why the frame asked for last is not on show
     MediaClock m_clock;
     QTimer m_timer;
     QPointer<VideoSurface> m_surface;

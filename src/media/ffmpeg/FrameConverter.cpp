@@ -1,13 +1,13 @@
 #include "media/ffmpeg/FrameConverter.h"
 
+#include "media/MediaErrors.h"
+
 #include <cstring>
 
 namespace kadrel::ffmpeg {
 
 namespace {
 
-constexpr int kNoImageError = 1004;
-constexpr int kBufferError = 1005;
 constexpr int kInfoHeaderSize = 40;
 constexpr size_t kScratchSlack = 256;
 
@@ -40,7 +40,8 @@ int swsMatrix(const AVFrame* frame)
     case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
     case AVCOL_SPC_BT470BG:
     case AVCOL_SPC_SMPTE170M: return SWS_CS_ITU601;
-    default: return frame->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    // Untagged: as players guess, HD by either side (a 1280 x 544 film is HD).
+    default: return frame->width >= 1280 || frame->height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     }
 }
 
@@ -81,11 +82,11 @@ bool FrameConverter::convert(Scaler& scaler, const AVFrame* frame, int width, in
 Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize)
 {
     if (!frame)
-        return Status::failure(kNoImageError, QStringLiteral("No picture is available"));
+        return Status::failure(mediaerror::kNoImage, QStringLiteral("No picture is available"));
     const QSize size = displaySize(frame);
     const int64_t rowBytes = int64_t{size.width()} * 4;
     if (bufferSize < kInfoHeaderSize + rowBytes * size.height())
-        return Status::failure(kBufferError,
+        return Status::failure(mediaerror::kBuffer,
                                QStringLiteral("The buffer is too small for the picture"));
 
     std::memset(buffer, 0, kInfoHeaderSize);
@@ -101,14 +102,14 @@ Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t b
     if (m_rotation == 0) {
         // Bottom-up straight from the converter: no copy.
         if (!convert(m_bitmapScaler, frame, frame->width, frame->height, lastRow, upwards))
-            return Status::failure(kNoImageError, QStringLiteral("The picture cannot be converted"));
+            return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
         return {};
     }
     // The converter's vector code may write a little past the last row.
     m_upright.resize(size_t(frame->width) * frame->height * 4 + kScratchSlack);
     if (!convert(m_bitmapScaler, frame, frame->width, frame->height, m_upright.data(),
                  frame->width * 4))
-        return Status::failure(kNoImageError, QStringLiteral("The picture cannot be converted"));
+        return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
     rotateInto(m_upright.data(), frame->width, frame->height, lastRow, upwards);
     return {};
 }
@@ -133,16 +134,16 @@ QImage FrameConverter::toImage(const AVFrame* frame, QSize size)
     return upright;
 }
 
-// dst row y starts at dst + y * dstStride; it receives the picture turned clockwise.
+// dst row y starts at dst + y * dstStride; it receives the picture turned clockwise. Pixels
+// are copied as bytes: the caller's buffer may start at any address.
 void FrameConverter::rotateInto(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst,
                                 int dstStride) const
 {
-    const auto* in = reinterpret_cast<const uint32_t*>(src);
     const bool quarter = m_rotation == 90 || m_rotation == 270;
     const int outWidth = quarter ? srcHeight : srcWidth;
     const int outHeight = quarter ? srcWidth : srcHeight;
     for (int y = 0; y < outHeight; ++y) {
-        auto* out = reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * dstStride);
+        uint8_t* out = dst + static_cast<ptrdiff_t>(y) * dstStride;
         for (int x = 0; x < outWidth; ++x) {
             int sx = x;
             int sy = y;
@@ -156,7 +157,8 @@ void FrameConverter::rotateInto(const uint8_t* src, int srcWidth, int srcHeight,
                 sx = srcWidth - 1 - y;
                 sy = x;
             }
-            out[x] = in[static_cast<size_t>(sy) * srcWidth + sx];
+            std::memcpy(out + 4 * static_cast<ptrdiff_t>(x),
+                        src + 4 * (static_cast<size_t>(sy) * srcWidth + sx), 4);
         }
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Decoded pictures to RGB: the packed bitmap GetCurrentImage hands out, and the picture the
-// video surface paints. The conversion uses the frame's own colour matrix and range (BT.601
-// for untagged pictures below 720 lines, BT.709 from 720 on) and turns the picture upright
-// by the stream's rotation.
+// video surface paints. The conversion uses the frame's own colour matrix and range (for
+// untagged pictures BT.709 from 1280 columns or above 576 lines, else BT.601) and turns the
+// picture upright by the stream's rotation.
 
 #include "common/Status.h"
 #include "media/ffmpeg/FfmpegHolders.h"

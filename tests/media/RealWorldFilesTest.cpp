@@ -1,0 +1,173 @@
+// The engine on the files people really have: sound that is shorter or longer than the
+// picture, starts late or has gaps (played through a fake device in real time), a device
+// that stops taking sound while a move waits, a file cut short, a streamed file that states
+// no length.
+
+#include "media/FakeSoundSink.h"
+#include "media/MediaErrors.h"
+#include "media/ffmpeg/AudioOutput.h"
+#include "media/ffmpeg/FilgraphManager.h"
+#include "support/MediaGenerator.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kadrel {
+namespace {
+
+using ffmpeg::FilgraphManager;
+using test::ClipSpec;
+using test::FakeSoundSink;
+using Codec = ClipSpec::Codec;
+constexpr double T = 0.04;
+
+QString inFolder(const QString& name)
+{
+    static QTemporaryDir dir;
+    return dir.filePath(name);
+}
+
+QString clip(const QString& name, const ClipSpec& recipe)
+{
+    const Status made = test::generateClip(recipe, inFolder(name));
+    EXPECT_TRUE(made.ok()) << qPrintable(made.text());
+    return inFolder(name);
+}
+
+// A graph whose sound goes to a fake device; state sees what the device did.
+std::unique_ptr<FilgraphManager> renderWithSink(const QString& path, FakeSoundSink::Options options,
+                                                std::shared_ptr<FakeSoundSink::State>& state)
+{
+    auto graph = std::make_unique<FilgraphManager>([&] {
+        auto sink = std::make_unique<FakeSoundSink>(options);
+        state = sink->state();
+        return std::make_unique<ffmpeg::AudioOutput>(std::move(sink));
+    });
+    const Status s = graph->RenderFile(path);
+    EXPECT_TRUE(s.ok()) << qPrintable(s.text());
+    return graph;
+}
+
+Result<int> frameOnShow(FilgraphManager& graph)
+{
+    const int pixels = graph.get_VideoWidth().valueOr(0) * graph.get_VideoHeight().valueOr(0);
+    QByteArray bmp = QByteArray("BM") + QByteArray(8, '\0') + char(54)
+                     + QByteArray(43 + 4 * pixels, '\0');
+    if (const Status s = graph.GetCurrentImage(40 + 4 * pixels, bmp.data() + 14); !s)
+        return s;
+    return test::frameIndexFromBitmap(bmp);
+}
+
+struct SoundCase {
+    const char* name;
+    ClipSpec recipe;
+};
+
+class PlaysToTheEnd : public ::testing::TestWithParam<SoundCase> {};
+
+// Played with sound, the position runs at normal speed to the end of the longer stream,
+// never stepping back, and the picture reaches its last frame.
+TEST_P(PlaysToTheEnd, WithSound)
+{
+    const SoundCase& c = GetParam();
+    std::shared_ptr<FakeSoundSink::State> device;
+    auto graph = renderWithSink(clip(QString(c.name) + ".mkv", c.recipe),
+                                {.rate = 48000, .buffer = 0.1, .realTime = true}, device);
+    ASSERT_TRUE(device);
+    const double duration = graph->get_Duration().value();
+    ASSERT_TRUE(graph->Run());
+    double last = 0.0;
+    bool backwards = false;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const double now = graph->get_CurrentPosition().value();
+            backwards |= now < last;
+            last = now;
+            return now >= duration;
+        },
+        int(duration * 1000) + 5000))
+        << "stuck at " << last << " of " << duration;
+    EXPECT_FALSE(backwards);
+    EXPECT_EQ(frameOnShow(*graph).valueOr(-1), c.recipe.frames - 1);
+    EXPECT_FALSE(device->heard.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clips, PlaysToTheEnd,
+    ::testing::Values(
+        SoundCase{"ShortSound", {.frames = 50, .withAudio = true, .soundSeconds = 0.5}},
+        SoundCase{"LongSound", {.frames = 25, .withAudio = true, .soundSeconds = 2.0}},
+        SoundCase{"LateSound", {.frames = 50, .withAudio = true, .soundStart = 0.8}},
+        SoundCase{"SoundWithGap",
+                  {.frames = 50, .withAudio = true, .gapAt = 0.5, .gapLength = 0.7}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A move while playing waits for its frame even when the device has stopped taking sound
+// and the sound read ahead has reached its limit.
+TEST(RealWorldFiles, MoveWhileTheDeviceStalls)
+{
+    std::shared_ptr<FakeSoundSink::State> device;
+    const ClipSpec recipe{.codec = Codec::H264, .frames = 250, .gop = 250, .withAudio = true};
+    auto graph = renderWithSink(clip("one-keyframe.mkv", recipe),
+                                {.rate = 48000, .buffer = 0.1, .realTime = true}, device);
+    ASSERT_TRUE(device);
+    device->stalled = true;
+    ASSERT_TRUE(graph->Run());
+    QTest::qWait(300);  // the sound queue fills up
+    for (int k : {75, 150}) {
+        ASSERT_TRUE(graph->put_CurrentPosition(k * T));
+        EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k);
+    }
+}
+
+QString cutCopy(const QString& path, double keep)
+{
+    QFile whole(path);
+    EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QFile cut(path + ".cut.mp4");
+    EXPECT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(qsizetype(bytes.size() * keep)));
+    return cut.fileName();
+}
+
+// An MP4 cut short with its index intact: the frames before the cut are exact, every
+// frame after it fails with the first missing frame's number (never a copy of the last
+// picture), and playback ends at the last picture that decodes.
+TEST(RealWorldFiles, FileCutShort)
+{
+    const ClipSpec recipe{
+        .codec = Codec::H264, .width = 320, .height = 240, .frames = 100, .faststart = true};
+    FilgraphManager graph;
+    const Status rendered = graph.RenderFile(cutCopy(clip("whole.mp4", recipe), 0.5));
+    ASSERT_TRUE(rendered) << qPrintable(rendered.text());
+    EXPECT_NEAR(graph.get_Duration().value(), 4.0, T);  // as the index says
+    int k = 0;
+    for (; k < 100; ++k) {
+        ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
+        const Result<int> shown = frameOnShow(graph);
+        if (!shown)
+            break;
+        ASSERT_EQ(shown.value(), k);
+    }
+    ASSERT_GT(k, 3);
+    ASSERT_LT(k, 60);
+    const int lastGood = k - 1;
+    for (int later : {k, k + 1, 99}) {
+        ASSERT_TRUE(graph.put_CurrentPosition(later * T));
+        const Status s = frameOnShow(graph).status();
+        EXPECT_EQ(s.number(), mediaerror::kMissingFrame);
+        EXPECT_EQ(s.description(), QStringLiteral("The file ends before frame %1").arg(k));
+    }
+    ASSERT_TRUE(graph.put_CurrentPosition((lastGood - 2) * T));
+    ASSERT_TRUE(graph.Run());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= 4.0; },
+                                int((100 - lastGood) * T * 1000) / 2));
+    EXPECT_EQ(frameOnShow(graph).valueOr(-1), lastGood);
+}
+
+}  // namespace
+}  // namespace kadrel
