@@ -319,6 +319,63 @@ constexpr int kJpegSlices = 2;
 // written as given.
 constexpr int kMatrixQscale = 8;
 
+// Full-range BT.601 (JFIF) in 16-bit fixed point.
+unsigned char clampByte(int value)
+{
+    return static_cast<unsigned char>(std::clamp(value, 0, 255));
+}
+unsigned char lumaOf(int r, int g, int b)
+{
+    return clampByte((19595 * r + 38470 * g + 7471 * b + 32768) >> 16);
+}
+unsigned char blueDifferenceOf(int r, int g, int b)
+{
+    return clampByte((-11059 * r - 21709 * g + 32768 * b + (128 << 16) + 32768) >> 16);
+}
+unsigned char redDifferenceOf(int r, int g, int b)
+{
+    return clampByte((32768 * r - 27439 * g - 5329 * b + (128 << 16) + 32768) >> 16);
+}
+
+// Rows first to end of the picture into the frame's Y, Cb and Cr planes; with halfChroma one
+// Cb and Cr sample per 2 x 2 pixels, of their mean colour (first is even).
+void toYCbCr(const Picture& p, AVFrame& frame, int first, int end, bool halfChroma)
+{
+    for (int y = first; y < end; ++y) {
+        const unsigned char* in = p.top + p.step * y;
+        unsigned char* luma = frame.data[0] + std::ptrdiff_t{frame.linesize[0]} * y;
+        for (int x = 0; x < p.width; ++x, in += 4)
+            luma[x] = lumaOf(in[2], in[1], in[0]);
+        if (halfChroma)
+            continue;
+        in = p.top + p.step * y;
+        unsigned char* cb = frame.data[1] + std::ptrdiff_t{frame.linesize[1]} * y;
+        unsigned char* cr = frame.data[2] + std::ptrdiff_t{frame.linesize[2]} * y;
+        for (int x = 0; x < p.width; ++x, in += 4) {
+            cb[x] = blueDifferenceOf(in[2], in[1], in[0]);
+            cr[x] = redDifferenceOf(in[2], in[1], in[0]);
+        }
+    }
+    if (!halfChroma)
+        return;
+    for (int y = first; y < end; y += 2) {
+        const unsigned char* upper = p.top + p.step * y;
+        const unsigned char* lower = y + 1 < p.height ? upper + p.step : upper;
+        unsigned char* cb = frame.data[1] + std::ptrdiff_t{frame.linesize[1]} * (y / 2);
+        unsigned char* cr = frame.data[2] + std::ptrdiff_t{frame.linesize[2]} * (y / 2);
+        for (int x = 0; x < p.width; x += 2) {
+            const int right = 4 * std::min(x + 1, p.width - 1);
+            const int left = 4 * x;
+            int rgb[3] = {};
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = (upper[left + c] + upper[right + c] + lower[left + c] + lower[right + c]
+                          + 2) / 4;
+            cb[x / 2] = blueDifferenceOf(rgb[2], rgb[1], rgb[0]);
+            cr[x / 2] = redDifferenceOf(rgb[2], rgb[1], rgb[0]);
+        }
+    }
+}
+
 class JpegEncoder final : public FfmpegImageEncoder {
 public:
     explicit JpegEncoder(int quality) : m_quality(std::clamp(quality, 1, 100)) {}
@@ -344,29 +401,22 @@ protected:
         context.chroma_intra_matrix = qualityTable(kChrominance, m_quality);
         if (!context.intra_matrix || !context.chroma_intra_matrix)
             return encoderFailure(AVERROR(ENOMEM));
-        m_converter.reset(sws_getContext(context.width, context.height, AV_PIX_FMT_BGR0,
-                                         context.width, context.height, pixelFormat(),
-                                         SWS_POINT, nullptr, nullptr,
-                                         nullptr));
-        if (!m_converter)
-            return encoderFailure(AVERROR(EINVAL));
-        const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
-        sws_setColorspaceDetails(m_converter.get(), bt601, 1, bt601, 1, 0, 1 << 16, 1 << 16);
         return {};
     }
 
+    // The two halves of the picture are converted side by side.
     void fill(const Picture& picture, AVFrame& frame) override
     {
-        const uint8_t* rows[1] = {picture.top};
-        const int steps[1] = {static_cast<int>(picture.step)};
-        sws_scale(m_converter.get(), rows, steps, 0, picture.height, frame.data,
-                  frame.linesize);
+        const bool halfChroma = pixelFormat() == AV_PIX_FMT_YUVJ420P;
+        const int middle = picture.height / 4 * 2;  // even, so 4:2:0 rows pair up
+        std::thread second([&] { toYCbCr(picture, frame, middle, picture.height, halfChroma); });
+        toYCbCr(picture, frame, 0, middle, halfChroma);
+        second.join();
         frame.quality = kMatrixQscale * FF_QP2LAMBDA;
     }
 
 private:
     int m_quality;
-    SwsPtr m_converter;
 };
 
 }  // namespace
