@@ -178,6 +178,7 @@ private:
         {
             const std::size_t rowBytes = 1 + std::size_t{3} * p.width;
             rows.resize(rowBytes * (end - first));
+            aboveRow = -1;
             for (int y = first; y < end; ++y)
                 filterRow(p, y, rows.data() + rowBytes * (y - first));
             length = rows.size();
@@ -185,20 +186,40 @@ private:
             ok = deflateBand(last);
         }
 
-        // R, G, B of row y minus those of the row above (the PNG "up" filter, type 2).
-        static void filterRow(const Picture& p, int y, unsigned char* out)
+        // R, G, B of row y minus those of the row above, none for the top row (the PNG "up"
+        // filter, type 2).
+        void filterRow(const Picture& p, int y, unsigned char* out)
         {
-            const unsigned char* in = p.top + p.step * y;
-            const unsigned char* above = y > 0 ? in - p.step : nullptr;
-            *out++ = 2;
-            for (int x = 0; x < p.width; ++x, in += 4, out += 3) {
-                const int b = above ? above[4 * x] : 0;
-                const int g = above ? above[4 * x + 1] : 0;
-                const int r = above ? above[4 * x + 2] : 0;
-                out[0] = static_cast<unsigned char>(in[2] - r);
-                out[1] = static_cast<unsigned char>(in[1] - g);
-                out[2] = static_cast<unsigned char>(in[0] - b);
+            const std::size_t bytes = std::size_t{3} * p.width;
+            current.resize(bytes);
+            above.resize(bytes);
+            toRgb(p.top + p.step * y, current.data(), p.width);
+            if (y == 0)
+                std::fill(above.begin(), above.end(), 0);
+            else if (aboveRow != y - 1)
+                toRgb(p.top + p.step * (y - 1), above.data(), p.width);
+            *out = 2;
+            subtract(current.data(), above.data(), out + 1, bytes);
+            std::swap(current, above);
+            aboveRow = y;
+        }
+
+        static void toRgb(const unsigned char* in, unsigned char* out, int width)
+        {
+            for (int x = 0; x < width; ++x, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
             }
+        }
+
+        // Distinct memory, so that the compiler makes vector code of it.
+        static void subtract(const unsigned char* __restrict row,
+                             const unsigned char* __restrict above, unsigned char* __restrict out,
+                             std::size_t bytes)
+        {
+            for (std::size_t i = 0; i < bytes; ++i)
+                out[i] = static_cast<unsigned char>(row[i] - above[i]);
         }
 
         bool deflateBand(bool last)
@@ -218,6 +239,9 @@ private:
         }
 
         std::vector<unsigned char> rows;
+        std::vector<unsigned char> current;  // RGB of the row being filtered
+        std::vector<unsigned char> above;    // and of the row above it
+        int aboveRow = -1;
         std::vector<unsigned char> packed;
         std::size_t length = 0;
         std::size_t packedLength = 0;
@@ -319,22 +343,60 @@ constexpr int kJpegSlices = 2;
 // written as given.
 constexpr int kMatrixQscale = 8;
 
-// Full-range BT.601 (JFIF) in 16-bit fixed point.
-unsigned char clampByte(int value)
+// Full-range BT.601 (JFIF) in 16-bit fixed point, on a pixel of the snapshot read as one
+// little-endian word (B, G, R, x): plain integer steps the compiler turns into vector code.
+constexpr int kHalf = 1 << 15;
+constexpr int kMid = (128 << 16) + kHalf;
+
+inline int channel(std::uint32_t pixel, int shift)
 {
-    return static_cast<unsigned char>(std::clamp(value, 0, 255));
+    return static_cast<int>((pixel >> shift) & 0xFF);
 }
-unsigned char lumaOf(int r, int g, int b)
+inline unsigned char clampByte(int value)
 {
-    return clampByte((19595 * r + 38470 * g + 7471 * b + 32768) >> 16);
+    return static_cast<unsigned char>(std::min(std::max(value, 0), 255));
 }
-unsigned char blueDifferenceOf(int r, int g, int b)
+inline unsigned char lumaOf(int r, int g, int b)
 {
-    return clampByte((-11059 * r - 21709 * g + 32768 * b + (128 << 16) + 32768) >> 16);
+    return clampByte((19595 * r + 38470 * g + 7471 * b + kHalf) >> 16);
 }
-unsigned char redDifferenceOf(int r, int g, int b)
+inline unsigned char blueDifferenceOf(int r, int g, int b)
 {
-    return clampByte((32768 * r - 27439 * g - 5329 * b + (128 << 16) + 32768) >> 16);
+    return clampByte((-11059 * r - 21709 * g + 32768 * b + kMid) >> 16);
+}
+inline unsigned char redDifferenceOf(int r, int g, int b)
+{
+    return clampByte((32768 * r - 27439 * g - 5329 * b + kMid) >> 16);
+}
+
+const std::uint32_t* pixelRow(const Picture& p, int y)
+{
+    return reinterpret_cast<const std::uint32_t*>(p.top + p.step * y);
+}
+
+unsigned char* planeRow(const AVFrame& frame, int plane, int y)
+{
+    return frame.data[plane] + std::ptrdiff_t{frame.linesize[plane]} * y;
+}
+
+// One row of pixels into luma alone, or into luma and both colour differences. The arrays are
+// distinct memory (the stores cannot change pixels still to be read), which lets the compiler
+// turn these loops into vector code.
+void lumaRow(const std::uint32_t* __restrict in, unsigned char* __restrict luma, int width)
+{
+    for (int x = 0; x < width; ++x)
+        luma[x] = lumaOf(channel(in[x], 16), channel(in[x], 8), channel(in[x], 0));
+}
+
+void fullRow(const std::uint32_t* __restrict in, unsigned char* __restrict luma,
+             unsigned char* __restrict cb, unsigned char* __restrict cr, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const int r = channel(in[x], 16), g = channel(in[x], 8), b = channel(in[x], 0);
+        luma[x] = lumaOf(r, g, b);
+        cb[x] = blueDifferenceOf(r, g, b);
+        cr[x] = redDifferenceOf(r, g, b);
+    }
 }
 
 // Rows first to end of the picture into the frame's Y, Cb and Cr planes; with halfChroma one
@@ -342,36 +404,28 @@ unsigned char redDifferenceOf(int r, int g, int b)
 void toYCbCr(const Picture& p, AVFrame& frame, int first, int end, bool halfChroma)
 {
     for (int y = first; y < end; ++y) {
-        const unsigned char* in = p.top + p.step * y;
-        unsigned char* luma = frame.data[0] + std::ptrdiff_t{frame.linesize[0]} * y;
-        for (int x = 0; x < p.width; ++x, in += 4)
-            luma[x] = lumaOf(in[2], in[1], in[0]);
         if (halfChroma)
-            continue;
-        in = p.top + p.step * y;
-        unsigned char* cb = frame.data[1] + std::ptrdiff_t{frame.linesize[1]} * y;
-        unsigned char* cr = frame.data[2] + std::ptrdiff_t{frame.linesize[2]} * y;
-        for (int x = 0; x < p.width; ++x, in += 4) {
-            cb[x] = blueDifferenceOf(in[2], in[1], in[0]);
-            cr[x] = redDifferenceOf(in[2], in[1], in[0]);
-        }
+            lumaRow(pixelRow(p, y), planeRow(frame, 0, y), p.width);
+        else
+            fullRow(pixelRow(p, y), planeRow(frame, 0, y), planeRow(frame, 1, y),
+                    planeRow(frame, 2, y), p.width);
     }
     if (!halfChroma)
         return;
     for (int y = first; y < end; y += 2) {
-        const unsigned char* upper = p.top + p.step * y;
-        const unsigned char* lower = y + 1 < p.height ? upper + p.step : upper;
-        unsigned char* cb = frame.data[1] + std::ptrdiff_t{frame.linesize[1]} * (y / 2);
-        unsigned char* cr = frame.data[2] + std::ptrdiff_t{frame.linesize[2]} * (y / 2);
+        const std::uint32_t* upper = pixelRow(p, y);
+        const std::uint32_t* lower = pixelRow(p, std::min(y + 1, p.height - 1));
+        unsigned char* cb = planeRow(frame, 1, y / 2);
+        unsigned char* cr = planeRow(frame, 2, y / 2);
         for (int x = 0; x < p.width; x += 2) {
-            const int right = 4 * std::min(x + 1, p.width - 1);
-            const int left = 4 * x;
-            int rgb[3] = {};
-            for (int c = 0; c < 3; ++c)
-                rgb[c] = (upper[left + c] + upper[right + c] + lower[left + c] + lower[right + c]
-                          + 2) / 4;
-            cb[x / 2] = blueDifferenceOf(rgb[2], rgb[1], rgb[0]);
-            cr[x / 2] = redDifferenceOf(rgb[2], rgb[1], rgb[0]);
+            const int right = std::min(x + 1, p.width - 1);
+            const std::uint32_t four[4] = {upper[x], upper[right], lower[x], lower[right]};
+            int sums[3] = {2, 2, 2};
+            for (const std::uint32_t pixel : four)
+                for (int c = 0; c < 3; ++c)
+                    sums[c] += channel(pixel, 16 - 8 * c);
+            cb[x / 2] = blueDifferenceOf(sums[0] / 4, sums[1] / 4, sums[2] / 4);
+            cr[x / 2] = redDifferenceOf(sums[0] / 4, sums[1] / 4, sums[2] / 4);
         }
     }
 }
