@@ -2,14 +2,9 @@
 
 #include "media/ffmpeg/FfmpegHolders.h"
 
-extern "C" {
-#include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
-}
-
-#include <algorithm>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <initializer_list>
@@ -67,86 +62,6 @@ Status encoderFailure(int error)
     return Status::failure(kEncoderError, QStringLiteral("The image could not be encoded: %1")
                                               .arg(avErrorText(error)));
 }
-
-// One context per picture size; the encoders keep no state from one picture to the next.
-class FfmpegImageEncoder : public ImageEncoder {
-public:
-    Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
-                               AlignedBytes& file) override
-    {
-        const Result<Picture> picture = readSnapshot(dib, size);
-        if (!picture)
-            return picture.status();
-        const Picture& p = picture.value();
-        if (!m_context || m_context->width != p.width || m_context->height != p.height) {
-            if (Status s = open(p.width, p.height); !s)
-                return s;
-        }
-        if (const int e = av_frame_make_writable(m_frame.get()); e < 0)
-            return encoderFailure(e);
-        fill(p, *m_frame);
-        return collect(file);
-    }
-
-protected:
-    virtual AVCodecID codecId() const = 0;
-    virtual AVPixelFormat pixelFormat() const = 0;
-    // Sets the codec's options before it is opened.
-    virtual Status configure(AVCodecContext& context) = 0;
-    virtual void fill(const Picture& picture, AVFrame& frame) = 0;
-
-private:
-    Status open(int width, int height)
-    {
-        m_context.reset();
-        const AVCodec* codec = avcodec_find_encoder(codecId());
-        if (!codec)
-            return encoderFailure(AVERROR_ENCODER_NOT_FOUND);
-        m_context.reset(avcodec_alloc_context3(codec));
-        m_frame = makeFrame();
-        m_packet = makePacket();
-        if (!m_context || !m_frame || !m_packet)
-            return encoderFailure(AVERROR(ENOMEM));
-        m_context->width = width;
-        m_context->height = height;
-        m_context->pix_fmt = pixelFormat();
-        m_context->time_base = {1, 25};
-        m_context->thread_count = 1;
-        if (Status s = configure(*m_context); !s)
-            return s;
-        m_frame->width = width;
-        m_frame->height = height;
-        m_frame->format = pixelFormat();
-        int e = avcodec_open2(m_context.get(), codec, nullptr);
-        if (e >= 0)
-            e = av_frame_get_buffer(m_frame.get(), 0);
-        if (e < 0) {
-            m_context.reset();
-            return encoderFailure(e);
-        }
-        return {};
-    }
-
-    Result<std::size_t> collect(AlignedBytes& file)
-    {
-        int e = avcodec_send_frame(m_context.get(), m_frame.get());
-        if (e >= 0)
-            e = avcodec_receive_packet(m_context.get(), m_packet.get());
-        if (e < 0) {
-            m_context.reset();  // a context that failed halfway is not used again
-            return encoderFailure(e);
-        }
-        const auto size = static_cast<std::size_t>(m_packet->size);
-        file.reserve(size);
-        std::memcpy(file.data(), m_packet->data, size);
-        av_packet_unref(m_packet.get());
-        return size;
-    }
-
-    CodecPtr m_context;
-    FramePtr m_frame;
-    PacketPtr m_packet;
-};
 
 // PNG written here with zlib: each half of the picture is filtered and deflated on a thread of
 // its own, and the two deflate streams are joined into one (the first ends on a byte boundary
@@ -430,18 +345,36 @@ void toYCbCr(const Picture& p, AVFrame& frame, int first, int end, bool halfChro
     }
 }
 
-class JpegEncoder final : public FfmpegImageEncoder {
+// JPEG through FFmpeg's mjpeg encoder, with a codec context per picture size (the encoder
+// keeps nothing else from one picture to the next).
+class JpegEncoder final : public ImageEncoder {
 public:
     explicit JpegEncoder(int quality) : m_quality(std::clamp(quality, 1, 100)) {}
 
-protected:
-    AVCodecID codecId() const override { return AV_CODEC_ID_MJPEG; }
-    AVPixelFormat pixelFormat() const override
+    Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
+                               AlignedBytes& file) override
+    {
+        const Result<Picture> picture = readSnapshot(dib, size);
+        if (!picture)
+            return picture.status();
+        const Picture& p = picture.value();
+        if (!m_context || m_context->width != p.width || m_context->height != p.height) {
+            if (Status s = open(p.width, p.height); !s)
+                return s;
+        }
+        if (const int e = av_frame_make_writable(m_frame.get()); e < 0)
+            return encoderFailure(e);
+        fill(p, *m_frame);
+        return collect(file);
+    }
+
+private:
+    AVPixelFormat pixelFormat() const
     {
         return m_quality >= kFullChromaQuality ? AV_PIX_FMT_YUVJ444P : AV_PIX_FMT_YUVJ420P;
     }
 
-    Status configure(AVCodecContext& context) override
+    Status configure(AVCodecContext& context)
     {
         // Slices of one picture are encoded side by side, so a lone encoding thread still
         // uses both cores.
@@ -459,7 +392,7 @@ protected:
     }
 
     // The two halves of the picture are converted side by side.
-    void fill(const Picture& picture, AVFrame& frame) override
+    void fill(const Picture& picture, AVFrame& frame)
     {
         const bool halfChroma = pixelFormat() == AV_PIX_FMT_YUVJ420P;
         const int middle = picture.height / 4 * 2;  // even, so 4:2:0 rows pair up
@@ -469,8 +402,56 @@ protected:
         frame.quality = kMatrixQscale * FF_QP2LAMBDA;
     }
 
-private:
+    Status open(int width, int height)
+    {
+        m_context.reset();
+        const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+        if (!codec)
+            return encoderFailure(AVERROR_ENCODER_NOT_FOUND);
+        m_context.reset(avcodec_alloc_context3(codec));
+        m_frame = makeFrame();
+        m_packet = makePacket();
+        if (!m_context || !m_frame || !m_packet)
+            return encoderFailure(AVERROR(ENOMEM));
+        m_context->width = width;
+        m_context->height = height;
+        m_context->pix_fmt = pixelFormat();
+        m_context->time_base = {1, 25};
+        if (Status s = configure(*m_context); !s)
+            return s;
+        m_frame->width = width;
+        m_frame->height = height;
+        m_frame->format = pixelFormat();
+        int e = avcodec_open2(m_context.get(), codec, nullptr);
+        if (e >= 0)
+            e = av_frame_get_buffer(m_frame.get(), 0);
+        if (e < 0) {
+            m_context.reset();
+            return encoderFailure(e);
+        }
+        return {};
+    }
+
+    Result<std::size_t> collect(AlignedBytes& file)
+    {
+        int e = avcodec_send_frame(m_context.get(), m_frame.get());
+        if (e >= 0)
+            e = avcodec_receive_packet(m_context.get(), m_packet.get());
+        if (e < 0) {
+            m_context.reset();  // a context that failed halfway is not used again
+            return encoderFailure(e);
+        }
+        const auto size = static_cast<std::size_t>(m_packet->size);
+        file.reserve(size);
+        std::memcpy(file.data(), m_packet->data, size);
+        av_packet_unref(m_packet.get());
+        return size;
+    }
+
     int m_quality;
+    CodecPtr m_context;
+    FramePtr m_frame;
+    PacketPtr m_packet;
 };
 
 }  // namespace
