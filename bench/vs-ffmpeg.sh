@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Times `kadrel-bench capture` against `ffmpeg -i CLIP -f image2 OUT/frame%d.bmp` on two
-# generated clips: 20 s of 1080p 25 fps H.264 with B-frames (GOP 50), and 20 s of 640x480
-# MPEG-4 Part 2 in AVI. Three runs each, alternating; prints frames/s of both and the ratio.
+# Times `kadrel-bench capture` against `ffmpeg -i CLIP -f image2 OUT/frame%d.bmp` on generated
+# clips, and the disk's own limit for the same bytes (kadrel-disk-limit: the files written
+# from memory with direct I/O):
+#   hd      20 s of 1080p 25 fps H.264, preset veryfast, B-frames (GOP 50)
+#   heavy   60 s of 1080p 25 fps H.264, preset medium (1500 frames, 12.4 GB of bitmaps),
+#           with the disk's limit for its files
+#   sd      20 s of 640x480 MPEG-4 Part 2 in AVI
+#   4k      10 s of 2160p 25 fps H.264, preset veryfast
+# Each row: three rounds, alternating the programs; the median of each program's frames/s, its
+# peak memory (the largest of /usr/bin/time's %M), and the ratios.
 #
-#   bench/vs-ffmpeg.sh [BUILD_DIR]     (default: build/ beside this folder)
+#   bench/vs-ffmpeg.sh [BUILD_DIR [CLIP...]]     (default: build/ beside this folder, all clips)
 #
 # Clips and frames go to a folder under $TMPDIR (default /tmp), so the disk takes part;
 # TMPDIR=/dev/shm measures decoding, conversion and writing without the disk.
@@ -11,53 +18,91 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
+shift || true
+clips=("${@:-hd heavy sd 4k}")
+read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
-[[ -x $bench ]] || { echo "no $bench: build the kadrel-bench target first" >&2; exit 1; }
+disk=$build/kadrel-disk-limit
+for program in "$bench" "$disk"; do
+    [[ -x $program ]] || { echo "no $program: build the bench targets first" >&2; exit 1; }
+done
 command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "/usr/bin/time is needed for the peak memory" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kadrel-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-echo "making clips in $work"
-ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=25 -t 20 \
-    -c:v libx264 -preset veryfast -bf 3 -g 50 -pix_fmt yuv420p "$work/hd.mp4"
-ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
-    -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi"
+x264() { # x264 NAME SIZE SECONDS PRESET
+    ffmpeg -v error -f lavfi -i "testsrc2=size=$2:rate=25" -t "$3" \
+        -c:v libx264 -preset "$4" -bf 3 -g 50 -pix_fmt yuv420p "$work/$1"
+}
+make_clip() {
+    echo "making $1 in $work"
+    case $1 in
+        hd) x264 hd.mp4 1920x1080 20 veryfast ;;
+        heavy) x264 heavy.mp4 1920x1080 60 medium ;;
+        sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
+                -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
+        4k) x264 4k.mp4 3840x2160 10 veryfast ;;
+        *) echo "unknown clip $1" >&2; exit 1 ;;
+    esac
+}
+file_of() { case $1 in sd) echo sd.avi ;; *) echo "$1.mp4" ;; esac; }
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }
+median() { sed "/^$/d" | sort -g | sed -n 2p; }  # of three lines
+largest() { sort -g | tail -n 1; }
 
-# run COMMAND...: runs with an empty output folder, prints "<files> <seconds>".
+# run COMMAND...: runs with an empty output folder; prints "<files> <seconds> <peak KiB>".
 run() {
     rm -rf "$work/out" && mkdir "$work/out"
     sync  # start every run without the previous run's writes still queued for the disk
     local start end
     start=$(now)
-    "$@" >/dev/null
+    /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null
     end=$(now)
-    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(calc "$end - $start")"
+    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
 }
 
-for clip in hd.mp4 sd.avi; do
+# timed CLIP WHO COMMAND...: one run, printed, its fps and memory added to WHO's lists.
+declare -A fps rss
+timed() {
+    local clip=$1 who=$2 f s m
+    shift 2
+    read -r f s m < <(run "$@")
+    printf '%-6s %-13s %5d frames %7.2f s %7.2f fps %5d MB\n' "$clip" "$who:" "$f" "$s" \
+        "$(calc "$f / $s")" $((m / 1024))
+    fps[$who]+="$(calc "$f / $s")"$'\n'
+    rss[$who]+="$m"$'\n'
+}
+
+for clip in "${clips[@]}"; do
+    make_clip "$clip"
+    file=$work/$(file_of "$clip")
+    kadrel=("$bench" capture "$file" "$work/out")
+    ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.bmp")
     # One untimed run of each first: the clip, the libraries and the memory for the page
     # cache are then ready for both, so no timed run pays for them alone.
-    run "$bench" capture "$work/$clip" "$work/out" >/dev/null
-    run ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp" >/dev/null
-    kadrel_frames=0 kadrel_seconds=0 ffmpeg_frames=0 ffmpeg_seconds=0
+    # Kadrel's files give the disk-limit program its count and size.
+    read -r frames _ < <(run "${kadrel[@]}")
+    bytes=$(stat -c %s "$work/out/frame0.bmp")
+    run "${ffmpeg[@]}" >/dev/null
+    fps=() rss=()
     for i in 1 2 3; do
-        read -r f s < <(run "$bench" capture "$work/$clip" "$work/out")
-        printf '%s run %d  kadrel-bench: %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
-            "$(calc "$f / $s")"
-        kadrel_frames=$((kadrel_frames + f))
-        kadrel_seconds=$(calc "$kadrel_seconds + $s")
-        read -r f s < <(run ffmpeg -v error -i "$work/$clip" -f image2 "$work/out/frame%d.bmp")
-        printf '%s run %d  ffmpeg:       %4d frames %7.2f s %7.2f fps\n' "$clip" "$i" "$f" "$s" \
-            "$(calc "$f / $s")"
-        ffmpeg_frames=$((ffmpeg_frames + f))
-        ffmpeg_seconds=$(calc "$ffmpeg_seconds + $s")
+        timed "$clip" kadrel-bench "${kadrel[@]}"
+        timed "$clip" ffmpeg "${ffmpeg[@]}"
+        [[ $clip == heavy ]] && timed "$clip" disk-limit "$disk" "$work/out" "$frames" "$bytes"
     done
-    kadrel_fps=$(calc "$kadrel_frames / $kadrel_seconds")
-    ffmpeg_fps=$(calc "$ffmpeg_frames / $ffmpeg_seconds")
-    printf '%s  kadrel-bench %.2f fps  ffmpeg %.2f fps  ratio %.2f\n' "$clip" "$kadrel_fps" \
-        "$ffmpeg_fps" "$(calc "$kadrel_fps / $ffmpeg_fps")"
+    k=$(median <<<"${fps[kadrel-bench]}")
+    f=$(median <<<"${fps[ffmpeg]}")
+    printf '%-6s median  kadrel-bench %7.2f fps %4d MB  ffmpeg %7.2f fps %4d MB  ratio %.2f' \
+        "$clip" "$k" $(($(largest <<<"${rss[kadrel-bench]}") / 1024)) "$f" \
+        $(($(largest <<<"${rss[ffmpeg]}") / 1024)) "$(calc "$k / $f")"
+    if [[ $clip == heavy ]]; then
+        d=$(median <<<"${fps[disk-limit]}")
+        printf '  disk-limit %7.2f fps  disk/kadrel %.2f' "$d" "$(calc "$d / $k")"
+    fi
+    printf '\n'
+    rm -f "$file"
 done

@@ -3,6 +3,8 @@
 
 #include "app/frmmain.h"
 
+#include <QWindow>
+
 namespace kadrel {
 
 QWidget* frmmain::control(Control control) const
@@ -92,18 +94,19 @@ bool frmmain::repeatChecked() const
 }
 
 // A window manager places a window that is shown again as if it were new (at the top-left
-// corner, for one); it comes back where it was.
+// corner, for one), and the widget, which still holds its old place, would not move there
+// again: the place is given to the native window itself before it is shown.
 void frmmain::showWindow()
 {
-    if (m_placeBeforeHiding)
-        move(*m_placeBeforeHiding);
+    if (m_placeBeforeHiding && windowHandle())
+        windowHandle()->setPosition(*m_placeBeforeHiding);
     show();
     m_placeBeforeHiding.reset();
 }
 
 void frmmain::hideWindow()
 {
-    m_placeBeforeHiding = pos();
+    m_placeBeforeHiding = geometry().topLeft();
     hide();
 }
 

@@ -34,6 +34,7 @@ protected:
     // A rectangle in twips as pixels.
     QRect twips(double left, double top, double width, double height) const;
     QPoint twipsPoint(double x, double y) const { return twips(x, y, 0, 0).topLeft(); }
+    TwipsPerPixel twipsPerPixel() const { return m_tpp; }
     void setClientTwips(double width, double height);
     // Puts the top-left corner of the client area at a fixed place on the screen.
     void moveClientTwips(double left, double top);

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace kadrel {
@@ -19,7 +21,8 @@ constexpr int kClientWidth = 5895;
 constexpr int kClientHeight = 3255;
 constexpr int kLinkStart = 5760;
 constexpr int kLinkTop = 1800;
-// 23 characters of 120 twips in the link's fixed-pitch font.
+// 23 characters of 120 twips in the link's fixed-pitch font, at least: wider when the
+// desktop's font is.
 constexpr int kLinkWidth = 2760;
 constexpr int kLinkHeight = 240;
 constexpr int kLinkStep = 120;
@@ -58,7 +61,8 @@ frmAbout::frmAbout(QWidget* owner, ShellService& shell, MessageBoxService& messa
     : DialogWindow(screen, Qt::Dialog | Qt::FramelessWindowHint),
       m_shell(shell),
       m_messageBox(messageBox),
-      m_linkLeft(kLinkStart)
+      m_linkLeft(kLinkStart),
+      m_linkWidth(kLinkWidth)
 {
     buildLayout();
     Form_Load(owner);
@@ -100,6 +104,9 @@ void frmAbout::buildLayout()
     blue.setColor(QPalette::WindowText, Qt::blue);
     Label3->setPalette(blue);
     Label3->setCursor(Qt::PointingHandCursor);
+    // Sized to its text, so that none of it is cut off.
+    m_linkWidth = std::max(kLinkWidth, static_cast<int>(std::ceil(Label3->sizeHint().width()
+                                                                   * twipsPerPixel().x)));
     placeLink();
 
     lblDisclaimer = textLabel(
@@ -126,7 +133,7 @@ void frmAbout::Form_Load(QWidget* owner)
 void frmAbout::Timer1_Timer()
 {
     // Right to left; once wholly past the left edge it comes in again at the right edge.
-    if (m_linkLeft > -kLinkWidth)
+    if (m_linkLeft > -m_linkWidth)
         m_linkLeft -= kLinkStep;
     else
         m_linkLeft = kClientWidth;
@@ -135,7 +142,9 @@ void frmAbout::Timer1_Timer()
 
 void frmAbout::placeLink()
 {
-    Label3->setGeometry(twips(m_linkLeft, kLinkTop, kLinkWidth, kLinkHeight));
+    QRect link = twips(m_linkLeft, kLinkTop, m_linkWidth, kLinkHeight);
+    link.setHeight(std::max(link.height(), Label3->sizeHint().height()));
+    Label3->setGeometry(link);
 }
 
 void frmAbout::Form_Click()

@@ -47,6 +47,7 @@ private:
     ShellService& m_shell;
     MessageBoxService& m_messageBox;
     int m_linkLeft;  // twips
+    int m_linkWidth;  // twips
 };
 
 }  // namespace kadrel

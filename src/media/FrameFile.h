@@ -4,7 +4,7 @@
 //
 //   FrameBuffer   aligned memory, kept from frame to frame, holding the renderer's packed DIB
 //                 with room for a file header before it, so that a bitmap file is written
-//                 straight from it without a copy
+//                 straight from it without a copy (AlignedBytes: the memory itself)
 //   FrameEncoder  turns the DIB into the file's bytes; one per output type (frameEncoderFor,
 //                 media/ImageFormat.h). It may run on a writer thread, so it
 //                 touches nothing but the buffer it is given (and state it owns alone).
@@ -33,10 +33,11 @@ struct FileImage {
     std::size_t size = 0;
 };
 
-// Memory aligned for direct I/O that only ever grows; what it held stays until overwritten.
+// Memory aligned for direct I/O that only ever grows, so that it is allocated once per run.
 class AlignedBytes {
 public:
-    // Room for at least size bytes plus the padding to the next block; new bytes are 0.
+    // Room for at least size bytes plus the padding to the next block. Growing starts afresh
+    // with zeros; otherwise the contents stay.
     void reserve(std::size_t size);
     unsigned char* data() { return m_data.get(); }
     std::size_t capacity() const { return m_capacity; }
@@ -50,8 +51,7 @@ private:
 };
 
 // One frame: the packed DIB the renderer delivers (a 40-byte BITMAPINFOHEADER, then the
-// rows), preceded by kHeaderRoom free bytes at a block boundary, and a second area the
-// encoders of compressed formats may build their file in.
+// rows), preceded by kHeaderRoom free bytes that start on a block boundary.
 class FrameBuffer {
 public:
     static constexpr std::size_t kHeaderRoom = 14;  // a bitmap's file header
@@ -62,15 +62,16 @@ public:
     std::size_t dibBytes() const { return m_dibBytes; }
     // The header room and the DIB as one run of bytes, starting on a block boundary.
     unsigned char* withHeaderRoom() { return m_memory.data(); }
-    AlignedBytes& output() { return m_output; }
 
 private:
     AlignedBytes m_memory;
-    AlignedBytes m_output;
     std::size_t m_dibBytes = 0;
 };
 
-// Turns the frame's DIB into the file's bytes, which stay valid until the buffer is used again.
+// Turns the frame's DIB into the file's bytes: in place in the buffer (a bitmap), or in
+// memory the encoder owns (an AlignedBytes, for direct I/O), for compressed types. The bytes
+// must stay valid until the encoder is called again; the writer calls it for one frame at a
+// time and writes the file before the next call.
 using FrameEncoder = std::function<Result<FileImage>(FrameBuffer& frame)>;
 
 // The bitmap file, built in place: the 14-byte file header in the header room ("BM", the

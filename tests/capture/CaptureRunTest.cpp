@@ -4,6 +4,7 @@
 #include "CaptureFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace kadrel {
 namespace {
@@ -82,24 +83,48 @@ TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
     }
 }
 
-TEST_F(CaptureRunTest, CancelOrCloseEndsTheRunAfterTheFrameInHand)
+// Cancel, close, or the output folder removed, between moving to frame 5 and saving it.
+// Cancel and close end the run once the files in hand are written, complete; a removed folder
+// stops it at the first file that cannot be made, with nothing left behind.
+TEST_F(CaptureRunTest, CancelCloseOrAFolderRemovedEndTheRunAfterTheFrameInHand)
 {
     open();
-    for (const bool closing : {false, true}) {
+    enum class Request { Cancel, Close, RemoveFolder };
+    for (const Request request : {Request::Cancel, Request::Close, Request::RemoveFolder}) {
+        const QString folder = outFolder(QString::number(int(request)));
         bool closedAfterRun = false;
         // Yield 1 prepares the media; frame k yields after its move (2 + 2k) and after its file.
-        // The request arrives between moving to frame 5 and saving it.
         yields = 0;
         onYield = [&] {
-            if (yields == 12 && closing)
+            if (yields != 12)
+                return;
+            if (request == Request::Close) {
                 settings.cancelRunThen([&] { closedAfterRun = !settings.running(); });
-            else if (yields == 12)
+            } else if (request == Request::Cancel) {
                 settings.cmdcancel->click();
+            } else {
+                (void)movie.FinishFrameFiles();  // frames 0 to 4 are on disk, then gone
+                QDir(folder).removeRecursively();
+            }
         };
-        EXPECT_EQ(runInto(outFolder(QString::number(closing))), frameNames(0, 5));
-        EXPECT_EQ(closedAfterRun, closing);
-        EXPECT_TRUE(fake.messageBox.messages.empty());
+        fake.messageBox.messages.clear();
+        const QStringList written = runInto(folder);
+        EXPECT_EQ(closedAfterRun, request == Request::Close);
         EXPECT_TRUE(settings.cmdbulkcapture->isEnabled() && !settings.cmdcancel->isEnabled());
+        if (request == Request::RemoveFolder) {
+            EXPECT_FALSE(QFileInfo::exists(folder));
+            ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+            const QString text = fake.messageBox.messages[0].text;
+            EXPECT_TRUE(text.contains(QDir(folder).filePath(QStringLiteral("frame5.bmp")))
+                        && text.contains(QStringLiteral("No such file or directory")))
+                << text.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(fake.messageBox.messages.empty());
+        EXPECT_EQ(written, frameNames(0, 5));
+        for (const QString& name : written)
+            EXPECT_EQ(QFileInfo(QDir(folder).filePath(name)).size(), 54 + 4 * 32 * 24)
+                << name.toStdString();
     }
 }
 
@@ -108,9 +133,13 @@ TEST_F(CaptureRunTest, AFailureStopsTheRunAtOnceAndSaysWhereAndWhy)
     open();
     ASSERT_TRUE(QDir().mkpath(outFolder(QStringLiteral("dir/frame3.bmp"))));
     ASSERT_TRUE(QFile(outFolder(QStringLiteral("file"))).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir().mkpath(outFolder(QStringLiteral("full")))
+                && QFile::link(QStringLiteral("/dev/full"), outFolder(QStringLiteral("full/frame3.bmp"))));
     const struct { const char *folder, *named, *title, *reason, *failing; int written; }
         failures[] = {
         {"dir", "dir/frame3.bmp", "Cinevra", "Is a directory", "", 3},
+        // A full disk: files 0 to 2 stay, nothing after them is written.
+        {"full", "full/frame3.bmp", "Cinevra", "No space left on device", "", 3},
         {"engine", "engine/frame0.bmp", "Cinevra", "GetCurrentImage failed", "GetCurrentImage", 0},
         // CreatePath cannot make the folder: its own message, and nothing written.
         {"file/sub", "file/sub", "Kadrel - CreatePath Function", "File exists", "", 0},
@@ -119,8 +148,12 @@ TEST_F(CaptureRunTest, AFailureStopsTheRunAtOnceAndSaysWhereAndWhy)
         SCOPED_TRACE(f.folder);
         graphs.script->failing = {QLatin1String(f.failing)};  // "" is no operation
         fake.messageBox.messages.clear();
-        // The files before the failure stay.
-        EXPECT_EQ(runInto(outFolder(QLatin1String(f.folder))), frameNames(0, f.written - 1));
+        // The files before the failure stay (and the link to the device, which is no file).
+        QStringList files = runInto(outFolder(QLatin1String(f.folder)));
+        files.removeIf([&](const QString& name) {
+            return QFileInfo(outFolder(QLatin1String(f.folder)) + u'/' + name).isSymLink();
+        });
+        EXPECT_EQ(files, frameNames(0, f.written - 1));
         ASSERT_EQ(fake.messageBox.messages.size(), 1u);
         const test::RecordedMessage& message = fake.messageBox.messages[0];
         EXPECT_EQ(message.title, QLatin1String(f.title));

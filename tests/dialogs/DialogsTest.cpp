@@ -326,6 +326,28 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
               "Can not open\n" + kHomePage + "\n\nError 3001: No program");
 }
 
+// However twips turn into pixels on the screen, the link shows its whole text, and it runs
+// wholly out at the left edge before it comes in again at the right.
+TEST_F(DialogTest, AboutLinkShowsItsWholeText)
+{
+    for (const double tpp : {12.0, 15.0, 24.0}) {
+        SCOPED_TRACE(tpp);
+        fake.screen.tpp = {tpp, tpp};
+        QPointer<frmAbout> about =
+            frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen);
+        const QLabel* link = about->Label3;
+        EXPECT_GE(link->width(), link->fontMetrics().horizontalAdvance(link->text()));
+        EXPECT_GE(link->height(), link->fontMetrics().height());
+        int last = link->x();
+        for (about->Timer1_Timer(); link->x() < last; about->Timer1_Timer())
+            last = link->x();
+        EXPECT_LE(last + link->width(), 1);
+        EXPECT_GE(link->x() + 1, about->width());
+        about->unload();
+        runDeferredDeletes();
+    }
+}
+
 TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlightsOkWritesTheFolder)
 {
     chooser = openChooser();

@@ -7,6 +7,7 @@
 #include "media/ffmpeg/FilgraphManager.h"
 #include "support/MediaGenerator.h"
 
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -244,4 +245,80 @@ TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
     ASSERT_TRUE(shown);  // the surface outlives the full-screen window
     EXPECT_EQ(shown->parentWidget(), &video);
     EXPECT_EQ(shown->geometry(), QRect(0, 0, 329, 241));
+}
+
+namespace {
+
+// The picture's place in a grab of the surface, measured on colour bars: its left edge and
+// the end of the blue bar (7/8 of its width) on the middle row, its top and bottom on the
+// white bar.
+QRect measuredPicture(const QImage& shot)
+{
+    const auto lit = [&](int x, int y) {
+        const QRgb pixel = shot.pixel(x, y);
+        return qGray(pixel) > 40 || qBlue(pixel) > 80;
+    };
+    const int row = shot.height() / 2;
+    int left = 0;
+    while (left < shot.width() && !lit(left, row))
+        ++left;
+    int blueEnd = shot.width() - 1;
+    while (blueEnd > left && !lit(blueEnd, row))
+        --blueEnd;
+    const int column = left + 2;
+    int top = 0;
+    while (top < shot.height() && !lit(column, top))
+        ++top;
+    int bottom = shot.height() - 1;
+    while (bottom > top && !lit(column, bottom))
+        --bottom;
+    const int width = qRound((blueEnd - left + 1) * 8.0 / 7.0);
+    return {left, top, width, bottom - top + 1};
+}
+
+}  // namespace
+
+// Each picture is shown at its display aspect ratio (its sample aspect ratio applied), as
+// large as the picture box or the screen allows, centred between black bars; the surface
+// still covers its host, and saved frames keep the stored size.
+TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
+{
+    const struct { int width, height, sarNum, sarDen; } clips[] = {
+        {320, 180, 1, 1}, {160, 120, 4, 3}, {120, 160, 1, 1}, {160, 120, 1, 1}};
+    QTemporaryDir dir;
+    for (const auto& c : clips) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.sarNum << ":"
+                                        << c.sarDen);
+        const QString clip = dir.filePath(QStringLiteral("bars%1.avi").arg(c.width * c.sarNum));
+        ClipSpec recipe{.content = ClipSpec::Content::ColourBars, .width = c.width,
+                        .height = c.height, .frames = 10};
+        recipe.sampleAspectNum = c.sarNum;
+        recipe.sampleAspectDen = c.sarDen;
+        ASSERT_TRUE(generateClip(recipe, clip).ok());
+        ASSERT_TRUE(movie.OpenMedia(clip).ok());
+        movie.PauseMedia();
+        main.transport(false, 0, 0);
+        const double aspect = double(c.width) * c.sarNum / (double(c.height) * c.sarDen);
+        for (const bool fullScreen : {false, true}) {
+            SCOPED_TRACE(fullScreen ? "full screen" : "picture box");
+            if (fullScreen)
+                enter();
+            const auto graph =
+                std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
+            QWidget* surface = graph->surface();
+            const QSize host = fullScreen ? QSize(640, 360) : video.size();
+            EXPECT_EQ(surface->geometry(), QRect(QPoint(0, 0), host));
+            const QRect picture = measuredPicture(surface->grab().toImage());
+            EXPECT_NEAR(double(picture.width()) / picture.height(), aspect, 0.03);
+            EXPECT_TRUE(picture.width() >= host.width() - 1
+                        || picture.height() >= host.height() - 1);
+            EXPECT_NEAR(picture.left(), host.width() - picture.right() - 1, 2);
+            EXPECT_NEAR(picture.top(), host.height() - picture.bottom() - 1, 2);
+        }
+        mode.leave();
+        const QString bmp = dir.filePath(QStringLiteral("frame.bmp"));
+        ASSERT_TRUE(movie.SaveFrameBitmap(bmp).ok());
+        EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);
+        movie.CloseMedia();
+    }
 }

@@ -107,6 +107,7 @@ private:
         c->time_base = {1, m_recipe.fps};
         c->framerate = {m_recipe.fps, 1};
         c->gop_size = m_recipe.gop;
+        c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
         c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
         const bool hd = m_recipe.height >= 720;
@@ -129,6 +130,7 @@ private:
             return fail(QStringLiteral("cannot open the video encoder"), err);
         m_videoStream = avformat_new_stream(m_output.get(), nullptr);
         m_videoStream->time_base = c->time_base;
+        m_videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
         // The MP4 muxer times the last frame (and its edit list) from the stream's frame rate.
         m_videoStream->avg_frame_rate = c->framerate;
         avcodec_parameters_from_context(m_videoStream->codecpar, c);

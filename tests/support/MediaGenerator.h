@@ -47,6 +47,10 @@ struct ClipSpec {
     double soundSeconds = 0.0; // the tone's length when it is not the picture's
     double startOffset = 0.0;  // timestamp of the first frame, seconds (not in AVI)
     int rotation = 0;          // clockwise display rotation as metadata: 0, 90, 180, 270 (MP4)
+    // The sample (pixel) aspect ratio written into the stream; the picture is drawn on the
+    // stored width x height.
+    int sampleAspectNum = 1;
+    int sampleAspectDen = 1;
     // The colour matrix is BT.601 below 720 lines and BT.709 from 720 on; when tagged it is
     // written into the stream, otherwise the stream says "unspecified".
     bool tagColour = true;

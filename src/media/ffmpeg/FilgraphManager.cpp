@@ -12,6 +12,17 @@ constexpr int kArgumentError = 1012;
 constexpr int kUnplayableError = 1013;
 constexpr int kTickMs = 5;
 
+// Width over height of the picture as displayed: the stored size with the sample aspect
+// ratio (the container's, else the frame's) applied, turned by a quarter-turn rotation.
+double displayAspect(const AVStream* stream, const AVFrame* frame, int rotation)
+{
+    const AVRational sample = av_guess_sample_aspect_ratio(nullptr, const_cast<AVStream*>(stream),
+                                                           const_cast<AVFrame*>(frame));
+    const double pixel = sample.num > 0 && sample.den > 0 ? av_q2d(sample) : 1.0;
+    const double stored = frame->width * pixel / frame->height;
+    return rotation == 90 || rotation == 270 ? 1.0 / stored : stored;
+}
+
 }  // namespace
 
 FilgraphManager::FilgraphManager()
@@ -53,6 +64,8 @@ Status FilgraphManager::RenderFile(const QString& path)
             showPendingFrame();
             return m_converter.toImage(m_shown.frame.get(), size);
         });
+        m_surface->setDisplayAspect(
+            displayAspect(m_demuxer.videoStream(), m_shown.frame.get(), m_demuxer.rotation()));
     }
     return {};
 }

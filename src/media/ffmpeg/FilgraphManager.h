@@ -11,7 +11,8 @@
 //                 caller's buffer, bottom-up) and to the picture the surface paints
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
 //   MediaClock    the monotonic clock; the sound output's position leads it while sound plays
-//   VideoSurface  the QWidget that paints the frame on show stretched to its rectangle
+//   VideoSurface  the QWidget that paints the frame on show at its display aspect ratio,
+//                 centred in its rectangle between black bars
 //
 // Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
 // is the last frame starting at or before t + T/2 (T the time per frame). While running it
