@@ -56,7 +56,7 @@ using ImageEncoderFactory =
     std::function<std::unique_ptr<ImageEncoder>(ImageFormat format, int quality)>;
 
 // The encoding step of a type: the bitmap file's own for Bitmap, else a new encoder from
-// encoders building the file in the frame's output area. Fails when there is no encoder.
+// encoders with memory of its own for the file. Fails when there is no encoder.
 Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFactory& encoders,
                                      int quality = kDefaultJpegQuality);
 
