@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times `kadrel-bench capture` (`kadrel-extract` for PNG and JPEG) against `ffmpeg -i CLIP -f image2`
-# on generated clips, and the disk's own limit for the same bytes (kadrel-disk-limit: the files
-# written from memory with direct I/O):
+# Times `kadrel-bench capture` (`kadrel-extract` for PNG and JPEG) against
+# `ffmpeg -i CLIP -f image2` on generated clips, and the disk's own limit for the same bytes
+# (kadrel-disk-limit: the files written from memory with direct I/O):
 #   hd      20 s of 1080p 25 fps H.264, preset veryfast, B-frames (GOP 50)
 #   heavy   60 s of 1080p 25 fps H.264, preset medium (1500 frames, 12.4 GB of bitmaps),
 #           with the disk's limit for its files
