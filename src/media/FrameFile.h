@@ -9,6 +9,7 @@
 //                 media/ImageFormat.h). It may run on a writer thread, so it
 //                 touches nothing but the buffer it is given (and state it owns alone).
 //   writeFrameFile  writes the bytes as the whole file, with direct I/O where it can
+//   FileSeries    writes a run's files one after another, keeping the page cache small
 //   FrameWriter   where a bulk run hands its snapshots, to be encoded and written behind it
 //
 // None of this waits for anything but the disk, and nothing here starts a thread.
@@ -18,8 +19,10 @@
 #include <QString>
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 
 namespace kadrel {
 
@@ -91,6 +94,44 @@ struct [[nodiscard]] FileStatus {
     QString path;  // empty on success, and for a failure before any file
     Status status;
     bool ok() const { return status.ok(); }
+};
+
+// A file written whole and still open, until its bytes are known to be on the disk.
+struct OpenFile {
+    QString path;
+    QByteArray name;  // path as the system takes it
+    int fd = -1;
+    struct stat opened {};
+};
+
+// A run's files, written one after another without filling the page cache. Files of
+// directFrom bytes and more are written with direct I/O, as writeFrameFile does. A smaller
+// file written directly would wait for the disk with nothing else in flight, so it is written
+// with ordinary writes and its write-back starts at once; the file `window` places back is
+// waited for and dropped from the page cache, so at most `window` files are cached.
+// A write-back error thus shows while a later file is written: the failure names the file it
+// belongs to, and that file (when still the one written) and every file after it are removed.
+class FileSeries {
+public:
+    static constexpr std::size_t kDirectFrom = 4 * 1024 * 1024;
+    static constexpr std::size_t kWindow = 8;
+
+    explicit FileSeries(std::size_t directFrom = kDirectFrom, std::size_t window = kWindow);
+    ~FileSeries();  // finish(), for the files in flight
+    FileSeries(const FileSeries&) = delete;
+    FileSeries& operator=(const FileSeries&) = delete;
+
+    // Writes image as the whole file at path; a failure is the first file that failed.
+    FileStatus write(const QString& path, FileImage image);
+    // Waits until the files in flight are on the disk; the first failure as write() reports it.
+    FileStatus finish();
+
+private:
+    FileStatus retireOldest();
+
+    std::size_t m_directFrom;
+    std::size_t m_window;
+    std::deque<OpenFile> m_inFlight;
 };
 
 // Where a bulk run's snapshots become files. The run fills the buffers one at a time on its

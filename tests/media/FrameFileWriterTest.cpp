@@ -1,5 +1,7 @@
 // The writer thread of bulk runs: files in order and complete, and what a failing file leaves
-// behind: the files before it, no partial file, nothing after it, and a writer ready again.
+// behind: the files before it, no partial file, nothing after it, and a writer ready again;
+// for frames written with ordinary writes and with direct I/O. The file series beneath it:
+// which files stay in the page cache, either side of the size written directly.
 
 #include "media/ffmpeg/FrameFileWriter.h"
 
@@ -10,11 +12,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <ostream>
+#include <string>
+#include <vector>
+#include <linux/magic.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
+#include <sys/statfs.h>
+#include <unistd.h>
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
@@ -24,17 +33,26 @@ namespace {
 
 using ffmpeg::FrameFileWriter;
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
-constexpr qint64 kFileSize = 54 + 4 * kWidth * kHeight;
+// The frames of a run: small ones go out with ordinary writes, large ones with direct I/O.
+struct FrameSize {
+    const char* name;
+    int width;
+    int height;
+    constexpr qint64 pixelBytes() const { return qint64{4} * width * height; }
+    constexpr qint64 fileSize() const { return 54 + pixelBytes(); }
+};
+constexpr FrameSize kSmall{"small frames", 320, 240};
+constexpr FrameSize kLarge{"frames written directly", 1024, 1024};
+static_assert(kSmall.fileSize() < qint64{FileSeries::kDirectFrom});
+static_assert(kLarge.fileSize() >= qint64{FileSeries::kDirectFrom});
 
 // Frame n: a 32-bit DIB whose every pixel byte is n.
-void fillFrame(FrameBuffer& buffer, int n)
+void fillFrame(FrameBuffer& buffer, int n, FrameSize size)
 {
-    buffer.reserveDib(40 + 4 * kWidth * kHeight);
+    buffer.reserveDib(static_cast<std::size_t>(40 + size.pixelBytes()));
     unsigned char* dib = buffer.dib();
     std::memset(dib, n, buffer.dibBytes());
-    const std::int32_t header[4] = {40, kWidth, kHeight, 1 | (32 << 16)};
+    const std::int32_t header[4] = {40, size.width, size.height, 1 | (32 << 16)};
     std::memset(dib, 0, 40);
     std::memcpy(dib, header, sizeof header);
 }
@@ -45,20 +63,21 @@ QString framePath(const QString& folder, int n)
 }
 
 // Hands frames first..last to the writer as a bulk run does, stopping when it refuses a buffer.
-void writeFrames(FrameWriter& writer, const QString& folder, int first, int last)
+void writeFrames(FrameWriter& writer, const QString& folder, int first, int last,
+                 FrameSize size = kSmall)
 {
     for (int n = first; n <= last; ++n) {
         FrameBuffer* buffer = writer.nextBuffer();
         if (!buffer)
             return;
-        fillFrame(*buffer, n);
+        fillFrame(*buffer, n, size);
         writer.write(buffer, framePath(folder, n), encodeBitmap);
     }
 }
 
 // Which of frames 0..count-1 are complete files holding their frame, e.g. "0 1 2 -3 -4 -5"
 // where -n is a frame with no regular file.
-QString framesOnDisk(const QString& folder, int count)
+QString framesOnDisk(const QString& folder, int count, FrameSize size = kSmall)
 {
     QStringList found;
     for (int n = 0; n < count; ++n) {
@@ -69,8 +88,8 @@ QString framesOnDisk(const QString& folder, int count)
             continue;
         }
         const QByteArray bytes = file.readAll();
-        const bool whole = bytes.size() == kFileSize && bytes.startsWith("BM")
-                           && bytes.count(char(n)) >= 4 * kWidth * kHeight;
+        const bool whole = bytes.size() == size.fileSize() && bytes.startsWith("BM")
+                           && bytes.count(char(n)) >= size.pixelBytes();
         found << (whole ? QString::number(n) : QStringLiteral("partial%1").arg(n));
     }
     return found.join(u' ');
@@ -78,9 +97,9 @@ QString framesOnDisk(const QString& folder, int count)
 
 // A tmpfs of the given size at folder, for as long as the guard lives; unmounted: no rights.
 struct TinyDisk {
-    TinyDisk(const QString& folder, const char* size) : path(QFile::encodeName(folder))
+    TinyDisk(const QString& folder, qint64 bytes) : path(QFile::encodeName(folder))
     {
-        const QByteArray options = QByteArray("size=") + size;
+        const QByteArray options = "size=" + QByteArray::number(bytes);
         mounted = ::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~TinyDisk()
@@ -106,21 +125,23 @@ TEST(FrameFileWriter, WritesEveryFileInOrderAndIsReadyAgainAfterAFailure)
          }, EISDIR},
     };
     FrameFileWriter writer;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir dir;
-        ASSERT_TRUE(c.spoil(dir.path()));
-        writeFrames(writer, dir.path(), 0, 5);
-        const FileStatus written = writer.finish();
-        EXPECT_EQ(written.status.number(), c.error) << qPrintable(written.status.text());
-        EXPECT_EQ(written.path, c.error ? framePath(dir.path(), 3) : QString());
-        EXPECT_EQ(framesOnDisk(dir.path(), 6),
-                  QLatin1String(c.error ? "0 1 2 -3 -4 -5" : "0 1 2 3 4 5"));
+    for (const FrameSize size : {kSmall, kLarge}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(size.name) + ", " + c.name);
+            QTemporaryDir dir;
+            ASSERT_TRUE(c.spoil(dir.path()));
+            writeFrames(writer, dir.path(), 0, 5, size);
+            const FileStatus written = writer.finish();
+            EXPECT_EQ(written.status.number(), c.error) << qPrintable(written.status.text());
+            EXPECT_EQ(written.path, c.error ? framePath(dir.path(), 3) : QString());
+            EXPECT_EQ(framesOnDisk(dir.path(), 6, size),
+                      QLatin1String(c.error ? "0 1 2 -3 -4 -5" : "0 1 2 3 4 5"));
 
-        // The next run starts afresh.
-        writeFrames(writer, dir.path(), 4, 4);
-        EXPECT_TRUE(writer.finish().ok());
-        EXPECT_EQ(QFileInfo(framePath(dir.path(), 4)).size(), kFileSize);
+            // The next run starts afresh.
+            writeFrames(writer, dir.path(), 4, 4, size);
+            EXPECT_TRUE(writer.finish().ok());
+            EXPECT_EQ(QFileInfo(framePath(dir.path(), 4)).size(), size.fileSize());
+        }
     }
     // The symbolic link to the device is left as it was, and the device too.
     EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
@@ -129,29 +150,101 @@ TEST(FrameFileWriter, WritesEveryFileInOrderAndIsReadyAgainAfterAFailure)
 // A disk that fills up in the middle of a file: the partial file is removed.
 TEST(FrameFileWriter, ADiskThatFillsUpLeavesNoPartialFile)
 {
-    QTemporaryDir dir;
-    // Three files and a part of the fourth fit.
-    const TinyDisk disk(dir.path(), "1m");
-    if (!disk.mounted)
-        GTEST_SKIP() << "no right to mount a tmpfs here; the full disk is covered by /dev/full";
-    FrameFileWriter writer;
-    writeFrames(writer, dir.path(), 0, 5);
-    const FileStatus written = writer.finish();
-    EXPECT_EQ(written.status.number(), ENOSPC) << qPrintable(written.status.text());
-    EXPECT_EQ(written.path, framePath(dir.path(), 3));
-    EXPECT_TRUE(written.status.description().contains(framePath(dir.path(), 3)));
-    EXPECT_EQ(framesOnDisk(dir.path(), 6), QLatin1String("0 1 2 -3 -4 -5"));
+    for (const FrameSize size : {kSmall, kLarge}) {
+        SCOPED_TRACE(size.name);
+        QTemporaryDir dir;
+        // Three files and a half fit.
+        const TinyDisk disk(dir.path(), size.fileSize() * 7 / 2);
+        if (!disk.mounted)
+            GTEST_SKIP() << "no right to mount a tmpfs here; the full disk is covered by /dev/full";
+        FrameFileWriter writer;
+        writeFrames(writer, dir.path(), 0, 5, size);
+        const FileStatus written = writer.finish();
+        EXPECT_EQ(written.status.number(), ENOSPC) << qPrintable(written.status.text());
+        EXPECT_EQ(written.path, framePath(dir.path(), 3));
+        EXPECT_TRUE(written.status.description().contains(framePath(dir.path(), 3)));
+        EXPECT_EQ(framesOnDisk(dir.path(), 6, size), QLatin1String("0 1 2 -3 -4 -5"));
+    }
 }
 
 // Closing while files are in hand: the writer finishes them before it goes.
 TEST(FrameFileWriter, ClosingWritesTheFilesInHand)
 {
-    QTemporaryDir dir;
-    {
-        FrameFileWriter writer(2);
-        writeFrames(writer, dir.path(), 0, 5);
+    for (const FrameSize size : {kSmall, kLarge}) {
+        SCOPED_TRACE(size.name);
+        QTemporaryDir dir;
+        {
+            FrameFileWriter writer(2);
+            writeFrames(writer, dir.path(), 0, 5, size);
+        }
+        EXPECT_EQ(framesOnDisk(dir.path(), 6, size), QLatin1String("0 1 2 3 4 5"));
     }
-    EXPECT_EQ(framesOnDisk(dir.path(), 6), QLatin1String("0 1 2 3 4 5"));
+}
+
+// Whether any of the file's bytes are in the page cache.
+bool cached(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::size_t size = static_cast<std::size_t>(file.size());
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, file.handle(), 0);
+    if (mapped == MAP_FAILED)
+        return false;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> resident((size + page - 1) / page);
+    const bool any = ::mincore(mapped, size, resident.data()) == 0
+                     && std::any_of(resident.begin(), resident.end(),
+                                    [](unsigned char r) { return r & 1; });
+    ::munmap(mapped, size);
+    return any;
+}
+
+// A series with room for two files in flight, writing directly from a size that is no whole
+// number of blocks: the files just below it stay cached until two later files are written, the
+// ones from it up never are, and every file holds its bytes.
+TEST(FileSeries, CachesOnlyTheFilesInFlightBelowTheDirectSize)
+{
+    constexpr std::size_t kDirectFrom = 5 * kDirectIoBlock + 7;
+    const struct { std::size_t size; const char* cachedAfter; } steps[] = {
+        {kDirectFrom - 1, "1"},
+        {kDirectFrom - 1, "1 1"},
+        {kDirectFrom - 1, "0 1 1"},
+        {kDirectFrom, "0 0 1 0"},
+        {kDirectFrom + 1, "0 0 0 0 0"},
+    };
+    QTemporaryDir dir;
+    struct statfs disk {};
+    ASSERT_EQ(::statfs(QFile::encodeName(dir.path()).constData(), &disk), 0);
+    // A memory file system keeps every file in the page cache.
+    const bool onDisk = disk.f_type != TMPFS_MAGIC;
+    AlignedBytes source;
+    source.reserve(kDirectFrom + 1);
+    for (std::size_t i = 0; i < source.capacity(); ++i)
+        source.data()[i] = static_cast<unsigned char>(i * 7 + i / 251);
+
+    FileSeries series(kDirectFrom, 2);
+    QStringList paths;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.size);
+        paths << framePath(dir.path(), static_cast<int>(paths.size()));
+        ASSERT_TRUE(series.write(paths.back(), FileImage{source.data(), step.size}).ok());
+        QStringList found;
+        for (const QString& path : paths)
+            found << QString::number(int(cached(path)));
+        if (onDisk) {
+            EXPECT_EQ(found.join(u' '), QLatin1String(step.cachedAfter));
+        }
+    }
+    ASSERT_TRUE(series.finish().ok());
+    for (int n = 0; n < paths.size(); ++n) {
+        SCOPED_TRACE(n);
+        QFile file(paths[n]);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray expected(reinterpret_cast<const char*>(source.data()),
+                                  static_cast<qsizetype>(steps[n].size));
+        EXPECT_TRUE(file.readAll() == expected);
+    }
 }
 
 }  // namespace

@@ -63,7 +63,11 @@ FileStatus FrameFileWriter::finish()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_waiting == 0 && !m_writing; });
-    return std::exchange(m_failure, {});
+    FileStatus failure = std::exchange(m_failure, {});
+    // The thread is idle and only this one hands it work: the files in flight are ours.
+    lock.unlock();
+    FileStatus flushed = m_files.finish();
+    return failure.ok() ? flushed : failure;
 }
 
 void FrameFileWriter::run()
@@ -93,10 +97,11 @@ void FrameFileWriter::run()
 FileStatus FrameFileWriter::encodeAndWrite(Job& job)
 {
     const Result<FileImage> image = job.encoder(*job.buffer);
-    Status written = image ? writeFrameFile(job.path, image.value()) : image.status();
-    if (written)
-        return {};
-    return {job.path, std::move(written)};
+    if (image)
+        return m_files.write(job.path, image.value());
+    // A file before this one whose write-back failed is the first failure.
+    FileStatus earlier = m_files.finish();
+    return earlier.ok() ? FileStatus{job.path, image.status()} : earlier;
 }
 
 void FrameFileWriter::dropWaiting()

@@ -5,12 +5,13 @@
 // A small fixed set of buffers goes round: the run takes a free one (nextBuffer, waiting while
 // all are in hand), converts the frame into it and hands it over (write); the thread encodes
 // it, writes its file and frees it. Nothing is allocated per frame once the buffers have grown
-// to the frame's size. Files are written one at a time, in the order handed over.
+// to the frame's size. Files are written one at a time, in the order handed over, through a
+// FileSeries: small files may still be on their way to the disk while later ones are written.
 //
-// Failure: the file that fails is removed, the files handed over after it are dropped unwritten
-// and nextBuffer() returns null, so the run stops there; finish() reports the file and why.
-// finish() and the destructor wait for the files in hand, so a cancelled or closed run leaves
-// complete files only.
+// Failure: the file that fails (in its write-back too) and any written after it are removed,
+// the files handed over after it are dropped unwritten and nextBuffer() returns null, so the
+// run stops there; finish() reports the file and why. finish() and the destructor wait for
+// the files in hand, on the disk, so a cancelled or closed run leaves complete files only.
 //
 // Usage (one thread, the run's, calls everything):
 //   FrameFileWriter writer;
@@ -50,7 +51,7 @@ private:
     };
 
     void run();
-    static FileStatus encodeAndWrite(Job& job);
+    FileStatus encodeAndWrite(Job& job);
     // With the lock held: the jobs waiting are dropped and their buffers freed.
     void dropWaiting();
 
@@ -64,6 +65,7 @@ private:
     bool m_writing = false;
     bool m_stopping = false;
     FileStatus m_failure;
+    FileSeries m_files;  // the thread's, and finish()'s while the thread is idle
     std::thread m_thread;  // last: it starts once everything above exists
 };
 
