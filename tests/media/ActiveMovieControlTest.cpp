@@ -74,7 +74,7 @@ TEST_F(SessionTest, OpenReopenCloseAndFullScreenFollowTheirCallOrders)
 
     // Opening while playing closes the old graph first.
     const auto first = graphs.last;
-    EXPECT_EQ(callsOf([&] { session.OpenMedia("/v/b.avi"); }).mid(0, 5),
+    EXPECT_EQ(callsOf([&] { (void)session.OpenMedia("/v/b.avi"); }).mid(0, 5),
               kClose + QStringList{"RenderFile(/v/b.avi)"});
     EXPECT_TRUE(graphs.last != first && !first->owner && graphs.last->owner == &video);
 
