@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Times `kadrel-bench capture` against `ffmpeg -i CLIP -f image2 OUT/frame%d.bmp` on generated
-# clips, and the disk's own limit for the same bytes (kadrel-disk-limit: the files written
-# from memory with direct I/O):
+# Times `kadrel-bench capture` (`kadrel-extract` for PNG and JPEG) against
+# `ffmpeg -i CLIP -f image2` on generated clips, and the disk's own limit for the same bytes
+# (kadrel-disk-limit: the files written from memory with direct I/O):
 #   hd      20 s of 1080p 25 fps H.264, preset veryfast, B-frames (GOP 50)
 #   heavy   60 s of 1080p 25 fps H.264, preset medium (1500 frames, 12.4 GB of bitmaps),
 #           with the disk's limit for its files
 #   sd      20 s of 640x480 MPEG-4 Part 2 in AVI
 #   4k      10 s of 2160p 25 fps H.264, preset veryfast
+#   png     the hd clip as PNG files: `kadrel-extract --format png` against ffmpeg's frame%d.png
+#   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
+#           ffmpeg's `-q:v 2 frame%d.jpg`
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
 # peak memory (the largest of /usr/bin/time's %M), and the ratios.
 #
@@ -19,11 +22,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k}")
+clips=("${@:-hd heavy sd 4k png jpg}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
-for program in "$bench" "$disk"; do
+extract=$build/kadrel-extract
+for program in "$bench" "$disk" "$extract"; do
     [[ -x $program ]] || { echo "no $program: build the bench targets first" >&2; exit 1; }
 done
 command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" >&2; exit 1; }
@@ -39,7 +43,7 @@ x264() { # x264 NAME SIZE SECONDS PRESET
 make_clip() {
     echo "making $1 in $work"
     case $1 in
-        hd) x264 hd.mp4 1920x1080 20 veryfast ;;
+        hd | png | jpg) x264 "$1.mp4" 1920x1080 20 veryfast ;;
         heavy) x264 heavy.mp4 1920x1080 60 medium ;;
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
                 -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
@@ -62,7 +66,7 @@ run() {
     start=$(now)
     /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null
     end=$(now)
-    echo "$(find "$work/out" -name 'frame*.bmp' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
+    echo "$(find "$work/out" -name 'frame*' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
 }
 
 # timed CLIP WHO COMMAND...: one run, printed, its fps and memory added to WHO's lists.
@@ -80,24 +84,30 @@ timed() {
 for clip in "${clips[@]}"; do
     make_clip "$clip"
     file=$work/$(file_of "$clip")
-    kadrel=("$bench" capture "$file" "$work/out")
-    ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.bmp")
+    case $clip in
+        png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$work/out" "$file")
+             ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.png") ;;
+        jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$work/out" "$file")
+             ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$work/out/frame%d.jpg") ;;
+        *) who=kadrel-bench kadrel=("$bench" capture "$file" "$work/out")
+           ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.bmp") ;;
+    esac
     # One untimed run of each first: the clip, the libraries and the memory for the page
     # cache are then ready for both, so no timed run pays for them alone.
     # Kadrel's files give the disk-limit program its count and size.
     read -r frames _ < <(run "${kadrel[@]}")
-    bytes=$(stat -c %s "$work/out/frame0.bmp")
+    bytes=$(stat -c %s "$work/out"/frame0.*)
     run "${ffmpeg[@]}" >/dev/null
     fps=() rss=()
     for i in 1 2 3; do
-        timed "$clip" kadrel-bench "${kadrel[@]}"
+        timed "$clip" "$who" "${kadrel[@]}"
         timed "$clip" ffmpeg "${ffmpeg[@]}"
         [[ $clip == heavy ]] && timed "$clip" disk-limit "$disk" "$work/out" "$frames" "$bytes"
     done
-    k=$(median <<<"${fps[kadrel-bench]}")
+    k=$(median <<<"${fps[$who]}")
     f=$(median <<<"${fps[ffmpeg]}")
-    printf '%-6s median  kadrel-bench %7.2f fps %4d MB  ffmpeg %7.2f fps %4d MB  ratio %.2f' \
-        "$clip" "$k" $(($(largest <<<"${rss[kadrel-bench]}") / 1024)) "$f" \
+    printf '%-6s median  %s %7.2f fps %4d MB  ffmpeg %7.2f fps %4d MB  ratio %.2f' \
+        "$clip" "$who" "$k" $(($(largest <<<"${rss[$who]}") / 1024)) "$f" \
         $(($(largest <<<"${rss[ffmpeg]}") / 1024)) "$(calc "$k / $f")"
     if [[ $clip == heavy ]]; then
         d=$(median <<<"${fps[disk-limit]}")

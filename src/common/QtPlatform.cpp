@@ -67,8 +67,8 @@ std::unique_ptr<QMessageBox> QtMessageBox::build(QWidget* parent, const QString&
         QMessageBox::Critical, QMessageBox::Question};
     constexpr qsizetype kMaxWordChars = 60;
     return std::make_unique<ScreenKeptMessageBox>(kIcons[static_cast<int>(icon)], title,
-                                         breakLongWords(text, kMaxWordChars), QMessageBox::Ok,
-                                         parent);
+                                                  breakLongWords(text, kMaxWordChars),
+                                                  QMessageBox::Ok, parent);
 }
 
 namespace {

@@ -16,8 +16,7 @@ class QtMessageBox final : public MessageBoxService {
 public:
     void show(QWidget* parent, const QString& text, const QString& title,
               MessageIcon icon) override;
-    // The box show() runs, with long words broken (below); Qt keeps a box of a sensible width
-    // on the screen.
+    // The box show() runs: long words broken (below), and kept inside the screen when shown.
     static std::unique_ptr<QMessageBox> build(QWidget* parent, const QString& text,
                                               const QString& title, MessageIcon icon);
 };

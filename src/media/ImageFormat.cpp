@@ -59,18 +59,23 @@ Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFacto
 {
     if (format == ImageFormat::Bmp)
         return FrameEncoder(encodeBitmap);
-    std::shared_ptr<ImageEncoder> encoder = encoders ? encoders(format, quality) : nullptr;
-    if (!encoder)
+    // The encoder and the memory of its file, shared by the copies of the step.
+    struct Step {
+        std::unique_ptr<ImageEncoder> encoder;
+        AlignedBytes file;
+    };
+    auto step = std::make_shared<Step>();
+    step->encoder = encoders ? encoders(format, quality) : nullptr;
+    if (!step->encoder)
         return Status::failure(kUnknownTypeError,
                                QStringLiteral("Files of type %1 cannot be written")
                                    .arg(imageFormatInfo(format).description));
-    // The encoded file lives in memory of the step's own, kept from frame to frame.
-    auto file = std::make_shared<AlignedBytes>();
-    return FrameEncoder([encoder, file](FrameBuffer& frame) -> Result<FileImage> {
-        const Result<std::size_t> size = encoder->encode(frame.dib(), frame.dibBytes(), *file);
+    return FrameEncoder([step](FrameBuffer& frame) -> Result<FileImage> {
+        const Result<std::size_t> size =
+            step->encoder->encode(frame.dib(), frame.dibBytes(), step->file);
         if (!size)
             return size.status();
-        return FileImage{file->data(), size.value()};
+        return FileImage{step->file.data(), size.value()};
     });
 }
 

@@ -3,8 +3,8 @@
 // into the bytes of one such file.
 //
 // The snapshot is the packed bitmap of IBasicVideo::GetCurrentImage: a 40-byte info header,
-// then bottom-up rows of B, G, R and a fourth byte, 4 x width bytes each. Bitmap files are
-// written by ActiveMovieControl::SaveFrameBitmap; the other types go through an encoder.
+// then bottom-up rows of B, G, R and a fourth byte, 4 x width bytes each. A bitmap file is the
+// snapshot itself (encodeBitmap); the other types go through an ImageEncoder.
 
 #include "common/Status.h"
 #include "media/FrameFile.h"
@@ -56,7 +56,7 @@ using ImageEncoderFactory =
     std::function<std::unique_ptr<ImageEncoder>(ImageFormat format, int quality)>;
 
 // The encoding step of a type: the bitmap file's own for Bitmap, else a new encoder from
-// encoders building the file in memory of its own. Fails when there is no encoder.
+// encoders with memory of its own for the file. Fails when there is no encoder.
 Result<FrameEncoder> frameEncoderFor(ImageFormat format, const ImageEncoderFactory& encoders,
                                      int quality = kDefaultJpegQuality);
 

@@ -19,9 +19,12 @@ inline constexpr int kArgument = kFirstProgramError + 1012;
 inline constexpr int kUnplayable = kFirstProgramError + 1013;
 inline constexpr int kMissingFrame = kFirstProgramError + 1014;  // a file cut short
 inline constexpr int kStalled = kFirstProgramError + 1015;       // a read that never returns
+inline constexpr int kBadSnapshot = kFirstProgramError + 1016;   // not a 32-bit frame snapshot
+inline constexpr int kEncoder = kFirstProgramError + 1017;       // a PNG or JPEG encoder failed
 
 inline constexpr int kAll[] = {kNoMedia,     kOpen,     kNoStreams, kDecoder,
                                kNoImage,     kBuffer,   kNotRendered, kNoVideo,
-                               kArgument,    kUnplayable, kMissingFrame, kStalled};
+                               kArgument,    kUnplayable, kMissingFrame, kStalled,
+                               kBadSnapshot, kEncoder};
 
 }  // namespace kadrel::mediaerror

@@ -56,12 +56,15 @@ protected:
 TEST_F(DesktopTest, FileOnTheCommandLineOpensAfterTheTipWindow)
 {
     const struct { QString file; const char* tips; bool opens; } starts[] = {
-        {clip, "1", true}, {clip, "0", true}, {folder.filePath(QStringLiteral("none.avi")), "1", false}};
+        {clip, "1", true},
+        {clip, "0", true},
+        {folder.filePath(QStringLiteral("none.avi")), "1", false}};
     for (const auto& start : starts) {
         SCOPED_TRACE(start.tips);
         ProgramState fresh;
         ActiveMovieControl session(fresh, fake.screen, makeFfmpegGraph);
-        fake.settings.values[QStringLiteral("Options/Show Tips at Startup")] = QLatin1String(start.tips);
+        fake.settings.values[QStringLiteral("Options/Show Tips at Startup")] =
+            QLatin1String(start.tips);
         std::unique_ptr<frmmain> started;
         startProgram({fake.platform(), fresh, session, folder.path(), start.file}, started);
         ASSERT_TRUE(started);
@@ -118,7 +121,8 @@ TEST_F(DesktopTest, ChoicesComeBackAtTheNextStart)
         QStringLiteral("Preferences/Volume=40"), QStringLiteral("Preferences/Mute=1"),
         QStringLiteral("Preferences/Repeat=0"),
         QStringLiteral("Preferences/OutputFolder=") + folder.filePath(QStringLiteral("frames")),
-        QStringLiteral("Preferences/OutputType=png"), QStringLiteral("Preferences/OpenFolder=") + opened};
+        QStringLiteral("Preferences/OutputType=png"),
+        QStringLiteral("Preferences/OpenFolder=") + opened};
     EXPECT_EQ(fake.settings.writes, stored);
 
     const auto restored = [&] {
@@ -175,7 +179,9 @@ TEST_F(DesktopTest, FramesAreSavedInTheChosenType)
         const QStringList files = QDir(out).entryList(QDir::Files, QDir::Name);
         EXPECT_EQ(files.size(), 30) << type;  // every frame of the clip
         for (int n = 0; n < 30; ++n)
-            EXPECT_EQ(frameIndexFromImageFile(out + QStringLiteral("/frame%1.%2").arg(n).arg(type)), n);
+            EXPECT_EQ(frameIndexFromImageFile(
+                          out + QStringLiteral("/frame%1.%2").arg(n).arg(QLatin1String(type))),
+                      n);
     }
 }
 

@@ -89,10 +89,16 @@ place() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
         /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x "," y " " w "x" h }'
 }
-# pixel X Y: the colour of a screen pixel as "r,g,b".
+# pixel X Y: the colour of a screen pixel as "r,g,b"; lit X Y: 1 when it is white (each
+# component 220 or more), 0 when it is black (each 40 or less), else the colour.
 pixel() {
     import -window root "$work/screen.png"
-    convert "$work/screen.png" -format '%[fx:int(255*p{'"$1,$2"'}.r)],%[fx:int(255*p{'"$1,$2"'}.g)],%[fx:int(255*p{'"$1,$2"'}.b)]' info:
+    convert "$work/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- |
+        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1,\2,\3/p'
+}
+lit() {
+    pixel "$1" "$2" | awk -F, '{ if ($1 >= 220 && $2 >= 220 && $3 >= 220) print 1;
+        else if ($1 <= 40 && $2 <= 40 && $3 <= 40) print 0; else print $0 }'
 }
 # picture: a fingerprint of the picture box of the main window $main.
 picture() {
@@ -158,7 +164,8 @@ shot 2-create-prompt
 xdotool key Return
 wait_for 10 gone "Save Frame As..." || fail "the Save dialog stays"
 wait_for 5 test -s "$work/shot.bmp" || fail "no shot.bmp written"
-[ "$(stat -c %s "$work/shot.bmp")" -eq $((54 + 4 * 160 * 120)) ] || fail "shot.bmp has the wrong size"
+[ "$(stat -c %s "$work/shot.bmp")" -eq $((54 + 4 * 160 * 120)) ] ||
+    fail "shot.bmp has the wrong size"
 
 step "Ctrl+C after the Save dialog closes the media"
 keys "$main" ctrl+c
@@ -189,15 +196,17 @@ before=$(place "$main")
 keys "$main" ctrl+f
 wait_for 10 gone "$main_title(clip.avi)" || fail "the main window stays in full screen"
 wait_for 5 count "Form1" 1 || fail "no full-screen window"
-[ "$(place "$(window Form1)")" = "0,0 1024x600" ] || fail "full screen is $(place "$(window Form1)")"
+full=$(place "$(window Form1)")
+[ "$full" = "0,0 1024x600" ] || fail "full screen is $full"
 sleep 0.5
 shot 5-full-screen
-# A 4:3 picture on a 1024 x 600 screen: 800 pixels wide from x = 112, bars either side; its
-# top-left block is white, the top-right one black.
-[ "$(pixel 50 300)" = "0,0,0" ] || fail "no black bar at the left: $(pixel 50 300)"
-[ "$(pixel 970 300)" = "0,0,0" ] || fail "no black bar at the right"
-case $(pixel 200 60) in 2[2-5][0-9],2[2-5][0-9],2[2-5][0-9]) ;; *) fail "the picture's top-left block is not white: $(pixel 200 60)" ;; esac
-case $(pixel 850 60) in [0-3][0-9],[0-3][0-9],[0-3][0-9] | [0-9],[0-9],[0-9]) ;; *) fail "the picture's top-right block is not black" ;; esac
+# A 4:3 picture on a 1024 x 600 screen: 800 pixels wide from x = 112 between black bars;
+# its top-left block (200 x 150) is white, where a stretched picture would be white from x = 0.
+for probe in "50 60 0 left bar" "120 60 1 top-left block" "300 60 1 top-left block" \
+    "980 300 0 right bar" "850 60 0 top-right block"; do
+    set -- $probe
+    [ "$(lit "$1" "$2")" = "$3" ] || fail "at $1,$2 ($4) the screen shows $(pixel "$1" "$2")"
+done
 xdotool mousemove 500 300
 sleep 0.1
 xdotool mousemove 510 310
@@ -229,5 +238,21 @@ done
     fail "frames outside 5..10 written: $(ls "$work/out/run")"
 keys "$(window Cinevra)" Return
 wait_for 5 gone "Cinevra" || fail "the completion message stays"
+
+step "an output folder of 300 characters that cannot be made: the message fits the screen"
+long=/proc/no-such-folder
+while [ ${#long} -lt 300 ]; do long="$long/folder${#long}"; done
+keys "$main" alt+d ctrl+a
+xdotool type --delay 5 "$long"
+xdotool key alt+b
+box="Kadrel - CreatePath Function"
+wait_for 10 shown "$box" || fail "no message for the folder that cannot be made"
+shot 9-long-path
+set -- $(place "$(window "$box")" | tr ',x' '  ')
+# The client area inside the screen, with room above it for the title bar.
+[ "$1" -ge 0 ] && [ "$2" -ge 10 ] && [ $(($1 + $3)) -le 1024 ] && [ $(($2 + $4)) -le 600 ] ||
+    fail "the message box lies at $1,$2 ${3}x$4, not on the 1024 x 600 screen"
+keys "$(window "$box")" Return
+wait_for 5 gone "$box" || fail "the message stays"
 
 echo "PASSED"

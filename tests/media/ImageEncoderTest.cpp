@@ -16,7 +16,12 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 #include <sys/resource.h>
+
+#include <jpeglib.h>
 
 namespace kadrel {
 namespace {
@@ -150,6 +155,100 @@ private:
     rlimit m_saved{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// A 32-bit bottom-up snapshot of smooth colour ramps with a hard-edged square, width x height.
+std::vector<unsigned char> rampSnapshot(int width, int height)
+{
+    std::vector<unsigned char> dib(40 + std::size_t(width) * height * 4);
+    const std::int32_t header[] = {40, width, height};
+    std::memcpy(dib.data(), header, sizeof header);
+    dib[12] = 1;
+    dib[14] = 32;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            unsigned char* p = dib.data() + 40 + (std::size_t(y) * width + x) * 4;
+            const bool square = std::abs(x - width / 2) < width / 5 && std::abs(y - height / 2) < height / 5;
+            p[0] = square ? 30 : static_cast<unsigned char>(x * 255 / width);
+            p[1] = static_cast<unsigned char>(y * 255 / height);
+            p[2] = square ? 220 : static_cast<unsigned char>((x + y) * 127 / (width + height));
+            p[3] = 0xFF;
+        }
+    return dib;
+}
+
+// Decodes with libjpeg, counting its corrupt-data warnings (a wrong restart marker is one);
+// returns the picture top-down as R, G, B.
+std::vector<unsigned char> decodeStrictly(const unsigned char* data, std::size_t size,
+                                          int& width, int& height, long& warnings)
+{
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    width = int(info.output_width);
+    height = int(info.output_height);
+    std::vector<unsigned char> rgb(std::size_t(width) * height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = rgb.data() + std::size_t(info.output_scanline) * width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    warnings = error.num_warnings;
+    jpeg_destroy_decompress(&info);
+    return rgb;
+}
+
+// The JPEG encoder cuts tall pictures into two bands compressed side by side and joins them:
+// the joined file must decode without a single warning, at its whole size, close to the source
+// on both sides of the cut, at full-resolution colour (quality 95) and at 4:2:0 (quality 75).
+TEST(JpegBands, JoinIntoOneCleanFile)
+{
+    const struct {
+        int width, height, quality;
+        double minimumDb;
+    } cases[] = {{64, 48, 95, 38.0},    {160, 120, 95, 38.0}, {320, 240, 75, 25.0},
+                 {96, 1080, 95, 38.0}, {1920, 1080, 75, 25.0}, {50, 129, 95, 38.0}};
+    for (const auto& c : cases) {
+        const std::vector<unsigned char> dib = rampSnapshot(c.width, c.height);
+        const std::unique_ptr<ImageEncoder> encoder =
+            makeFfmpegImageEncoder(ImageFormat::Jpeg, c.quality);
+        AlignedBytes file;
+        const Result<std::size_t> size = encoder->encode(dib.data(), dib.size(), file);
+        ASSERT_TRUE(size.ok()) << qPrintable(size.status().text());
+        int width = 0, height = 0;
+        long warnings = -1;
+        const std::vector<unsigned char> rgb =
+            decodeStrictly(file.data(), size.value(), width, height, warnings);
+        const std::string which = std::to_string(c.width) + "x" + std::to_string(c.height);
+        EXPECT_EQ(warnings, 0) << which;
+        ASSERT_EQ(width, c.width) << which;
+        ASSERT_EQ(height, c.height) << which;
+        // Each sixteenth of the picture's height on its own, so a damaged band cannot hide.
+        for (int part = 0; part < 16; ++part) {
+            double squares = 0.0;
+            long samples = 0;
+            for (int y = part * c.height / 16; y < (part + 1) * c.height / 16; ++y)
+                for (int x = 0; x < c.width; ++x) {
+                    const unsigned char* source =
+                        dib.data() + 40 + (std::size_t(c.height - 1 - y) * c.width + x) * 4;
+                    const unsigned char* decoded = rgb.data() + (std::size_t(y) * c.width + x) * 3;
+                    for (int k = 0; k < 3; ++k) {
+                        const double d = int(source[2 - k]) - int(decoded[k]);
+                        squares += d * d;
+                        ++samples;
+                    }
+                }
+            if (samples == 0)
+                continue;
+            const double db = squares == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * samples / squares);
+            EXPECT_GE(db, c.minimumDb) << which << " part " << part;
+        }
+    }
+}
 
 // A file that cannot be created, one that cannot be written whole, and a type without an
 // encoder: each fails with a description and leaves nothing at the path.

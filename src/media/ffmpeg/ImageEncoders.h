@@ -1,12 +1,10 @@
 #pragma once
-// The PNG and JPEG encoders on FFmpeg's png and mjpeg encoders.
+// The PNG and JPEG encoders. Each encodes one picture on both cores.
 //
-// PNG: 8-bit RGB, the snapshot's pixels unchanged; deflate at a low level with the "up"
-// filter, which on video frames compresses about as well as the tool's default and takes a
+// PNG (zlib): 8-bit RGB, the snapshot's pixels unchanged; deflate at level 1 with the "up"
+// filter, which on video frames compresses about as well as the ffmpeg tool's default in a
 // third of its time.
-// JPEG: baseline, full-range BT.601 (JFIF), colour at full resolution from quality 90 up and
-// 4:2:0 below; the quantisation tables of the usual 1..100 quality scale (the IJG tables), so
-// quality 95 means what it means elsewhere.
+// JPEG: libjpeg-turbo, two bands joined into one file (media/ffmpeg/JpegEncoder.h).
 
 #include "media/ImageFormat.h"
 
