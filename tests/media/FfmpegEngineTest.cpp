@@ -2,6 +2,7 @@
 // the bitmap's bytes and colours, rotation, playback and the end of the media, and media it
 // must refuse or survive.
 
+#include "common/Rounding.h"
 #include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/FfmpegLog.h"
@@ -286,6 +287,8 @@ TEST(FfmpegEngine, ErrorNumbersAreNoErrnoValues)
 {
     for (const int number : mediaerror::kAll)
         EXPECT_TRUE(QByteArray(std::strerror(number)).startsWith("Unknown error")) << number;
+    // The snapshot's size overflow is reported by the engine too.
+    EXPECT_TRUE(QByteArray(std::strerror(kOverflowError)).startsWith("Unknown error"));
 }
 
 }  // namespace
