@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         // as browsers' recorders write it: no length stated, no index
         std::pair{"streamed.mkv",
                   ClipSpec{.codec = Codec::H264, .frames = 40, .withAudio = true, .streamed = true}},
+        std::pair{"streamed.webm", ClipSpec{.codec = Codec::Vp8, .frames = 40, .streamed = true}},
         // stored turned, shown upright
         std::pair{"rot90.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 90}},
         std::pair{"rot180.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 180}},
