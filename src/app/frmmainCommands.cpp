@@ -169,7 +169,7 @@ void frmmain::mnucapture_Click()
 // Media without pictures is refused, leaving everything as it was.
 void frmmain::cmdfullscreen_Click()
 {
-    m_fullScreen->enter();
+    (void)m_fullScreen->enter();  // refused: nothing changes
 }
 
 void frmmain::mnufullscreen_Click()

@@ -53,7 +53,7 @@ Status frmmain::play()
 void frmmain::cmdplay_Click()
 {
     // The play button never opens a new file: only the open command makes them differ.
-    play();
+    (void)play();  // it fails only when it opens a file
 }
 
 void frmmain::cmdplay1_Click()
@@ -77,7 +77,7 @@ void frmmain::silentSeek()
 {
     m_movie.SetVolume(kSilence);
     m_movie.PlayMedia();
-    m_movie.SetPosition(Slider1->value());
+    (void)m_movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
     m_movie.PauseMedia();
     m_movie.SetVolume(shownVolume());
     yieldOnce();
@@ -95,7 +95,8 @@ void frmmain::moveSlider(int limit, int target)
     Timer1->stop();
     if (Slider1->value() != limit) {
         Slider1->setValue(target);
-        m_movie.SetPosition(Slider1->value());
+        // A refused move leaves the picture where it is.
+        (void)m_movie.SetPosition(Slider1->value());
         yieldOnce();
     }
     enableTimer(Timer1);
@@ -197,7 +198,7 @@ void frmmain::Slider1_Click()
         silentSeek();
         return;
     }
-    m_movie.SetPosition(Slider1->value());
+    (void)m_movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
     yieldOnce();
     if (m_state.positionHeld) {
         m_state.positionHeld = false;
@@ -243,7 +244,8 @@ void frmmain::endOfMedia()
     if (!mnurepeat->isChecked()) {
         cmdplay1_Click();
         if (m_state.fullScreenActive) {
-            m_movie.SetFullScreen(false, mnumute->isChecked());
+            // Leaving goes on whatever the video window says.
+            (void)m_movie.SetFullScreen(false, mnumute->isChecked());
             m_fullScreen->unloadFrmfull();
         }
         return;

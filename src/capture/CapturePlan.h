@@ -20,7 +20,7 @@ namespace kadrel {
 class ActiveMovieControl;
 
 // Error number of a frame time of 0 (a division by zero).
-inline constexpr int kDivisionByZeroError = 11;
+inline constexpr int kDivisionByZeroError = kFirstProgramError + 11;
 
 struct CapturePlan {
     double timePerFrame = 0.0;  // T

@@ -9,7 +9,7 @@
 namespace kadrel {
 
 // Error number reported when a value does not fit a signed 32-bit integer.
-inline constexpr int kOverflowError = 6;
+inline constexpr int kOverflowError = kFirstProgramError + 6;
 
 // Round half to even into the signed 32-bit range; NaN and out-of-range values fail.
 Result<std::int32_t> roundToInt32(double value);

@@ -13,7 +13,7 @@ namespace kadrel {
 // program builds for); the program's own error numbers start here, so they never collide.
 inline constexpr int kFirstProgramError = 20000;
 
-class Status {
+class [[nodiscard]] Status {
 public:
     Status() = default;  // success
     static Status success() { return {}; }
@@ -42,7 +42,7 @@ private:
 
 // A value, or the failure that prevented it.
 template <typename T>
-class Result {
+class [[nodiscard]] Result {
 public:
     Result(T value) : m_data(std::move(value)) {}
     Result(Status failure) : m_data(std::move(failure)) {}

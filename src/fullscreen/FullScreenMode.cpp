@@ -38,7 +38,7 @@ FullScreenMode::~FullScreenMode()
 {
     // The video must not go down with the full-screen window.
     if (m_frmfull && m_state.fullScreenActive)
-        m_movie.SetFullScreen(false, true);
+        (void)m_movie.SetFullScreen(false, true);  // leaving goes on whatever the video window says
     delete m_frmcontrol.data();
     delete m_frmfull.data();
 }
@@ -78,7 +78,8 @@ void FullScreenMode::unloadFrmfull()
         return;
     m_unloadingFrmfull = true;
     if (m_state.fullScreenActive)
-        m_movie.SetFullScreen(false, m_mainWindow.muteChecked());
+        // Leaving goes on whatever the video window says.
+        (void)m_movie.SetFullScreen(false, m_mainWindow.muteChecked());
     m_frmfull->Form_QueryUnload();
     m_frmfull->stopTimers();
     discard(m_frmfull);
@@ -124,7 +125,8 @@ Status FullScreenMode::enter()
 
 void FullScreenMode::leave()
 {
-    m_movie.SetFullScreen(false, m_mainWindow.muteChecked());
+    // Leaving goes on whatever the video window says.
+    (void)m_movie.SetFullScreen(false, m_mainWindow.muteChecked());
     unloadFrmcontrol();
     unloadFrmfull();
 }

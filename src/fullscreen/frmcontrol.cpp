@@ -276,7 +276,8 @@ void frmcontrol::move(int limit, int target)
     Timer1.setEnabled(false);
     if (Slider1->value() != limit) {
         Slider1->setValue(target);
-        m_mode.movie().SetPosition(Slider1->value());
+        // A refused move leaves the picture where it is.
+        (void)m_mode.movie().SetPosition(Slider1->value());
         m_mode.yieldOnce();
     }
     Timer1.setEnabled(true);
@@ -289,7 +290,7 @@ void frmcontrol::silentSeek()
     ActiveMovieControl& movie = m_mode.movie();
     movie.SetVolume(kSilence);
     movie.PlayMedia();
-    movie.SetPosition(Slider1->value());
+    (void)movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
     movie.PauseMedia();
     movie.SetVolume(m_mode.shownVolume());
     m_mode.yieldOnce();
@@ -308,7 +309,8 @@ void frmcontrol::Slider1_Click()
         silentSeek();
         return;
     }
-    m_mode.movie().SetPosition(Slider1->value());
+    // A refused move leaves the picture where it is.
+    (void)m_mode.movie().SetPosition(Slider1->value());
     m_mode.yieldOnce();
     if (state.positionHeld) {
         state.positionHeld = false;
@@ -386,7 +388,8 @@ void frmcontrol::Timer1_Timer()
     if (!m_mode.mainWindow().repeatChecked()) {
         cmdplay1_Click();
         if (m_mode.state().fullScreenActive) {
-            movie.SetFullScreen(false, m_mode.mainWindow().muteChecked());
+            // Leaving goes on whatever the video window says.
+            (void)movie.SetFullScreen(false, m_mode.mainWindow().muteChecked());
             m_mode.unloadFrmfull();
         }
     } else {

@@ -14,6 +14,10 @@ namespace kadrel {
 namespace {
 
 
+// OpenMedia and PlayMedia go on past a step that fails, the last step of the others has
+// nothing left to end, and a closing session has no one to tell: such a failure is dropped.
+void dropFailure(const Status&) {}
+
 Status noMedia()
 {
     return Status::failure(mediaerror::kNoMedia, QStringLiteral("No media is open"));
@@ -31,7 +35,7 @@ ActiveMovieControl::~ActiveMovieControl()
 {
     // The video surface may belong to a host window that outlives the session object.
     if (m_session.videoWindow)
-        m_session.videoWindow->put_Owner(nullptr);
+        dropFailure(m_session.videoWindow->put_Owner(nullptr));
 }
 
 void ActiveMovieControl::setVideoHost(QWidget* video)
@@ -69,8 +73,8 @@ Status ActiveMovieControl::OpenMedia(const QString& path)
 
     m_session.basicAudio = queryInterface<IBasicAudio>(m_session.graphManager);
     if (m_session.basicAudio) {
-        m_session.basicAudio->put_Volume(0);
-        m_session.basicAudio->put_Balance(0);
+        dropFailure(m_session.basicAudio->put_Volume(0));
+        dropFailure(m_session.basicAudio->put_Balance(0));
     }
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
     m_session.videoWindow = queryInterface<IVideoWindow>(m_session.graphManager);
@@ -79,7 +83,7 @@ Status ActiveMovieControl::OpenMedia(const QString& path)
     m_session.mediaPosition = queryInterface<IMediaPosition>(m_session.graphManager);
     m_session.duration = 0.0;
     if (m_session.mediaPosition) {
-        m_session.mediaPosition->put_Rate(1.0);
+        dropFailure(m_session.mediaPosition->put_Rate(1.0));
         const Result<double> duration = m_session.mediaPosition->get_Duration();
         if (duration)
             m_session.duration = roundTo2Decimals(duration.value());
@@ -98,13 +102,13 @@ void ActiveMovieControl::attachVideoWindow()
     const TwipsPerPixel tpp = m_screen.twipsPerPixel();
     const double widthTwips = m_videoHost ? m_videoHost->width() * tpp.x : 0.0;
     const double heightTwips = m_videoHost ? m_videoHost->height() * tpp.y : 0.0;
-    window->put_WindowStyle(kVideoWindowStyle);
-    window->put_Left(0);
-    window->put_Top(0);
-    window->put_Width(px(widthTwips, tpp.x));
-    window->put_Height(px(heightTwips, tpp.y));
+    dropFailure(window->put_WindowStyle(kVideoWindowStyle));
+    dropFailure(window->put_Left(0));
+    dropFailure(window->put_Top(0));
+    dropFailure(window->put_Width(px(widthTwips, tpp.x)));
+    dropFailure(window->put_Height(px(heightTwips, tpp.y)));
     [[maybe_unused]] const auto events = queryInterface<IMediaEvent>(m_session.graphManager);
-    window->put_Owner(m_videoHost);
+    dropFailure(window->put_Owner(m_videoHost));
 }
 
 void ActiveMovieControl::CloseMedia()
@@ -132,16 +136,16 @@ void ActiveMovieControl::PlayMedia()
     const double p = position ? position->get_CurrentPosition().valueOr(0.0) : 0.0;
     if (roundToInt32Clamped(p) < roundToInt32Clamped(start)) {
         if (position)
-            position->put_CurrentPosition(start);
+            dropFailure(position->put_CurrentPosition(start));
     } else {
         const double p2 = position ? position->get_CurrentPosition().valueOr(0.0) : 0.0;
         // At its end (to the whole second) the media starts again from the beginning.
         if (roundToInt32Clamped(p2) == roundToInt32Clamped(m_session.duration) && position)
-            position->put_CurrentPosition(start);
+            dropFailure(position->put_CurrentPosition(start));
     }
     m_session.playing = true;
     if (m_session.graphManager)
-        m_session.graphManager->Run();
+        dropFailure(m_session.graphManager->Run());
 }
 
 void ActiveMovieControl::PauseMedia()
@@ -160,7 +164,7 @@ void ActiveMovieControl::StopMedia()
         return;
     m_session.playing = false;
     if (m_session.mediaPosition)
-        m_session.mediaPosition->put_CurrentPosition(0.0);
+        dropFailure(m_session.mediaPosition->put_CurrentPosition(0.0));
 }
 
 void ActiveMovieControl::SetVolume(std::int32_t level)
@@ -168,7 +172,7 @@ void ActiveMovieControl::SetVolume(std::int32_t level)
     m_session.basicAudio = queryInterface<IBasicAudio>(m_session.graphManager);
     if (!m_session.graphManager || !m_session.basicAudio)
         return;
-    m_session.basicAudio->put_Volume(level);
+    dropFailure(m_session.basicAudio->put_Volume(level));
 }
 
 double ActiveMovieControl::GetDuration() const

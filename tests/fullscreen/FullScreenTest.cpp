@@ -192,7 +192,7 @@ TEST_F(FullScreen, WhenTheMainTimerEndsTheMediaFirstTheMainWindowStaysPaused)
     // The main window's position timer at the end: paused, then full-screen mode left.
     main.transport(false, 10);
     movie.StopMedia();
-    movie.SetFullScreen(false, main.mute);
+    (void)movie.SetFullScreen(false, main.mute);  // the state is checked below
     mode.unloadFrmfull();
 
     EXPECT_TRUE(main.shown);

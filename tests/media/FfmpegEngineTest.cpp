@@ -2,6 +2,7 @@
 // the bitmap's bytes and colours, rotation, playback and the end of the media, and media it
 // must refuse or survive.
 
+#include "common/Rounding.h"
 #include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/FfmpegLog.h"
@@ -110,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         // as browsers' recorders write it: no length stated, no index
         std::pair{"streamed.mkv",
                   ClipSpec{.codec = Codec::H264, .frames = 40, .withAudio = true, .streamed = true}},
+        std::pair{"streamed.webm", ClipSpec{.codec = Codec::Vp8, .frames = 40, .streamed = true}},
         // stored turned, shown upright
         std::pair{"rot90.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 90}},
         std::pair{"rot180.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 180}},
@@ -286,6 +288,8 @@ TEST(FfmpegEngine, ErrorNumbersAreNoErrnoValues)
 {
     for (const int number : mediaerror::kAll)
         EXPECT_TRUE(QByteArray(std::strerror(number)).startsWith("Unknown error")) << number;
+    // The snapshot's size overflow is reported by the engine too.
+    EXPECT_TRUE(QByteArray(std::strerror(kOverflowError)).startsWith("Unknown error"));
 }
 
 }  // namespace

@@ -115,9 +115,11 @@ private:
     {
         const bool h264 = m_recipe.codec == ClipSpec::Codec::H264;
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
-        const AVCodec* codec = h264 ? avcodec_find_encoder_by_name("libx264")
-                                    : avcodec_find_encoder(mjpeg ? AV_CODEC_ID_MJPEG
-                                                                 : AV_CODEC_ID_MPEG4);
+        const bool vp8 = m_recipe.codec == ClipSpec::Codec::Vp8;
+        const AVCodec* codec = h264  ? avcodec_find_encoder_by_name("libx264")
+                               : vp8 ? avcodec_find_encoder_by_name("libvpx")
+                                     : avcodec_find_encoder(mjpeg ? AV_CODEC_ID_MJPEG
+                                                                  : AV_CODEC_ID_MPEG4);
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
@@ -141,6 +143,12 @@ private:
             c->max_b_frames = 2;
             av_opt_set(c->priv_data, "preset", "veryfast", 0);
             av_opt_set(c->priv_data, "crf", "18", 0);
+        } else if (vp8) {
+            c->bit_rate = 4'000'000;
+            c->qmin = 2;
+            c->qmax = 12;
+            av_opt_set(c->priv_data, "deadline", "realtime", 0);
+            av_opt_set(c->priv_data, "cpu-used", "8", 0);
         } else {
             c->flags |= AV_CODEC_FLAG_QSCALE;
             c->global_quality = FF_QP2LAMBDA * 3;

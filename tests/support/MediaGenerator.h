@@ -29,6 +29,7 @@ struct ClipSpec {
         Mpeg4,  // MPEG-4 Visual (the mpeg4 encoder), no B-frames (fits AVI)
         H264,   // libx264 with two B-frames
         Mjpeg,  // full-range YUV
+        Vp8,    // libvpx, for WebM (which takes no PCM sound)
         None,   // no video: sound only (set withAudio)
     };
     enum class Content {
