@@ -14,12 +14,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace kadrel {
 namespace {
