@@ -113,7 +113,10 @@ struct OpenFile {
 // belongs to, and that file (when still the one written) and every file after it are removed.
 class FileSeries {
 public:
-    static constexpr std::size_t kDirectFrom = 4 * 1024 * 1024;
+    // 1080p bitmaps (8.3 MB) go through the window: with eight files in flight the disk takes
+    // them about 1.5 times as fast as one direct write at a time. From 16 MiB (4K) on the
+    // window would hold over 128 MB of the page cache, so those files are written directly.
+    static constexpr std::size_t kDirectFrom = 16 * 1024 * 1024;
     static constexpr std::size_t kWindow = 8;
 
     explicit FileSeries(std::size_t directFrom = kDirectFrom, std::size_t window = kWindow);

@@ -42,7 +42,7 @@ struct FrameSize {
     constexpr qint64 fileSize() const { return 54 + pixelBytes(); }
 };
 constexpr FrameSize kSmall{"small frames", 320, 240};
-constexpr FrameSize kLarge{"frames written directly", 1024, 1024};
+constexpr FrameSize kLarge{"frames written directly", 2048, 2048};
 static_assert(kSmall.fileSize() < qint64{FileSeries::kDirectFrom});
 static_assert(kLarge.fileSize() >= qint64{FileSeries::kDirectFrom});
 
