@@ -6,6 +6,7 @@
 // The last line is always "frames=<count> seconds=<wall> fps=<rate>". A file that cannot be
 // captured writes nothing: the reason goes to standard error and the exit status is 1.
 
+#include "BenchMain.h"
 #include "capture/CapturePlan.h"
 #include "common/QtPlatform.h"
 #include "media/ActiveMovieControl.h"
@@ -134,17 +135,15 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    const bool capture = args.size() >= 3 && args.size() != 4 && args.size() <= 5
-                         && args[0] == QLatin1String("capture");
-    const bool seek = args.size() == 2 && args[0] == QLatin1String("seek");
-    if (!capture && !seek)
-        return kadrel::usage();
-    kadrel::Bench bench;
-    if (!bench.open(args[1]))
-        return 1;
-    return capture ? bench.capture(args[2], args.mid(3)) : bench.seek();
+    return kadrel::runBench(argc, argv, [](const QStringList& args) {
+        const bool capture = args.size() >= 3 && args.size() != 4 && args.size() <= 5
+                             && args[0] == QLatin1String("capture");
+        const bool seek = args.size() == 2 && args[0] == QLatin1String("seek");
+        if (!capture && !seek)
+            return kadrel::usage();
+        kadrel::Bench bench;
+        if (!bench.open(args[1]))
+            return 1;
+        return capture ? bench.capture(args[2], args.mid(3)) : bench.seek();
+    });
 }

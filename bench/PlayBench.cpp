@@ -11,6 +11,7 @@
 //   longest_gap_ms=<ms> heard_s=<seconds of sound in the recording>
 // Exit status 1 when the video cannot be played or does not reach its end.
 
+#include "BenchMain.h"
 #include "media/ffmpeg/FilgraphManager.h"
 
 #include <QApplication>
@@ -114,13 +115,11 @@ int play(const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() == 2 && args[0] == QLatin1String("gaps"))
-        return kadrel::gaps(args[1]);
-    if (args.size() != 1)
-        return kadrel::fail(QStringLiteral("usage: kadrel-play-bench VIDEO | gaps RECORDING"));
-    return kadrel::play(args[0]);
+    return kadrel::runBench(argc, argv, [](const QStringList& args) {
+        if (args.size() == 2 && args[0] == QLatin1String("gaps"))
+            return kadrel::gaps(args[1]);
+        if (args.size() != 1)
+            return kadrel::fail(QStringLiteral("usage: kadrel-play-bench VIDEO | gaps RECORDING"));
+        return kadrel::play(args[0]);
+    });
 }

@@ -6,6 +6,7 @@
 // The last line is "frames=<count> seconds=<wall> fps=<rate>", as kadrel-bench prints it.
 // Messages go to standard error instead of a box; a failed run exits with status 1.
 
+#include "BenchMain.h"
 #include "capture/CaptureHost.h"
 #include "capture/CaptureSettings.h"
 #include "common/QtPlatform.h"
@@ -104,13 +105,11 @@ int run(const QString& video, const QString& outDir)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: kadrel-window-bench VIDEO OUTDIR\n");
-        return 1;
-    }
-    return kadrel::run(args[0], args[1]);
+    return kadrel::runBench(argc, argv, [](const QStringList& args) {
+        if (args.size() != 2) {
+            std::fprintf(stderr, "usage: kadrel-window-bench VIDEO OUTDIR\n");
+            return 1;
+        }
+        return kadrel::run(args[0], args[1]);
+    });
 }
