@@ -174,10 +174,13 @@ CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status
 
 QString CaptureSettings::failureText() const
 {
-    const QString what =
-        m_failedPath.isEmpty()
-            ? QStringLiteral("The frames could not be captured.")
-            : QStringLiteral("The capture stopped: \"%1\" could not be saved.").arg(m_failedPath);
+    QString what = QStringLiteral("The frames could not be captured.");
+    if (!m_failedPath.isEmpty()) {
+        // A failure of the video itself names the video: it gave no picture for the frame.
+        const QLatin1String done(m_failedPath == m_state.loadedFile ? "read" : "saved");
+        what = QStringLiteral("The capture stopped: \"%1\" could not be %2.")
+                   .arg(m_failedPath, done);
+    }
     return what + QStringLiteral("\n\n") + m_failure.text();
 }
 

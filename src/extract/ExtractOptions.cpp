@@ -24,6 +24,17 @@ std::optional<int> wholeNumber(const QString& text, int minimum, int maximum)
     return value;
 }
 
+// Why text is no frame number: too large for one, or no whole number from 0 at all.
+QString frameNumberProblem(const QString& option, const QString& text)
+{
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    if (ok && value > qulonglong(INT32_MAX))
+        return QStringLiteral("--%1: %2 is too large (frames are numbered up to %3)")
+            .arg(option, text).arg(INT32_MAX);
+    return QStringLiteral("--%1: not a frame number: %2").arg(option, text);
+}
+
 }  // namespace
 
 QString extractUsage()
@@ -79,16 +90,18 @@ ParsedCommandLine parseExtractCommandLine(const QStringList& arguments)
         return usageError(videos.isEmpty() ? QStringLiteral("no video named")
                                            : QStringLiteral("one video at a time"));
     options.video = videos.first();
-    if (parser.isSet(output))
+    if (parser.isSet(output)) {
         options.outputFolder = parser.value(output);
+        if (options.outputFolder.isEmpty())
+            return usageError(QStringLiteral("-o: the folder name is empty"));
+    }
     options.quiet = parser.isSet(quiet);
     for (const auto& [option, field] : {std::pair{&from, &options.from}, {&to, &options.to}}) {
         if (!parser.isSet(*option))
             continue;
         *field = wholeNumber(parser.value(*option), 0, INT32_MAX);
         if (!*field)
-            return usageError(QStringLiteral("--%1: not a frame number: %2")
-                                  .arg(option->names().first(), parser.value(*option)));
+            return usageError(frameNumberProblem(option->names().first(), parser.value(*option)));
     }
     if (options.from && options.to && *options.to < *options.from)
         return usageError(QStringLiteral("--to %1 comes before --from %2")

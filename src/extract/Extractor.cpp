@@ -60,11 +60,11 @@ int say(const ExtractConsole& console, int status, const QString& text)
     return status;
 }
 
-// "FILE: reason", with the file the reason may already name.
+// "FILE: reason", unless the reason names the file already.
 QString fileFailure(const FileStatus& failure)
 {
     const QString& reason = failure.status.description();
-    if (failure.path.isEmpty() || reason.startsWith(failure.path))
+    if (failure.path.isEmpty() || reason.contains(failure.path))
         return reason;
     return failure.path + QStringLiteral(": ") + reason;
 }
@@ -73,7 +73,8 @@ class Extraction {
 public:
     Extraction(const ExtractOptions& options, const ExtractConsole& console)
         : m_options(options), m_console(console),
-          m_movie(m_state, m_screen, makeFfmpegGraph, [] {})
+          m_movie(m_state, m_screen, ffmpegGraphsStoppedBy([this] { return stopRequested(); }),
+                  [] {})
     {
         m_movie.setImageEncoders(makeFfmpegImageEncoder);
         m_movie.setFrameWriter(makeFrameFileWriter());
@@ -82,12 +83,10 @@ public:
     int run()
     {
         if (const Status opened = m_movie.OpenMedia(m_options.video); !opened)
-            return say(m_console, kExtractFailed,
-                       QStringLiteral("%1: %2").arg(m_options.video, opened.description()));
+            return stopRequested() ? interrupted(0) : videoFailure(opened);
         const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
         if (!whole)
-            return say(m_console, kExtractFailed,
-                       QStringLiteral("%1: %2").arg(m_options.video, whole.status().description()));
+            return videoFailure(whole.status());
         m_movie.SetVolume(-10000);
         m_movie.PauseMedia();
         const int last = whole.value().lastFrame;
@@ -121,11 +120,11 @@ private:
         FileStatus failure;
         bool stopped = false;
         for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame && failure.ok(); ++n) {
-            if ((stopped = m_console.stopRequested && m_console.stopRequested()))
+            if ((stopped = stopRequested()))
                 break;
             const QString path = frameFilePath(m_options.outputFolder, n, extension);
             if (Status moved = moveToCaptureTime(m_movie, plan.captureTime(n)); !moved)
-                failure = {path, std::move(moved)};
+                failure = {m_options.video, std::move(moved)};  // the video, not the file
             else
                 failure = m_movie.QueueFrameFile(path, encoder);
             QCoreApplication::processEvents();
@@ -134,11 +133,12 @@ private:
         if (FileStatus written = m_movie.FinishFrameFiles(); failure.ok())
             failure = std::move(written);
         progress.finish(handed);
+        // A read that gave up on a stop fails in the video's name: that is the interruption.
+        const bool videoStopped = stopRequested() && failure.path == m_options.video;
+        if ((stopped && failure.ok()) || videoStopped)
+            return interrupted(handed);
         if (!failure.ok())
             return say(m_console, kExtractFailed, fileFailure(failure));
-        if (stopped)
-            return say(m_console, kExtractInterrupted,
-                       QStringLiteral("interrupted after %1 frames").arg(handed));
         if (!m_options.quiet)
             say(m_console, kExtractDone,
                 QStringLiteral("%1 frames (%2 to %3) written to %4 in %5 s, %6 frames/s")
@@ -146,6 +146,19 @@ private:
                     .arg(QDir::toNativeSeparators(m_options.outputFolder))
                     .arg(progress.seconds(), 0, 'f', 2).arg(progress.fps(handed), 0, 'f', 1));
         return kExtractDone;
+    }
+
+    bool stopRequested() const { return m_console.stopRequested && m_console.stopRequested(); }
+
+    int interrupted(int handed) const
+    {
+        return say(m_console, kExtractInterrupted,
+                   QStringLiteral("interrupted after %1 frames").arg(handed));
+    }
+
+    int videoFailure(const Status& status) const
+    {
+        return say(m_console, kExtractFailed, fileFailure({m_options.video, status}));
     }
 
     const ExtractOptions& m_options;

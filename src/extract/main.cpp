@@ -6,18 +6,21 @@
 
 #include <QApplication>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-// Set by SIGINT and SIGTERM; the run stops after the file in hand.
-volatile std::sig_atomic_t stopSignal = 0;
+// Set by SIGINT and SIGTERM, on whichever thread they land; the run stops after the file in
+// hand, and a read that waits for data gives up.
+std::atomic<bool> stopSignal{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler stores it");
 
 void requestStop(int)
 {
-    stopSignal = 1;
+    stopSignal.store(true);
 }
 
 // Standard error carries this tool's own lines only, not the libraries' notes.
@@ -37,6 +40,7 @@ void catchStopSignals()
 
 int main(int argc, char** argv)
 {
+    catchStopSignals();
     // No window is ever shown; the engine's video surface still needs a platform.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(ignoreQtMessages);
@@ -46,7 +50,7 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(command.text), command.exitStatus == 0 ? stdout : stderr);
         return command.exitStatus;
     }
-    catchStopSignals();
+    const auto stopRequested = [] { return stopSignal.load(); };
     return kadrel::runExtract(*command.options,
-                              {stderr, isatty(STDERR_FILENO) == 1, [] { return stopSignal != 0; }});
+                              {stderr, isatty(STDERR_FILENO) == 1, stopRequested});
 }

@@ -285,7 +285,7 @@ FileStatus ActiveMovieControl::QueueFrameFile(const QString& path, const FrameEn
         return m_writer->finish();
     if (Status s = snapshotInto(*buffer); !s) {
         m_writer->release(buffer);
-        return {path, std::move(s)};
+        return {m_session.mediaFile, std::move(s)};  // the video failed, not the file
     }
     m_writer->write(buffer, path, encoder);
     return {};

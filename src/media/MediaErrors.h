@@ -21,10 +21,11 @@ inline constexpr int kMissingFrame = kFirstProgramError + 1014;  // a file cut s
 inline constexpr int kStalled = kFirstProgramError + 1015;       // a read that never returns
 inline constexpr int kBadSnapshot = kFirstProgramError + 1016;   // not a 32-bit frame snapshot
 inline constexpr int kEncoder = kFirstProgramError + 1017;       // a PNG or JPEG encoder failed
+inline constexpr int kUnknownLength = kFirstProgramError + 1018;  // a stream that states none
 
 inline constexpr int kAll[] = {kNoMedia,     kOpen,     kNoStreams, kDecoder,
                                kNoImage,     kBuffer,   kNotRendered, kNoVideo,
                                kArgument,    kUnplayable, kMissingFrame, kStalled,
-                               kBadSnapshot, kEncoder};
+                               kBadSnapshot, kEncoder, kUnknownLength};
 
 }  // namespace kadrel::mediaerror

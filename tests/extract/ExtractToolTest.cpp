@@ -5,6 +5,7 @@
 #include "support/MediaGenerator.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
@@ -118,10 +120,12 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--from", "5", "--to", "2", clip()}, 2, "--to 2 comes before --from 5"},
         {{"--to", "20", clip()}, 2, clip() + ": frame 20 is past the end (the last frame is 19)"},
         {{"--from", "-1", clip()}, 2, "--from: not a frame number: -1"},
+        {{"--to", "2147483648", clip()}, 2, "--to: 2147483648 is too large"},
+        {{"-o", "", clip()}, 2, "-o: the folder name is empty"},
         {{"--format", "gif", clip()}, 2, "--format: bmp, png or jpg, not gif"},
         {{"--quality", "101", clip()}, 2, "--quality: 1 to 100, not 101"},
         {{clip(), clip()}, 2, "one video at a time"},
-        {{"-o", "out", missing}, 1, missing + ": "},
+        {{"-o", "out", missing}, 1, "Cannot open " + missing + ": No such file"},
         {{"-o", "blocker/out", clip()}, 1, "blocker/out: the folder cannot be made"},
     };
     for (const auto& r : runs) {
@@ -174,6 +178,53 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
         EXPECT_GE(files, 3);
         EXPECT_LT(files, 400);
         EXPECT_EQ(framesIn(folder.path()), expected(0, files - 1, "png"));
+    }
+}
+
+// A FIFO waits for a writer, and then for data that may never come: SIGINT ends either wait at
+// once, and the frames read before it are whole files.
+TEST_F(ExtractTool, InterruptedWhileAFifoGivesNothing)
+{
+    const QString mkv = work.filePath(QStringLiteral("clip.mkv"));
+    ASSERT_TRUE(test::generateClip({.width = 320, .height = 240, .frames = 400}, mkv).ok());
+    for (const qint64 sent : {qint64(0), QFileInfo(mkv).size() / 2}) {
+        SCOPED_TRACE(sent);
+        QTemporaryDir folder;
+        const QString fifo = folder.filePath(QStringLiteral("fifo.mkv"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess tool;
+        tool.start(QStringLiteral(KADREL_EXTRACT), {QStringLiteral("-o"), folder.path(), fifo});
+        ASSERT_TRUE(tool.waitForStarted());
+        QProcess writer;  // sends the first half of the clip, then keeps the FIFO open
+        if (sent > 0) {
+            writer.setStandardOutputFile(fifo);
+            writer.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                                QStringLiteral("head -c %1 '%2'; exec sleep 60")
+                                                    .arg(sent).arg(mkv)});
+        }
+        // The signal goes once the tool waits for a writer, or has written frames, so that its
+        // handler is in place.
+        QFile wait(QStringLiteral("/proc/%1/wchan").arg(tool.processId()));
+        for (int tries = 0; tries < 1000 && tool.state() == QProcess::Running; ++tries) {
+            if (sent > 0 ? QFile::exists(folder.filePath(QStringLiteral("frame2.bmp")))
+                         : wait.open(QIODevice::ReadOnly) && wait.readAll().contains("poll"))
+                break;
+            wait.close();
+            QThread::msleep(10);
+        }
+        ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
+        ASSERT_TRUE(tool.waitForFinished(5000));
+        writer.kill();
+        writer.waitForFinished();
+        EXPECT_EQ(tool.exitCode(), 130);
+        const QString said = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_TRUE(said.startsWith(QStringLiteral("kadrel-extract: interrupted after ")))
+            << said.toStdString();
+        QDir(folder.path()).remove(QStringLiteral("fifo.mkv"));
+        const int files = int(QDir(folder.path()).entryList(QDir::Files).size());
+        EXPECT_EQ(files == 0, sent == 0);
+        EXPECT_LT(files, 400);
+        EXPECT_EQ(framesIn(folder.path()), expected(0, files - 1, "bmp"));
     }
 }
 

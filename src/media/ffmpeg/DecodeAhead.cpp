@@ -81,7 +81,8 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
         }
         if (m_endedSerial == m_serial)
             break;
-        if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
+        if (m_gaveUpSerial == m_serial
+            || m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
             timedOut = true;
             break;
         }
@@ -306,6 +307,9 @@ void DecodeAhead::readPacket()
     m_reading = false;
     if (err < 0 && m_demuxer.interrupted()) {
         m_stalled = true;
+        std::lock_guard lock(m_mutex);
+        m_gaveUpSerial = m_workSerial;  // a wait for this serial's frames ends now
+        m_changed.notify_all();
         return;
     }
     if (err < 0) {

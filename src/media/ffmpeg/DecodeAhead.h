@@ -109,6 +109,7 @@ private:
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     int m_endedSerial = -1;
+    int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
     std::vector<double> m_keyframes;
     bool m_soundWanted = false;

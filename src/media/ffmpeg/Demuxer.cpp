@@ -53,6 +53,14 @@ Status Demuxer::open(const QString& path)
 {
     AVFormatContext* raw = avformat_alloc_context();
     raw->interrupt_callback = {&Demuxer::checkInterrupt, this};
+    if (PipeInput::isStream(path)) {
+        if (Status s = m_pipe.open(path, [this] { return interrupted(); }); !s) {
+            avformat_free_context(raw);
+            return s;
+        }
+        raw->pb = m_pipe.context();
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
     if (int err = avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr);
         err < 0)
         return Status::failure(mediaerror::kOpen, QStringLiteral("Cannot open %1: %2")
@@ -73,7 +81,7 @@ Status Demuxer::open(const QString& path)
 
 int Demuxer::checkInterrupt(void* demuxer)
 {
-    return static_cast<const Demuxer*>(demuxer)->m_interrupted ? 1 : 0;
+    return static_cast<const Demuxer*>(demuxer)->interrupted() ? 1 : 0;
 }
 
 void Demuxer::chooseStreams()
@@ -165,6 +173,8 @@ Demuxer::Ends Demuxer::tailEnds(const QString& path) const
 
 InputPtr Demuxer::openSecondReader(const QString& path) const
 {
+    if (isStream())
+        return nullptr;  // a second reader of a stream would take the first one's data
     AVFormatContext* raw = avformat_alloc_context();
     raw->interrupt_callback = m_input->interrupt_callback;
     if (avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)

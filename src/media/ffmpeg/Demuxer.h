@@ -5,10 +5,12 @@
 
 #include "common/Status.h"
 #include "media/ffmpeg/FfmpegHolders.h"
+#include "media/ffmpeg/PipeInput.h"
 
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace kadrel::ffmpeg {
@@ -18,8 +20,12 @@ public:
     Status open(const QString& path);
     // While set, a read or seek that would wait for data gives up with AVERROR_EXIT.
     void interrupt(bool on) { m_interrupted = on; }
-    bool interrupted() const { return m_interrupted; }
+    bool interrupted() const { return m_interrupted || (m_abandon && m_abandon()); }
+    // Asked from any thread while a read waits, the opening's included; true gives up for good.
+    void setAbandon(std::function<bool()> abandon) { m_abandon = std::move(abandon); }
 
+    // Read from a FIFO, socket or device: no second look at its end is possible.
+    bool isStream() const { return m_pipe.context() != nullptr; }
     AVStream* videoStream() const { return m_video; }
     AVStream* audioStream() const { return m_audio; }
     double duration() const { return m_duration; }
@@ -57,6 +63,7 @@ private:
     InputPtr openSecondReader(const QString& path) const;
     static int checkInterrupt(void* demuxer);
 
+    PipeInput m_pipe;  // before m_input, which reads through it until it is closed
     InputPtr m_input;
     AVStream* m_video = nullptr;
     AVStream* m_audio = nullptr;
@@ -67,6 +74,7 @@ private:
     int m_rotation = 0;
     double m_lastPromised = -1e300;
     std::atomic<bool> m_interrupted{false};
+    std::function<bool()> m_abandon;
     std::vector<double> m_keyframes;
 };
 

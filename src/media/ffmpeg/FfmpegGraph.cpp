@@ -10,6 +10,15 @@ std::shared_ptr<IMediaControl> makeFfmpegGraph()
     return std::make_shared<ffmpeg::FilgraphManager>();
 }
 
+GraphFactory ffmpegGraphsStoppedBy(std::function<bool()> stop)
+{
+    return [stop = std::move(stop)]() -> std::shared_ptr<IMediaControl> {
+        auto graph = std::make_shared<ffmpeg::FilgraphManager>();
+        graph->abandonReadsWhen(stop);
+        return graph;
+    };
+}
+
 std::unique_ptr<FrameWriter> makeFrameFileWriter()
 {
     return std::make_unique<ffmpeg::FrameFileWriter>();

@@ -45,6 +45,10 @@ inline PacketPtr makePacket() { return PacketPtr(av_packet_alloc()); }
 
 inline QString avErrorText(int error)
 {
+    // Decoders and parsers give a bare -1 for data they cannot make sense of; read as errno it
+    // would say "Operation not permitted", which is not what went wrong.
+    if (error == -1)
+        error = AVERROR_INVALIDDATA;
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return QString::fromUtf8(text);

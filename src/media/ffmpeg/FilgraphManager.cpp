@@ -321,6 +321,11 @@ Result<double> FilgraphManager::get_VideoEnd()
 {
     if (Status s = checkVideo(); !s)
         return s;
+    // A still picture ends at 0 too, but a stream that states no length has more to come.
+    if (m_demuxer.videoEnd() <= 0.0 && m_demuxer.isStream())
+        return Status::failure(
+            mediaerror::kUnknownLength,
+            QStringLiteral("The length of a video read from a pipe is not known"));
     return m_demuxer.videoEnd();
 }
 

@@ -55,6 +55,9 @@ public:
     using SoundFactory = std::function<std::unique_ptr<AudioOutput>()>;
     explicit FilgraphManager(SoundFactory makeSound = &AudioOutput::create);
     ~FilgraphManager() override;
+    // Every read that waits for data, the file's opening included, gives up once stop says
+    // so; asked from the engine's threads too.
+    void abandonReadsWhen(std::function<bool()> stop) { m_demuxer.setAbandon(std::move(stop)); }
 
     Status RenderFile(const QString& path) override;
     Status Run() override;
