@@ -60,6 +60,6 @@ TEST_F(MainWindowTest, BackFromFullScreenTheTransportShowsTheMediaAsItStands)
         EXPECT_EQ(window->lblstate->text(), row.pausedAfter ? "Paused" : "Playing");
         EXPECT_EQ(window->cmdplay->isHidden(), !row.pausedAfter);
         EXPECT_EQ(window->cmdplay1->isHidden(), row.pausedAfter);
-        EXPECT_EQ(window->Timer1->isActive(), !row.pausedAfter);
+        EXPECT_EQ(window->Timer1.enabled(), !row.pausedAfter);
     }
 }

@@ -30,7 +30,7 @@ protected:
         window = std::make_unique<frmmain>(fake.platform(), state, movie);
         window->setProgramEnd([this] { ++programEnds; });
         window->setProgramFolder(folder.path());
-        window->Timer1->setInterval(24 * 3600 * 1000);
+        window->Timer1.setInterval(24 * 3600 * 1000);
         window->Form_Load();
         window->show();
         // Shortcut keys reach the active window only.

@@ -22,7 +22,7 @@ TEST_F(MainWindowTest, MovesStopAtTheLimitsPausedSilentlyPlayingWithTheTimerOn)
                 playing ? window->cmdplay_Click() : window->cmdplay1_Click();
                 window->Slider1->setValue(from);
                 window->Slider1_Click();
-                window->Timer1->stop();
+                window->Timer1.setEnabled(false);
                 takeEffects();
                 (window.get()->*m.move)();
 
@@ -34,7 +34,7 @@ TEST_F(MainWindowTest, MovesStopAtTheLimitsPausedSilentlyPlayingWithTheTimerOn)
                 EXPECT_EQ(takeEffects(), from == to ? QString() : seek.arg(to));
                 EXPECT_EQ(window->Slider1->value(), to);
                 EXPECT_EQ(graph().position, to);
-                EXPECT_EQ(window->Timer1->isActive(), playing);
+                EXPECT_EQ(window->Timer1.enabled(), playing);
                 EXPECT_EQ(state.paused, !playing);
             }
         }
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, TimerShowsThePositionAndAtTheEndRepeatsOrStops)
         EXPECT_EQ(window->Slider1->value(), row.slider);
         EXPECT_EQ(graph().position, *row.effects ? 0.0 : row.position);
         EXPECT_EQ(state.paused, stopped);
-        EXPECT_EQ(window->Timer1->isActive(), !stopped);
+        EXPECT_EQ(window->Timer1.enabled(), !stopped);
         EXPECT_EQ(window->cmdplay->isHidden(), !stopped);
     }
     graph().position = 7.2;  // stopped: the media reports no position
