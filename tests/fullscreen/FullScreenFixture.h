@@ -6,12 +6,9 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
-#include "support/FakeGraph.h"
-#include "support/FakePlatform.h"
+#include "media/Volume.h"
+#include "support/SessionFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QMap>
 #include <QPushButton>
 #include <QSlider>
@@ -32,9 +29,7 @@ public:
     // other control is enabled.
     void transport(bool playing, int position, int seconds = 10)
     {
-        enableds[Control::Timer1] = playing;
-        visibles[Control::cmdplay] = !playing;
-        visibles[Control::cmdplay1] = playing;
+        showTransport(!playing);
         sliders[Slider::Slider1] = {0, seconds, position};
         m_state.paused = !playing;
     }
@@ -52,7 +47,7 @@ public:
     {
         if (s == Slider::Slider2 && sliders[s].value != value) {
             m_state.volumeLevel = value;
-            m_movie.SetVolume(value * 100 - 10000);
+            m_movie.SetVolume(volumeOfLevel(value));
         }
         sliders[s].value = value;
     }
@@ -86,13 +81,13 @@ private:
     QStringList& m_log;
 };
 
-class FullScreenFixture : public ::testing::Test {
+class FullScreenFixture : public SessionFixture {
 protected:
     using Control = MainWindowLink::Control;
     using Slider = MainWindowLink::Slider;
 
     explicit FullScreenFixture(GraphFactory engine = {})
-        : movie(state, fake.screen, engine ? std::move(engine) : graphs.factory(), [] {}),
+        : SessionFixture(std::move(engine), [] {}),
           main(state, movie, graphs.script->calls),
           mode(state, movie, fake.platform(), main, [] {})
     {
@@ -101,13 +96,14 @@ protected:
         movie.setVideoHost(&video);
         movie.setFullScreenHost(mode.hostLoader());
     }
-    ~FullScreenFixture() override { flushDeletes(); }
+    // The engine's surface goes while the picture box holding it is still there.
+    ~FullScreenFixture() override { movie.CloseMedia(); }
 
     // A 10-second video open at the given second, playing or paused, the log cleared.
     void open(bool playing, int position = 3)
     {
         ASSERT_TRUE(movie.OpenMedia(QStringLiteral("/v/clip.avi")).ok());
-        graphs.last->position = position;
+        graph().position = position;
         if (!playing)
             movie.PauseMedia();
         main.transport(playing, position);
@@ -117,18 +113,10 @@ protected:
 
     frmfull& full() { return mode.frmfull(); }
     frmcontrol& panel() { return mode.frmcontrol(); }
-    static void flushDeletes()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     // The cursor moves and the watch ticks once.
     void moveCursor(QPoint by) { fake.cursor.position += by; full().Timer3_Timer(); }
 
-    ProgramState state;
-    FakePlatform fake;
-    FakeGraphFactory graphs;
     QWidget video;  // the main window's picture box
-    ActiveMovieControl movie;
     FakeMainWindow main;
     FullScreenMode mode;
 };

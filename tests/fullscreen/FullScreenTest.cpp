@@ -51,7 +51,7 @@ TEST_F(FullScreen, EntersWhilePlayingOrPausedInTheFixedOrder)
         if (!playing)
             calls.removeAt(6);
         EXPECT_EQ(graphs.script->calls, calls);
-        EXPECT_EQ(graphs.last->owner, &full());
+        EXPECT_EQ(graph().owner, &full());
         EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
         EXPECT_TRUE(full().Timer3.enabled());
         EXPECT_EQ(panel().cmdplay1->isHidden(), !playing);
@@ -72,11 +72,11 @@ TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
         open(true);
         const int level = soundOnly ? 60 : 40;
         main.setSliderValue(Slider::Slider2, level);
-        const QPointer<QWidget> owner = graphs.last->owner;
+        const QPointer<QWidget> owner = graph().owner;
         EXPECT_FALSE(mode.enter().ok());
         flushDeletes();
-        EXPECT_EQ(graphs.last->owner, owner);
-        EXPECT_EQ(graphs.last->volume, level * 100 - 10000);
+        EXPECT_EQ(graph().owner, owner);
+        EXPECT_EQ(graph().volume, volumeOfLevel(level));
         EXPECT_FALSE(mode.frmfullLoaded() || mode.frmcontrolLoaded());
         EXPECT_TRUE(main.shown && movie.hasMedia());
         EXPECT_FALSE(state.fullScreenActive);
@@ -126,7 +126,7 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndEntersAgain)
         for (const auto& [name, leave, pausedAfter] : ways) {
             SCOPED_TRACE(name);
             movie.PlayMedia();
-            graphs.last->position = 10.0;  // at the end, which only the panel's timer notices
+            graph().position = 10.0;  // at the end, which only the panel's timer notices
             main.transport(true, 3);
             enter();
             QPointer<QWidget> fullWindow = &full();
@@ -136,7 +136,7 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndEntersAgain)
             leave();
             const QStringList log = graphs.script->calls;
             EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
-            EXPECT_EQ(graphs.last->owner, &video);
+            EXPECT_EQ(graph().owner, &video);
             EXPECT_FALSE(state.fullScreenActive);
             EXPECT_TRUE(main.shown);
             EXPECT_EQ(main.visible(Control::cmdplay), pausedAfter);
@@ -163,7 +163,7 @@ TEST_F(FullScreen, MuteOrVolumeSetOnThePanelIsCarriedBack)
         EXPECT_EQ(main.visible(Control::cmdmute1), muting);
         EXPECT_EQ(main.visible(Control::cmdmute), !muting);
         EXPECT_EQ(main.slider(Slider::Slider2).value, 30);
-        EXPECT_EQ(graphs.last->volume, muting ? -10000 : -7000);  // muted: the sound stays off
+        EXPECT_EQ(graph().volume, muting ? -10000 : -7000);  // muted: the sound stays off
     }
 }
 
