@@ -1,8 +1,14 @@
-// Full-screen mode: entering, the cursor watch and the panel, every way out, and what the
-// panel hands back to the main window, on the recording graph; the frame saved from the
-// panel and the video surface's round trip on the FFmpeg engine with a generated clip.
+// Full-screen mode from the main window: entering, the cursor watch and the panel, every way
+// out, and what the panel hands back to the main window, on the recording graph; the frame
+// saved from the panel and the video surface's round trip on the FFmpeg engine with
+// generated clips.
 
-#include "FullScreenFixture.h"
+#include "MainWindowFixture.h"
+
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
+#include "media/Volume.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "media/ffmpeg/FilgraphManager.h"
 #include "support/MediaGenerator.h"
@@ -10,26 +16,74 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <tuple>
 
 using namespace kadrel;
 using namespace kadrel::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-using FullScreen = FullScreenFixture;
+// Logs the main window's showing and hiding into the graph's list, so that one list shows
+// both in order.
+class ShowLog final : public QObject {
+public:
+    explicit ShowLog(QStringList& log) : m_log(log) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            m_log << (event->type() == QEvent::Show ? u"main.Show"_s : u"main.Hide"_s);
+        return false;
+    }
 
-class FullScreenOnTheEngine : public FullScreenFixture {
+private:
+    QStringList& m_log;
+};
+
+class FullScreen : public MainWindowTest {
 protected:
-    FullScreenOnTheEngine() : FullScreenFixture(makeFfmpegGraph) { fake.screen.size = {640, 360}; }
+    explicit FullScreen(GraphFactory engine = {})
+        : MainWindowTest(std::move(engine)), m_showLog(graphs.script->calls)
+    {
+        window->installEventFilter(&m_showLog);
+    }
+    // clip.avi (10 s on the recording graph) open at the given second, playing or paused,
+    // the log cleared.
+    void open(bool playing, int position = 3)
+    {
+        MainWindowTest::open(u"clip.avi"_s);
+        playing ? window->cmdplay_Click() : window->cmdplay1_Click();
+        window->Slider1->setValue(position);
+        if (graphs.last)  // the engine starts at 0
+            graph().position = position;
+        graphs.script->calls.clear();
+    }
+    void enter()
+    {
+        window->cmdfullscreen_Click();
+        ASSERT_TRUE(state.fullScreenActive);
+    }
+
+    FullScreenMode& mode() { return window->fullScreenMode(); }
+    frmfull& full() { return mode().frmfull(); }
+    frmcontrol& panel() { return mode().frmcontrol(); }
+    // The cursor moves and the watch ticks once.
+    void moveCursor(QPoint by) { fake.cursor.position += by; full().Timer3_Timer(); }
+
+private:
+    ShowLog m_showLog;
+};
+
+class FullScreenOnTheEngine : public FullScreen {
+protected:
+    FullScreenOnTheEngine() : FullScreen(makeFfmpegGraph) { fake.screen.size = {640, 360}; }
 };
 
 void pressEscape(QWidget* target)
 {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_s);
     QCoreApplication::sendEvent(target, &press);
 }
 
@@ -40,8 +94,10 @@ TEST_F(FullScreen, EntersWhilePlayingOrPausedInTheFixedOrder)
     for (const bool playing : {true, false}) {
         SCOPED_TRACE(playing ? "playing" : "paused and muted");
         open(playing, 4);
-        main.mute = !playing;
-        main.enableds[Control::cmdseek] = false;
+        if (!playing)
+            window->mnumute_Click();
+        window->cmdseek->setEnabled(false);
+        graphs.script->calls.clear();
         enter();
         // The panel's copy of the volume slider applies the level, then the switch silences
         // the sound, moves the video and gives the level back unless muted.
@@ -58,7 +114,7 @@ TEST_F(FullScreen, EntersWhilePlayingOrPausedInTheFixedOrder)
         EXPECT_EQ(panel().Timer1.enabled(), playing);
         EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
         EXPECT_EQ(panel().Slider1->value(), 4);
-        mode.leave();
+        mode().leave();
     }
 }
 
@@ -68,17 +124,17 @@ TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
         SCOPED_TRACE(soundOnly ? "sound only" : "switch fails");
         graphs.script->hasVideo = !soundOnly;
         if (!soundOnly)
-            graphs.script->failing.insert(QStringLiteral("put_Owner"));
+            graphs.script->failing.insert(u"put_Owner"_s);
         open(true);
         const int level = soundOnly ? 60 : 40;
-        main.setSliderValue(Slider::Slider2, level);
+        window->Slider2->setValue(level);
         const QPointer<QWidget> owner = graph().owner;
-        EXPECT_FALSE(mode.enter().ok());
+        EXPECT_FALSE(mode().enter().ok());
         flushDeletes();
         EXPECT_EQ(graph().owner, owner);
         EXPECT_EQ(graph().volume, volumeOfLevel(level));
-        EXPECT_FALSE(mode.frmfullLoaded() || mode.frmcontrolLoaded());
-        EXPECT_TRUE(main.shown && movie.hasMedia());
+        EXPECT_FALSE(mode().frmfullLoaded() || mode().frmcontrolLoaded());
+        EXPECT_TRUE(window->isVisible() && movie.hasMedia());
         EXPECT_FALSE(state.fullScreenActive);
     }
 }
@@ -106,41 +162,45 @@ TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
         pressEscape(panel().cmdplay1);
         pressEscape(&panel());
         EXPECT_TRUE(state.fullScreenActive);
-        mode.leave();
+        mode().leave();
     }
 }
 
-// Each way out, twice round: the video comes back, both windows go, and entering again
-// makes fresh ones. The end of the media with repeat off leaves the main window paused.
+// Each way out, twice round: the video comes back before the main window shows, both windows
+// go, and entering again makes fresh ones. The end of the media with repeat off, noticed by
+// the panel's timer or the main window's, leaves the main window paused at the end.
 TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndEntersAgain)
 {
     const std::tuple<const char*, std::function<void()>, bool> ways[] = {
         {"Esc", [this] { pressEscape(&full()); }, false},
         {"Normal Size", [this] { panel().cmdnormal->click(); }, false},
-        {"end of media", [this] { panel().Timer1_Timer(); }, true},
+        {"end on the panel", [this] { panel().Timer1_Timer(); }, true},
+        {"end on the main window", [this] { window->Timer1_Timer(); }, true},
         {"window manager", [this] { full().close(); }, false},
     };
-    open(true);
-    main.repeat = false;
+    window->mnurepeat->setChecked(false);
     for (int round = 0; round < 2; ++round) {
         for (const auto& [name, leave, pausedAfter] : ways) {
             SCOPED_TRACE(name);
-            movie.PlayMedia();
-            graph().position = 10.0;  // at the end, which only the panel's timer notices
-            main.transport(true, 3);
+            open(true);
             enter();
+            graph().position = 10.0;  // at the end, which only the timers notice
             QPointer<QWidget> fullWindow = &full();
             QPointer<QWidget> panelWindow = &panel();
             moveCursor({1, 0});
+            panel().Slider2->setValue(55 - round);  // carried back whichever way
             graphs.script->calls.clear();
             leave();
             const QStringList log = graphs.script->calls;
             EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
-            EXPECT_EQ(graph().owner, &video);
+            EXPECT_EQ(graph().owner, window->Video);
             EXPECT_FALSE(state.fullScreenActive);
-            EXPECT_TRUE(main.shown);
-            EXPECT_EQ(main.visible(Control::cmdplay), pausedAfter);
-            EXPECT_EQ(main.enabled(Control::Timer1), !pausedAfter);
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(state.paused, pausedAfter);
+            EXPECT_EQ(window->cmdplay->isHidden(), !pausedAfter);
+            EXPECT_EQ(window->Timer1.enabled(), !pausedAfter);
+            EXPECT_EQ(window->Slider1->value(), pausedAfter ? 10 : 3);
+            EXPECT_EQ(window->Slider2->value(), 55 - round);
             flushDeletes();
             EXPECT_TRUE(fullWindow.isNull() && panelWindow.isNull());
         }
@@ -159,10 +219,10 @@ TEST_F(FullScreen, MuteOrVolumeSetOnThePanelIsCarriedBack)
         else
             panel().Slider2->setValue(30);
         panel().cmdnormal->click();
-        EXPECT_EQ(main.mute, muting);
-        EXPECT_EQ(main.visible(Control::cmdmute1), muting);
-        EXPECT_EQ(main.visible(Control::cmdmute), !muting);
-        EXPECT_EQ(main.slider(Slider::Slider2).value, 30);
+        EXPECT_EQ(window->mnumute->isChecked(), muting);
+        EXPECT_EQ(window->cmdmute1->isHidden(), !muting);
+        EXPECT_EQ(window->cmdmute->isHidden(), muting);
+        EXPECT_EQ(window->Slider2->value(), 30);
         EXPECT_EQ(graph().volume, muting ? -10000 : -7000);  // muted: the sound stays off
     }
 }
@@ -171,12 +231,12 @@ TEST_F(FullScreen, AFailedCaptureIsReportedAndTheWatchRunsAgain)
 {
     open(true);
     enter();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("missing/frame.bmp"));
+    const QString path = folder.filePath(u"missing/frame.bmp"_s);
     fake.fileDialog.replies.push_back(path);
     panel().cmdcapture->click();
 
-    EXPECT_EQ(main.failedPaths, QStringList{path});
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_TRUE(fake.messageBox.messages[0].text.startsWith("The frame was not saved to\n" + path));
     EXPECT_TRUE(full().Timer3.enabled());
     full().Timer3_Timer();
     EXPECT_TRUE(panel().isHidden());
@@ -184,35 +244,10 @@ TEST_F(FullScreen, AFailedCaptureIsReportedAndTheWatchRunsAgain)
     EXPECT_TRUE(panel().isVisible());
 }
 
-TEST_F(FullScreen, WhenTheMainTimerEndsTheMediaFirstTheMainWindowStaysPaused)
-{
-    open(true, 9);
-    enter();
-    panel().Slider2->setValue(55);
-    // The main window's position timer at the end: paused, then full-screen mode left.
-    main.transport(false, 10);
-    movie.StopMedia();
-    (void)movie.SetFullScreen(false, main.mute);  // the state is checked below
-    mode.unloadFrmfull();
-
-    EXPECT_TRUE(main.shown);
-    EXPECT_TRUE(main.visible(Control::cmdplay));
-    EXPECT_FALSE(main.visible(Control::cmdplay1));
-    EXPECT_FALSE(main.enabled(Control::Timer1));
-    EXPECT_EQ(main.slider(Slider::Slider1).value, 10);
-    EXPECT_EQ(main.slider(Slider::Slider2).value, 55);  // the rest still comes back
-}
-
 TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
 {
-    QTemporaryDir dir;
-    ClipSpec recipe;
-    recipe.frames = 75;  // 3 s
-    const QString clip = dir.filePath(QStringLiteral("clip.avi"));
-    ASSERT_TRUE(generateClip(recipe, clip).ok());
-    ASSERT_TRUE(movie.OpenMedia(clip).ok());
-    movie.PauseMedia();
-    main.transport(false, 0, 3);
+    ASSERT_TRUE(generateClip({.frames = 75}, folder.filePath(u"clip.avi"_s)).ok());  // 3 s
+    open(false, 0);
     enter();
     const auto graph =
         std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
@@ -224,7 +259,7 @@ TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
 
     panel().cmdstep_Click();
     panel().cmdstep_Click();
-    const QString path = dir.filePath(QStringLiteral("frame.bmp"));
+    const QString path = folder.filePath(u"frame.bmp"_s);
     fake.fileDialog.replies.push_back(path);
     bool watchOffAndPanelHidden = false;
     fake.fileDialog.duringDialog = [&] {
@@ -234,16 +269,16 @@ TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
     moveCursor({1, 0});
     panel().cmdcapture_Click();
     EXPECT_TRUE(watchOffAndPanelHidden);
-    EXPECT_EQ(fake.fileDialog.calls.at(0).request.title, QStringLiteral("Save Frame As..."));
-    EXPECT_TRUE(main.failedPaths.isEmpty());
+    EXPECT_EQ(fake.fileDialog.calls.back().request.title, u"Save Frame As..."_s);
+    EXPECT_TRUE(fake.messageBox.messages.empty());
     EXPECT_EQ(frameIndexFromBitmap(path), 50);  // 2 s at 25 frames per second
     EXPECT_TRUE(full().Timer3.enabled());
 
-    mode.leave();
+    mode().leave();
     flushDeletes();
     EXPECT_TRUE(fullWindow.isNull());
     ASSERT_TRUE(shown);  // the surface outlives the full-screen window
-    EXPECT_EQ(shown->parentWidget(), &video);
+    EXPECT_EQ(shown->parentWidget(), window->Video);
     EXPECT_EQ(shown->geometry(), QRect(0, 0, 329, 241));
 }
 
@@ -285,19 +320,17 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
 {
     const struct { int width, height, sarNum, sarDen; } clips[] = {
         {320, 180, 1, 1}, {160, 120, 4, 3}, {120, 160, 1, 1}, {160, 120, 1, 1}};
-    QTemporaryDir dir;
     for (const auto& c : clips) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.sarNum << ":"
                                         << c.sarDen);
-        const QString clip = dir.filePath(QStringLiteral("bars%1.avi").arg(c.width * c.sarNum));
+        const QString name = u"bars%1.avi"_s.arg(c.width * c.sarNum);
         ClipSpec recipe{.content = ClipSpec::Content::ColourBars, .width = c.width,
                         .height = c.height, .frames = 10};
         recipe.sampleAspectNum = c.sarNum;
         recipe.sampleAspectDen = c.sarDen;
-        ASSERT_TRUE(generateClip(recipe, clip).ok());
-        ASSERT_TRUE(movie.OpenMedia(clip).ok());
-        movie.PauseMedia();
-        main.transport(false, 0, 0);
+        ASSERT_TRUE(generateClip(recipe, folder.filePath(name)).ok());
+        MainWindowTest::open(name);
+        window->cmdplay1_Click();
         const double aspect = double(c.width) * c.sarNum / (double(c.height) * c.sarDen);
         for (const bool fullScreen : {false, true}) {
             SCOPED_TRACE(fullScreen ? "full screen" : "picture box");
@@ -306,7 +339,7 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
             const auto graph =
                 std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
             QWidget* surface = graph->surface();
-            const QSize host = fullScreen ? QSize(640, 360) : video.size();
+            const QSize host = fullScreen ? QSize(640, 360) : window->Video->size();
             EXPECT_EQ(surface->geometry(), QRect(QPoint(0, 0), host));
             const QRect picture = measuredPicture(surface->grab().toImage());
             EXPECT_NEAR(double(picture.width()) / picture.height(), aspect, 0.03);
@@ -315,10 +348,9 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
             EXPECT_NEAR(picture.left(), host.width() - picture.right() - 1, 2);
             EXPECT_NEAR(picture.top(), host.height() - picture.bottom() - 1, 2);
         }
-        mode.leave();
-        const QString bmp = dir.filePath(QStringLiteral("frame.bmp"));
+        mode().leave();
+        const QString bmp = folder.filePath(u"frame.bmp"_s);
         ASSERT_TRUE(movie.SaveFrameBitmap(bmp).ok());
         EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);
-        movie.CloseMedia();
     }
 }
