@@ -15,6 +15,7 @@
 
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QPointer>
 
 #include <functional>
@@ -166,44 +167,63 @@ TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
     }
 }
 
-// Each way out, twice round: the video comes back before the main window shows, both windows
-// go, and entering again makes fresh ones. The end of the media with repeat off, noticed by
-// the panel's timer or the main window's, leaves the main window paused at the end.
-TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndEntersAgain)
+// Each way out, after each command on the panel: the video comes back before the main window
+// shows where it stood, both windows go (entering again makes fresh ones), and the main
+// window's transport shows the media as it stands, the volume set on the panel included. The
+// end of the media with repeat off, noticed by the panel's timer or the main window's, leaves
+// it paused at the end.
+TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
 {
-    const std::tuple<const char*, std::function<void()>, bool> ways[] = {
-        {"Esc", [this] { pressEscape(&full()); }, false},
-        {"Normal Size", [this] { panel().cmdnormal->click(); }, false},
-        {"end on the panel", [this] { panel().Timer1_Timer(); }, true},
-        {"end on the main window", [this] { window->Timer1_Timer(); }, true},
-        {"window manager", [this] { full().close(); }, false},
+    const auto on = [this](QPushButton* frmcontrol::*button) {
+        return [this, button] { (panel().*button)->click(); };
+    };
+    const auto normal = on(&frmcontrol::cmdnormal);
+    const struct { const char* name; bool playing; std::function<void()> step, leave;
+                   bool pausedAfter; } rows[] = {
+        {"Esc", true, [] {}, [this] { pressEscape(&full()); }, false},
+        {"window manager", false, [] {}, [this] { full().close(); }, true},
+        {"play", false, on(&frmcontrol::cmdplay), normal, false},
+        {"pause", true, on(&frmcontrol::cmdplay1), normal, true},
+        {"step paused", false, on(&frmcontrol::cmdstep), normal, true},
+        {"step playing", true, on(&frmcontrol::cmdseek), normal, false},
+        {"last", true, on(&frmcontrol::cmdnext), normal, false},
+        {"first", false, on(&frmcontrol::cmdback), normal, true},
+        {"capture", true, on(&frmcontrol::cmdcapture), normal, true},
+        {"end on the panel", true, [this] { panel().Timer1_Timer(); }, [] {}, true},
+        {"end on the main window", true, [this] { window->Timer1_Timer(); }, [] {}, true},
     };
     window->mnurepeat->setChecked(false);
-    for (int round = 0; round < 2; ++round) {
-        for (const auto& [name, leave, pausedAfter] : ways) {
-            SCOPED_TRACE(name);
-            open(true);
-            enter();
-            graph().position = 10.0;  // at the end, which only the timers notice
-            QPointer<QWidget> fullWindow = &full();
-            QPointer<QWidget> panelWindow = &panel();
-            moveCursor({1, 0});
-            panel().Slider2->setValue(55 - round);  // carried back whichever way
-            graphs.script->calls.clear();
-            leave();
-            const QStringList log = graphs.script->calls;
-            EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
-            EXPECT_EQ(graph().owner, window->Video);
-            EXPECT_FALSE(state.fullScreenActive);
-            EXPECT_TRUE(window->isVisible());
-            EXPECT_EQ(state.paused, pausedAfter);
-            EXPECT_EQ(window->cmdplay->isHidden(), !pausedAfter);
-            EXPECT_EQ(window->Timer1.enabled(), !pausedAfter);
-            EXPECT_EQ(window->Slider1->value(), pausedAfter ? 10 : 3);
-            EXPECT_EQ(window->Slider2->value(), 55 - round);
-            flushDeletes();
-            EXPECT_TRUE(fullWindow.isNull() && panelWindow.isNull());
+    window->move(200, 150);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        open(row.playing);
+        enter();
+        graph().position = QString(row.name).startsWith(u"end") ? 10.0 : 4.0;
+        QPointer<QWidget> fullWindow = &full();
+        QPointer<QWidget> panelWindow = &panel();
+        moveCursor({1, 0});
+        panel().Slider2->setValue(55 - (&row - rows));
+        graphs.script->calls.clear();
+        row.step();
+        row.leave();
+        const QStringList log = graphs.script->calls;
+        EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
+        EXPECT_EQ(graph().owner, window->Video);
+        EXPECT_FALSE(state.fullScreenActive);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->pos(), QPoint(200, 150));
+        EXPECT_EQ(state.paused, row.pausedAfter);
+        EXPECT_EQ(movie.session().playing, !row.pausedAfter);
+        EXPECT_EQ(window->lblstate->text(), row.pausedAfter ? "Paused" : "Playing");
+        EXPECT_EQ(window->cmdplay->isHidden(), !row.pausedAfter);
+        EXPECT_EQ(window->cmdplay1->isHidden(), row.pausedAfter);
+        EXPECT_EQ(window->Timer1.enabled(), !row.pausedAfter);
+        EXPECT_EQ(window->Slider2->value(), 55 - (&row - rows));
+        if (QString(row.name).startsWith(u"end")) {
+            EXPECT_EQ(window->Slider1->value(), 10);
         }
+        flushDeletes();
+        EXPECT_TRUE(fullWindow.isNull() && panelWindow.isNull());
     }
 }
 
