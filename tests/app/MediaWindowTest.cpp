@@ -242,7 +242,8 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
               QStringList({u"Preferences/Volume=40"_s, u"Preferences/Mute=1"_s,
                            u"Preferences/Repeat=0"_s,
                            u"Preferences/OutputFolder="_s + folder.filePath(u"frames"_s),
-                           u"Preferences/OutputType=png"_s, u"Preferences/OpenFolder="_s + opened}));
+                           u"Preferences/OutputType=png"_s,
+                           u"Preferences/OpenFolder="_s + opened}));
 
     const auto restored = [&] {
         ProgramState fresh;
