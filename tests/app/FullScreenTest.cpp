@@ -15,8 +15,8 @@
 
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 
 #include <functional>
 #include <tuple>
