@@ -19,6 +19,7 @@ namespace kadrel {
 namespace {
 
 constexpr int kButtonTwips = 375;
+constexpr int kPositionTimerMs = 1000;
 
 template <typename Widget>
 Widget* named(Widget* widget, const char* name)
@@ -55,6 +56,7 @@ QFont sizeButtonFont()
 frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& movie,
                  QWidget* parent)
     : QMainWindow(parent),
+      Timer1(kPositionTimerMs, true, [this] { Timer1_Timer(); }),
       m_platform(platform),
       m_state(state),
       m_movie(movie),
@@ -69,6 +71,10 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
     routeMenuKeys();
     // The client area has a fixed size; the window is as large as it and the menu bar need.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_transport = std::make_unique<Transport>(
+        m_state, m_movie, *this,
+        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1},
+        m_yield);
     m_fullScreen = std::make_unique<FullScreenMode>(m_state, m_movie, m_platform, *this);
     m_movie.setVideoHost(Video);
     m_movie.setFullScreenHost(m_fullScreen->hostLoader());
@@ -121,11 +127,6 @@ void frmmain::buildLayout()
     Frame1 = named(new QGroupBox(client), "Frame1");
     Frame1->setGeometry(twips(240, 3720, 4695, 1575));
     buildTransport();
-
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &frmmain::Timer1_Timer);
-    Timer1->start();
 }
 
 void frmmain::buildTransport()
@@ -303,11 +304,6 @@ void frmmain::closeEvent(QCloseEvent* event)
     }
     Form_Unload();
     event->accept();
-}
-
-void frmmain::yieldOnce()
-{
-    QCoreApplication::processEvents();
 }
 
 }  // namespace kadrel

@@ -5,7 +5,7 @@
 //
 // Controls and handlers are public under the names the rest of the program knows them by;
 // the full-screen windows reach them through MainWindowLink, the capture settings through
-// CaptureHost.
+// CaptureHost, the transport through TransportWindow.
 
 #include "app/Controls.h"
 #include "capture/CaptureHost.h"
@@ -14,6 +14,8 @@
 #include "common/Status.h"
 #include "fullscreen/MainWindowLink.h"
 #include "media/ActiveMovieControl.h"
+#include "transport/FormTimer.h"
+#include "transport/Transport.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -21,7 +23,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -38,7 +39,10 @@ class FullScreenMode;
 
 inline const QString kMainCaption = QStringLiteral("Kadrel - Video Image Extractor");
 
-class frmmain : public QMainWindow, public MainWindowLink, public CaptureHost {
+class frmmain : public QMainWindow,
+                public MainWindowLink,
+                public CaptureHost,
+                public TransportWindow {
     Q_OBJECT
 public:
     // Gives the session the picture box and the full-screen window as the video's hosts.
@@ -76,7 +80,7 @@ public:
     void Image1_Click();
 
     // Transport and position tracking.
-    void cmdplay_Click();
+    void cmdplay_Click() override;
     void cmdplay1_Click() override;
     void cmdback_Click();
     void cmdnext_Click();
@@ -141,7 +145,7 @@ public:
     QPushButton* cmdmute1 = nullptr;
     QPushButton* cmdbulkcapture = nullptr;  // in Frame3
     QPushButton* cmdcancel = nullptr;       // in Frame3
-    QTimer* Timer1 = nullptr;
+    FormTimer Timer1;
 
     QMenu* mnufile = nullptr;
     QAction* mnuopen = nullptr;
@@ -178,6 +182,7 @@ public:
     bool muteChecked() const override;
     void setMuteChecked(bool checked) override;
     bool repeatChecked() const override;
+    void unloadFrmfull() override;
     void showWindow() override;
     void hideWindow() override;
     void showTransport(bool paused) override;
@@ -217,16 +222,10 @@ private:
 
     // The play command; fails when the selected file cannot be opened.
     Status play();
-    // Moves the position slider to target unless it stands at limit.
-    void moveSlider(int limit, int target);
-    void silentSeek();
-    void endOfMedia();
-    // The level the volume controls show: silence while muted, else the volume slider's.
-    std::int32_t shownVolume() const;
     void showFailure(QWidget* owner, const QString& text);
     QWidget* control(Control control) const;
     QSlider* sliderControl(Slider slider) const;
-    void yieldOnce();
+    void yieldOnce() const { m_yield(); }
 
     Platform& m_platform;
     ProgramState& m_state;
@@ -234,6 +233,8 @@ private:
     std::function<void()> m_endProgram;
     QString m_programFolder;
     QString m_openFolder;
+    EventYield m_yield;
+    std::unique_ptr<Transport> m_transport;
     std::unique_ptr<FullScreenMode> m_fullScreen;
     // Where the window stood before full screen hid it.
     std::optional<QPoint> m_placeBeforeHiding;

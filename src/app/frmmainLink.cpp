@@ -36,18 +36,16 @@ QSlider* frmmain::sliderControl(Slider slider) const
 bool frmmain::enabled(Control which) const
 {
     if (which == Control::Timer1)
-        return Timer1->isActive();
+        return Timer1.enabled();
     return enabledFlag(control(which));
 }
 
 void frmmain::setEnabled(Control which, bool on)
 {
-    if (which != Control::Timer1)
+    if (which == Control::Timer1)
+        Timer1.setEnabled(on);
+    else
         control(which)->setEnabled(on);
-    else if (!on)
-        Timer1->stop();
-    else if (!Timer1->isActive())
-        Timer1->start();
 }
 
 bool frmmain::visible(Control which) const

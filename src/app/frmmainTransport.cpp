@@ -5,32 +5,10 @@
 
 #include "common/Rounding.h"
 #include "fullscreen/FullScreenMode.h"
-#include "fullscreen/frmcontrol.h"
-#include "fullscreen/frmfull.h"
 
 #include <QLocale>
 
-#include <algorithm>
-
 namespace kadrel {
-
-namespace {
-
-constexpr std::int32_t kSilence = -10000;
-
-std::int32_t sliderLevel(int volumeLevel)
-{
-    return volumeLevel * 100 - 10000;
-}
-
-// Enabling a running timer keeps its count going, as window timers do.
-void enableTimer(QTimer* timer)
-{
-    if (!timer->isActive())
-        timer->start();
-}
-
-}  // namespace
 
 Status frmmain::play()
 {
@@ -42,10 +20,7 @@ Status frmmain::play()
     } else {
         m_movie.PlayMedia();
     }
-    cmdplay->hide();
-    cmdplay1->show();
-    enableTimer(Timer1);
-    m_state.paused = false;
+    m_transport->showPlaying();
     lblstate->setText(QStringLiteral("Playing"));
     return {};
 }
@@ -59,67 +34,28 @@ void frmmain::cmdplay_Click()
 void frmmain::cmdplay1_Click()
 {
     m_movie.PauseMedia();
-    m_state.paused = true;
-    Timer1->stop();
-    cmdplay1->hide();
-    cmdplay->show();
+    m_transport->showPaused();
     lblstate->setText(QStringLiteral("Paused"));
-}
-
-std::int32_t frmmain::shownVolume() const
-{
-    return mnumute->isChecked() ? kSilence : sliderLevel(m_state.volumeLevel);
-}
-
-// SetPosition acts only while the media plays, so a paused media runs, silenced, for the
-// moment of the move; afterwards the sound is what the volume controls show.
-void frmmain::silentSeek()
-{
-    m_movie.SetVolume(kSilence);
-    m_movie.PlayMedia();
-    (void)m_movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
-    m_movie.PauseMedia();
-    m_movie.SetVolume(shownVolume());
-    yieldOnce();
-}
-
-void frmmain::moveSlider(int limit, int target)
-{
-    if (m_state.paused) {
-        if (Slider1->value() != limit) {
-            Slider1->setValue(target);
-            silentSeek();
-        }
-        return;
-    }
-    Timer1->stop();
-    if (Slider1->value() != limit) {
-        Slider1->setValue(target);
-        // A refused move leaves the picture where it is.
-        (void)m_movie.SetPosition(Slider1->value());
-        yieldOnce();
-    }
-    enableTimer(Timer1);
 }
 
 void frmmain::cmdback_Click()
 {
-    moveSlider(Slider1->minimum(), Slider1->minimum());
+    m_transport->toStart();
 }
 
 void frmmain::cmdnext_Click()
 {
-    moveSlider(Slider1->maximum(), Slider1->maximum());
+    m_transport->toEnd();
 }
 
 void frmmain::cmdseek_Click()
 {
-    moveSlider(Slider1->minimum(), Slider1->value() - 1);
+    m_transport->stepBack();
 }
 
 void frmmain::cmdstep_Click()
 {
-    moveSlider(Slider1->maximum(), Slider1->value() + 1);
+    m_transport->stepForward();
 }
 
 void frmmain::mnuplay_Click()
@@ -154,20 +90,7 @@ void frmmain::mnuforward_Click()
 
 void frmmain::mnumute_Click()
 {
-    if (mnumute->isChecked()) {
-        mnumute->setChecked(false);
-        cmdmute1->hide();
-        cmdmute->show();
-        Slider2_Change();
-        m_movie.SetVolume(sliderLevel(m_state.volumeLevel));
-        m_state.muted = false;
-    } else {
-        mnumute->setChecked(true);
-        cmdmute1->show();
-        cmdmute->hide();
-        m_movie.SetVolume(kSilence);
-        m_state.muted = true;
-    }
+    m_transport->toggleMute();
 }
 
 void frmmain::cmdmute_Click()
@@ -187,23 +110,13 @@ void frmmain::mnurepeat_Click()
 
 void frmmain::Slider1_MouseDown()
 {
-    Timer1->stop();
-    m_state.positionHeld = true;
+    m_transport->press();
 }
 
 void frmmain::Slider1_Click()
 {
     m_state.fullScreenActive = false;
-    if (m_state.paused) {
-        silentSeek();
-        return;
-    }
-    (void)m_movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
-    yieldOnce();
-    if (m_state.positionHeld) {
-        m_state.positionHeld = false;
-        enableTimer(Timer1);
-    }
+    m_transport->release();
 }
 
 // "12/95 Sec.": the position in whole seconds (0 while not playing), then the duration in its
@@ -219,40 +132,18 @@ void frmmain::Slider1_Change()
 
 void frmmain::Slider2_Change()
 {
-    m_state.volumeLevel = Slider2->value();
-    m_movie.SetVolume(sliderLevel(m_state.volumeLevel));
+    m_transport->volumeChanged();
 }
 
 void frmmain::Timer1_Timer()
 {
-    if (m_state.loadedFile.isEmpty())
-        return;
-    const Result<double> position = m_movie.GetPosition();
-    if (!position)
-        return;
-    // A position rounding past the maximum (the duration was rounded down) is the end too.
-    const int seconds = std::clamp(roundToInt32Clamped(position.value()), Slider1->minimum(),
-                                   Slider1->maximum());
-    Slider1->setValue(seconds);
-    if (Slider1->value() == Slider1->maximum())
-        endOfMedia();
+    if (!m_state.loadedFile.isEmpty())
+        m_transport->tick();
 }
 
-void frmmain::endOfMedia()
+void frmmain::unloadFrmfull()
 {
-    m_movie.StopMedia();
-    if (!mnurepeat->isChecked()) {
-        cmdplay1_Click();
-        if (m_state.fullScreenActive) {
-            // Leaving goes on whatever the video window says.
-            (void)m_movie.SetFullScreen(false, mnumute->isChecked());
-            m_fullScreen->unloadFrmfull();
-        }
-        return;
-    }
-    cmdplay_Click();
-    yieldOnce();
-    m_movie.PlayMedia();
+    m_fullScreen->unloadFrmfull();
 }
 
 }  // namespace kadrel

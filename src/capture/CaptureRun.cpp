@@ -4,6 +4,7 @@
 #include "capture/CaptureSettings.h"
 #include "common/mCommon.h"
 #include "media/ActiveMovieControl.h"
+#include "media/Volume.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,6 @@ namespace {
 const QString kTitle = QStringLiteral("Cinevra");
 const QString kCompletedText =
     QStringLiteral("The frames have been captured and saved in the desired location");
-constexpr std::int32_t kSilence = -10000;
 
 }  // namespace
 
@@ -104,7 +104,7 @@ void CaptureSettings::prepareMedia()
         m_host.cmdplay1_Click();
     m_host.setSlider1Value(m_host.slider1Minimum());
     m_host.Slider1_Click();
-    m_movie.SetVolume(kSilence);
+    m_movie.SetVolume(kSilentVolume);
     // A failure of this move meets the first frame again, which reports it with its file.
     (void)moveToCaptureTime(m_movie, m_host.slider1Minimum());  // reported by the first frame
     yieldOnce();

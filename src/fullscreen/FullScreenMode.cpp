@@ -2,8 +2,8 @@
 
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
+#include "media/Volume.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QSlider>
 
@@ -113,7 +113,7 @@ Status FullScreenMode::enter()
     if (Status moved = m_movie.SetFullScreen(true, m_mainWindow.muteChecked()); !moved) {
         // Everything back as it was: the video in the picture box, the sound at its level.
         if (!m_movie.SetFullScreen(false, m_mainWindow.muteChecked()))
-            m_movie.SetVolume(shownVolume());
+            m_movie.SetVolume(shownVolume(m_mainWindow.muteChecked(), m_state.volumeLevel));
         unloadFrmcontrol();
         unloadFrmfull();
         return moved;
@@ -154,19 +154,6 @@ void FullScreenMode::passcontolstate()
     panel.Slider1->setValue(position.value);
     panel.Slider2->setValue(main.slider(Slider::Slider2).value);
     panel.cmdnormal->setEnabled(true);
-}
-
-void FullScreenMode::yieldOnce()
-{
-    if (m_yield)
-        m_yield();
-    else
-        QCoreApplication::processEvents();
-}
-
-std::int32_t FullScreenMode::shownVolume() const
-{
-    return m_mainWindow.muteChecked() ? -10000 : m_state.volumeLevel * 100 - 10000;
 }
 
 }  // namespace kadrel

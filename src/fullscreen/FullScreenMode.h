@@ -6,6 +6,7 @@
 // The main window keeps one FullScreenMode, hands hostLoader() to
 // ActiveMovieControl::setFullScreenHost, and calls enter() from its full-screen command.
 
+#include "common/EventYield.h"
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
@@ -13,8 +14,6 @@
 #include "media/ActiveMovieControl.h"
 
 #include <QPointer>
-
-#include <cstdint>
 
 namespace kadrel {
 
@@ -58,16 +57,15 @@ public:
     ActiveMovieControl& movie() { return m_movie; }
     Platform& platform() { return m_platform; }
     MainWindowLink& mainWindow() { return m_mainWindow; }
-    void yieldOnce();
-    // The level the mute and volume controls show: silence when muted.
-    std::int32_t shownVolume() const;
+    const EventYield& eventYield() const { return m_yield; }
+    void yieldOnce() const { m_yield(); }
 
 private:
     ProgramState& m_state;
     ActiveMovieControl& m_movie;
     Platform& m_platform;
     MainWindowLink& m_mainWindow;
-    Yield m_yield;
+    EventYield m_yield;
     QPointer<kadrel::frmfull> m_frmfull;
     QPointer<kadrel::frmcontrol> m_frmcontrol;
     bool m_unloadingFrmfull = false;

@@ -1,6 +1,5 @@
 #include "fullscreen/frmcontrol.h"
 
-#include "common/Rounding.h"
 #include "common/Twips.h"
 #include "common/mCommon.h"
 #include "fullscreen/FullScreenMode.h"
@@ -27,7 +26,6 @@ constexpr double kSliderLeft = 4800;
 constexpr double kRightMargin = 120;
 
 constexpr int kPositionTimerMs = 1000;
-constexpr std::int32_t kSilence = -10000;
 
 using Control = MainWindowLink::Control;
 using Slider = MainWindowLink::Slider;
@@ -54,7 +52,13 @@ frmcontrol::frmcontrol(FullScreenMode& mode)
     setWindowTitle(QStringLiteral("Form1"));
     createControls();
     orderTabs();
+    m_transport = std::make_unique<Transport>(
+        m_mode.state(), m_mode.movie(), *this,
+        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1},
+        m_mode.eventYield());
 }
+
+frmcontrol::~frmcontrol() = default;
 
 void frmcontrol::createControls()
 {
@@ -222,127 +226,58 @@ void frmcontrol::Hide()
 
 void frmcontrol::cmdplay_Click()
 {
-    ProgramState& state = m_mode.state();
-    if (!state.paused)
+    if (!m_mode.state().paused)
         return;
     m_mode.movie().PlayMedia();
-    cmdplay->hide();
-    cmdplay1->show();
-    Timer1.setEnabled(true);
-    state.paused = false;
+    m_transport->showPlaying();
 }
 
 void frmcontrol::cmdplay1_Click()
 {
-    ProgramState& state = m_mode.state();
-    if (state.paused)
+    if (m_mode.state().paused)
         return;
     m_mode.movie().PauseMedia();
-    state.paused = true;
-    Timer1.setEnabled(false);
-    cmdplay->show();
-    cmdplay1->hide();
+    m_transport->showPaused();
 }
 
 void frmcontrol::cmdback_Click()
 {
-    move(Slider1->minimum(), Slider1->minimum());
+    m_transport->toStart();
 }
 
 void frmcontrol::cmdnext_Click()
 {
-    move(Slider1->maximum(), Slider1->maximum());
+    m_transport->toEnd();
 }
 
 void frmcontrol::cmdseek_Click()
 {
-    move(Slider1->minimum(), Slider1->value() - 1);
+    m_transport->stepBack();
 }
 
 void frmcontrol::cmdstep_Click()
 {
-    move(Slider1->maximum(), Slider1->value() + 1);
-}
-
-void frmcontrol::move(int limit, int target)
-{
-    if (m_mode.state().paused) {
-        if (Slider1->value() != limit) {
-            Slider1->setValue(target);
-            silentSeek();
-        }
-        return;
-    }
-    Timer1.setEnabled(false);
-    if (Slider1->value() != limit) {
-        Slider1->setValue(target);
-        // A refused move leaves the picture where it is.
-        (void)m_mode.movie().SetPosition(Slider1->value());
-        m_mode.yieldOnce();
-    }
-    Timer1.setEnabled(true);
-}
-
-// A position moves only while the media runs: run it silently for the moment of the move,
-// then give back the level the controls show.
-void frmcontrol::silentSeek()
-{
-    ActiveMovieControl& movie = m_mode.movie();
-    movie.SetVolume(kSilence);
-    movie.PlayMedia();
-    (void)movie.SetPosition(Slider1->value());  // a refused move leaves the picture where it is
-    movie.PauseMedia();
-    movie.SetVolume(m_mode.shownVolume());
-    m_mode.yieldOnce();
+    m_transport->stepForward();
 }
 
 void frmcontrol::Slider1_MouseDown()
 {
-    Timer1.setEnabled(false);
-    m_mode.state().positionHeld = true;
+    m_transport->press();
 }
 
 void frmcontrol::Slider1_Click()
 {
-    ProgramState& state = m_mode.state();
-    if (state.paused) {
-        silentSeek();
-        return;
-    }
-    // A refused move leaves the picture where it is.
-    (void)m_mode.movie().SetPosition(Slider1->value());
-    m_mode.yieldOnce();
-    if (state.positionHeld) {
-        state.positionHeld = false;
-        Timer1.setEnabled(true);
-    }
+    m_transport->release();
 }
 
 void frmcontrol::Slider2_Change()
 {
-    ProgramState& state = m_mode.state();
-    state.volumeLevel = Slider2->value();
-    m_mode.movie().SetVolume(state.volumeLevel * 100 - 10000);
+    m_transport->volumeChanged();
 }
 
 void frmcontrol::mute()
 {
-    MainWindowLink& main = m_mode.mainWindow();
-    ProgramState& state = m_mode.state();
-    if (main.muteChecked()) {
-        main.setMuteChecked(false);
-        cmdmute1->hide();
-        cmdmute->show();
-        Slider2_Change();
-        m_mode.movie().SetVolume(state.volumeLevel * 100 - 10000);
-        state.muted = false;
-    } else {
-        main.setMuteChecked(true);
-        cmdmute1->show();
-        cmdmute->hide();
-        m_mode.movie().SetVolume(kSilence);
-        state.muted = true;
-    }
+    m_transport->toggleMute();
 }
 
 void frmcontrol::cmdnormal_Click()
@@ -376,27 +311,27 @@ void frmcontrol::cmdcapture_Click()
 
 void frmcontrol::Timer1_Timer()
 {
-    ActiveMovieControl& movie = m_mode.movie();
-    const Result<double> position = movie.GetPosition();
-    if (!position)
-        return;
-    // The slider keeps a position past its maximum at the maximum: the end of the media.
-    Slider1->setValue(roundToInt32Clamped(position.value()));
-    if (Slider1->value() != Slider1->maximum())
-        return;
-    movie.StopMedia();
-    if (!m_mode.mainWindow().repeatChecked()) {
-        cmdplay1_Click();
-        if (m_mode.state().fullScreenActive) {
-            // Leaving goes on whatever the video window says.
-            (void)movie.SetFullScreen(false, m_mode.mainWindow().muteChecked());
-            m_mode.unloadFrmfull();
-        }
-    } else {
-        cmdplay_Click();
-        m_mode.yieldOnce();
-        movie.PlayMedia();
-    }
+    m_transport->tick();
+}
+
+bool frmcontrol::muteChecked() const
+{
+    return m_mode.mainWindow().muteChecked();
+}
+
+void frmcontrol::setMuteChecked(bool checked)
+{
+    m_mode.mainWindow().setMuteChecked(checked);
+}
+
+bool frmcontrol::repeatChecked() const
+{
+    return m_mode.mainWindow().repeatChecked();
+}
+
+void frmcontrol::unloadFrmfull()
+{
+    m_mode.unloadFrmfull();
 }
 
 bool frmcontrol::eventFilter(QObject* watched, QEvent* event)

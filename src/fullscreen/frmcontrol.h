@@ -4,9 +4,12 @@
 // transport state comes from the main window when full-screen mode begins and goes back to
 // it when the panel is unloaded.
 
-#include "fullscreen/FormTimer.h"
+#include "transport/FormTimer.h"
+#include "transport/Transport.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QFrame;
 class QPushButton;
@@ -16,9 +19,10 @@ namespace kadrel {
 
 class FullScreenMode;
 
-class frmcontrol final : public QWidget {
+class frmcontrol final : public QWidget, public TransportWindow {
 public:
     explicit frmcontrol(FullScreenMode& mode);
+    ~frmcontrol() override;
 
     void Form_Load();
     void Form_QueryUnload();
@@ -26,8 +30,8 @@ public:
     void passcontolstate();
     void mute();
 
-    void cmdplay_Click();
-    void cmdplay1_Click();
+    void cmdplay_Click() override;
+    void cmdplay1_Click() override;
     void cmdback_Click();
     void cmdnext_Click();
     void cmdseek_Click();
@@ -67,11 +71,14 @@ protected:
 private:
     void createControls();
     void orderTabs();
-    // A move command: nothing at the limit, else the slider to target and the media after.
-    void move(int limit, int target);
-    void silentSeek();
+    // The main window's check marks, and full-screen mode ending with the media.
+    bool muteChecked() const override;
+    void setMuteChecked(bool checked) override;
+    bool repeatChecked() const override;
+    void unloadFrmfull() override;
 
     FullScreenMode& m_mode;
+    std::unique_ptr<Transport> m_transport;
 };
 
 }  // namespace kadrel

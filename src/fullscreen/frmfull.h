@@ -2,7 +2,7 @@
 // The full-screen window: borderless, black, the screen's size at (0, 0). It holds the video
 // while full-screen mode lasts and brings up the control panel when the mouse moves.
 
-#include "fullscreen/FormTimer.h"
+#include "transport/FormTimer.h"
 
 #include <QPoint>
 #include <QWidget>

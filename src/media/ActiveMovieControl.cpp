@@ -3,8 +3,8 @@
 #include "common/Rounding.h"
 #include "common/Twips.h"
 #include "media/MediaErrors.h"
+#include "media/Volume.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -46,14 +46,6 @@ void ActiveMovieControl::setVideoHost(QWidget* video)
 void ActiveMovieControl::setFullScreenHost(HostLoader loader)
 {
     m_fullScreenHost = std::move(loader);
-}
-
-void ActiveMovieControl::yieldOnce()
-{
-    if (m_yield)
-        m_yield();
-    else
-        QCoreApplication::processEvents();
 }
 
 Status ActiveMovieControl::OpenMedia(const QString& path)
@@ -217,7 +209,7 @@ Status ActiveMovieControl::SetPosition(double seconds)
 Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
 {
     const auto window = queryInterface<IVideoWindow>(m_session.graphManager);
-    SetVolume(-10000);
+    SetVolume(kSilentVolume);
     if (!window)
         return noMedia();
 
@@ -243,7 +235,7 @@ Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
     m_state.fullScreenActive = fullScreen;
 
     if (!muteChecked)
-        SetVolume(m_state.volumeLevel * 100 - 10000);
+        SetVolume(volumeOfLevel(m_state.volumeLevel));
     return {};
 }
 

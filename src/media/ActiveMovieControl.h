@@ -8,6 +8,7 @@
 // GetTimePerFrame, GetPosition, SetPosition, SetFullScreen and SaveFrameBitmap pass the
 // failure to the caller. Nothing here shows a message.
 
+#include "common/EventYield.h"
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
@@ -96,7 +97,7 @@ public:
 private:
     void attachVideoWindow();
     void parkVideoWindow();
-    void yieldOnce();
+    void yieldOnce() const { m_yield(); }
     Status saveSnapshot(const QString& path, const FrameEncoder& encoder);
     // The frame on show as a packed DIB in buffer; nothing is written.
     Status snapshotInto(FrameBuffer& buffer);
@@ -104,7 +105,7 @@ private:
     ProgramState& m_state;
     ScreenMetrics& m_screen;
     GraphFactory m_factory;
-    Yield m_yield;
+    EventYield m_yield;
     QWidget* m_videoHost = nullptr;
     HostLoader m_fullScreenHost;
     MediaSession m_session;

@@ -12,38 +12,34 @@
 
 using namespace kadrel;
 using namespace kadrel::test;
+using namespace Qt::StringLiterals;
 
 // The help page and the home page (from the logo) go to the shell; when the shell cannot
 // open them the user is told why.
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
-    window->mnutopics_Click();
-    EXPECT_TRUE(fake.shell.opened.isEmpty());
-    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_EQ(fake.messageBox.messages[0].text,
-              QStringLiteral("Can not find help file, it may be renamed or damaged. "
-                             "Try reinstalling the program."));
-    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
-    EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
-
-    QFile page(folder.filePath(QStringLiteral("help.htm")));
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    window->mnutopics_Click();
-    EXPECT_EQ(fake.shell.opened, QStringList{page.fileName()});
-    EXPECT_EQ(fake.messageBox.messages.size(), 1u);
-
-    fake.shell.reply = Status::failure(3001, QStringLiteral("No program to open it"));
-    for (const auto& [name, command, address] :
-         {std::tuple{"F1", &frmmain::mnutopics_Click, page.fileName()},
-          std::tuple{"logo", &frmmain::Image1_Click, kHomePage}}) {
-        SCOPED_TRACE(name);
-        fake.messageBox.messages.clear();
-        (window.get()->*command)();
+    const QString page = folder.filePath(u"help.htm"_s);
+    const auto told = [&](const char* how, const QString& text) {
+        SCOPED_TRACE(how);
         ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-        EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
-        EXPECT_EQ(fake.messageBox.messages[0].text,
-                  "Can not open\n" + address + "\n\nError 3001: No program to open it");
-    }
+        EXPECT_EQ(fake.messageBox.messages[0].text, text);
+        EXPECT_EQ(fake.messageBox.messages[0].title, u"Kadrel"_s);
+        EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
+        fake.messageBox.messages.clear();
+    };
+    window->mnutopics_Click();
+    told("missing", u"Can not find help file, it may be renamed or damaged. "
+                    "Try reinstalling the program."_s);
+    ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
+    window->mnutopics_Click();
+    EXPECT_EQ(fake.shell.opened, QStringList{page});
+    EXPECT_TRUE(fake.messageBox.messages.empty());
+
+    fake.shell.reply = Status::failure(3001, u"No program to open it"_s);
+    window->mnutopics_Click();
+    told("F1", "Can not open\n" + page + "\n\nError 3001: No program to open it");
+    window->Image1_Click();
+    told("logo", "Can not open\n" + kHomePage + "\n\nError 3001: No program to open it");
 }
 
 class BulkRunTest : public MainWindowTest {

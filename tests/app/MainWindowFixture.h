@@ -3,34 +3,25 @@
 // FFmpeg engine). The position timer never fires by itself: tests tick it with Timer1_Timer.
 
 #include "app/frmmain.h"
-#include "support/FakeGraph.h"
-#include "support/FakePlatform.h"
+#include "support/SessionFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include <memory>
-#include <ostream>
 #include <utility>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
-inline void PrintTo(QLatin1String text, std::ostream* out) { PrintTo(QString(text), out); }
 
 namespace kadrel::test {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public SessionFixture {
 protected:
-    explicit MainWindowTest(GraphFactory factory = {})
-        : movie(state, fake.screen, factory ? std::move(factory) : graphs.factory())
+    explicit MainWindowTest(GraphFactory engine = {}) : SessionFixture(std::move(engine))
     {
         window = std::make_unique<frmmain>(fake.platform(), state, movie);
         window->setProgramEnd([this] { ++programEnds; });
         window->setProgramFolder(folder.path());
-        window->Timer1->setInterval(24 * 3600 * 1000);
+        window->Timer1.setInterval(24 * 3600 * 1000);
         window->Form_Load();
         window->show();
         // Shortcut keys reach the active window only.
@@ -68,13 +59,7 @@ protected:
         return kept.join(u' ');
     }
 
-    FakeGraph& graph() { return *graphs.last; }
-
     QTemporaryDir folder;
-    FakePlatform fake;
-    FakeGraphFactory graphs;
-    ProgramState state;
-    ActiveMovieControl movie;
     std::unique_ptr<frmmain> window;
     int programEnds = 0;
 };

@@ -1,23 +1,41 @@
 // The main window on the FFmpeg engine with generated media: the commands available with no
-// media, a video, sound only and a file that cannot be played, and frames saved exactly as
-// shown.
+// media, a video, sound only and a file that cannot be played; frames saved exactly as shown,
+// as bitmap, PNG or JPEG, singly and in a bulk run; and the window on a desktop: a file named
+// on the command line or dropped on the window, and the user's choices at the next start.
 
 #include "MainWindowFixture.h"
 
+#include "app/FileDrop.h"
+#include "app/Launch.h"
+#include "app/UserSettings.h"
+#include "capture/CaptureSettings.h"
 #include "media/ffmpeg/FfmpegGraph.h"
+#include "media/ffmpeg/ImageEncoders.h"
 #include "support/MediaGenerator.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 
 using namespace kadrel;
 using namespace kadrel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
 
 class MediaWindowTest : public MainWindowTest {
 protected:
     // Three seconds of 160 x 120 video at 25 frames per second.
     MediaWindowTest() : MainWindowTest(makeFfmpegGraph)
     {
-        EXPECT_TRUE(generateClip({.frames = 75}, folder.filePath(QStringLiteral("clip.avi"))).ok());
+        movie.setImageEncoders(makeFfmpegImageEncoder);
+        EXPECT_TRUE(generateClip({.frames = 75}, clip).ok());
     }
 
     // 1 or 0 per command: play, pause, info, position | first, last, back, forward | capture,
@@ -41,16 +59,30 @@ protected:
         return flags.insert(17, u' ').insert(13, u' ').insert(8, u' ').insert(4, u' ');
     }
 
-    // Saves the frame on show and reads back the index it carries.
-    int capture()
+    // Saves the frame on show through the Save Frame As dialog; the index the file carries.
+    int capture(const QString& name)
     {
-        const QString bmp = folder.filePath(QStringLiteral("frame.bmp"));
-        fake.fileDialog.replies.push_back(bmp);
+        fake.fileDialog.replies = {folder.filePath(name)};
         window->cmdcapture_Click();
-        EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * 160 * 120);
-        return frameIndexFromBitmap(bmp);
+        return frameIndexFromImageFile(folder.filePath(name));
     }
+
+    // Delivers a drag of urls onto the window and then its drop; whether the drop was taken.
+    bool drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        QDropEvent dropped({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
+    const QString clip = folder.filePath(u"clip.avi"_s);
 };
+
+}  // namespace
 
 // F4 brings the Controls menu up to date before it acts: Pause was never offered, yet it
 // pauses. With no media the menu is kept as it was; a file that cannot be opened is named
@@ -58,7 +90,7 @@ protected:
 TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
 {
     ASSERT_TRUE(generateClip({.codec = ClipSpec::Codec::None, .withAudio = true},
-                             folder.filePath(QStringLiteral("song.wav")))
+                             folder.filePath(u"song.wav"_s))
                     .ok());  // one second
     const struct { const char *steps, *caption, *state, *available; } rows[] = {
         {"", "", "", "0101 0000 00000 0000 000000"},  // start-up
@@ -84,51 +116,153 @@ TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
         const bool failed = QString(row.steps).endsWith(u".avi") && !*row.caption;
         ASSERT_EQ(fake.messageBox.messages.size(), failed ? 1u : 0u);
         for (const RecordedMessage& message : fake.messageBox.messages)
-            EXPECT_TRUE(message.title == QStringLiteral("Kadrel")
+            EXPECT_TRUE(message.title == u"Kadrel"_s
                         && message.text.contains(folder.filePath(QLatin1String(row.steps)))
-                        && message.text.contains(QStringLiteral("Error ")))
+                        && message.text.contains(u"Error "_s))
                 << message.text.toStdString();
     }
     const FileDialogRequest& request = fake.fileDialog.calls.at(0).request;
-    EXPECT_EQ(request.title, QStringLiteral("Open..."));
+    EXPECT_EQ(request.title, u"Open..."_s);
     EXPECT_EQ(request.nameFilters.value(0),
-              QStringLiteral("All Media Files (*.mpg *.mpeg *.m1v *.mp2 *.mpa *.mpe *.mpv2 *.dat "
-                             "*.avi *.wmv *.mp3 *.mid *.wav *.m3u *.mp4 *.m4v *.mkv *.webm *.mov "
-                             "*.ogv *.flv *.3gp *.ts *.mts)"));
+              u"All Media Files (*.mpg *.mpeg *.m1v *.mp2 *.mpa *.mpe *.mpv2 *.dat *.avi *.wmv "
+              "*.mp3 *.mid *.wav *.m3u *.mp4 *.m4v *.mkv *.webm *.mov *.ogv *.flv *.3gp *.ts "
+              "*.mts)"_s);
 }
 
-// Capture pauses first and asks with its own dialog; the file read back is the frame on show
-// after each move. A cancelled dialog is silent; a failed write names the file and the reason.
-TEST_F(MediaWindowTest, CapturedFrameIsTheFrameOnShow)
+// Capture pauses first and asks with its own dialog, which offers the three types; the file,
+// of the type its extension names, is the frame on show after each move. A cancelled dialog
+// is silent; a failed write names the file and the reason. A bulk run writes the type chosen
+// in the Output Type list, frame for frame.
+TEST_F(MediaWindowTest, FramesAreSavedAsShownInTheChosenType)
 {
-    open(QStringLiteral("clip.avi"));
+    open(u"clip.avi"_s);
     bool pausedDuringDialog = false;
     fake.fileDialog.duringDialog = [&] {
         pausedDuringDialog = state.paused;
         fake.clock.ticks += 1000;  // the user's time to choose
     };
-    EXPECT_GE(capture(), 0);
+    EXPECT_GE(capture(u"shot.bmp"_s), 0);
     EXPECT_TRUE(pausedDuringDialog && state.paused);
     const FileDialogRequest& request = fake.fileDialog.calls.back().request;
-    EXPECT_TRUE(request.save && request.defaultSuffix == QStringLiteral("bmp"));
-    EXPECT_EQ(request.title, QStringLiteral("Save Frame As..."));
-    EXPECT_EQ(request.nameFilters.value(0), QStringLiteral("Bitmap Image (*.bmp) (*.bmp)"));
-    const std::pair<void (frmmain::*)(), int> moves[] = {{&frmmain::cmdstep_Click, 25},
-                                                         {&frmmain::cmdnext_Click, 74},
-                                                         {&frmmain::cmdseek_Click, 50},
-                                                         {&frmmain::cmdback_Click, 0}};
-    for (const auto& [move, frame] : moves) {
+    EXPECT_TRUE(request.save && request.defaultSuffix == u"bmp"_s);
+    EXPECT_EQ(request.title, u"Save Frame As..."_s);
+    EXPECT_EQ(request.nameFilters, QStringList({u"Bitmap Image (*.bmp) (*.bmp)"_s,
+                                                u"PNG Image (*.png) (*.png)"_s,
+                                                u"JPEG Image (*.jpg) (*.jpg)"_s}));
+    const std::tuple<void (frmmain::*)(), int, QString> moves[] = {
+        {&frmmain::cmdstep_Click, 25, u"shot.png"_s}, {&frmmain::cmdnext_Click, 74, u"shot.jpg"_s},
+        {&frmmain::cmdseek_Click, 50, u"shot.bmp"_s}, {&frmmain::cmdback_Click, 0, u"0.png"_s}};
+    for (const auto& [move, frame, name] : moves) {
         (window.get()->*move)();
-        EXPECT_EQ(capture(), frame);
+        EXPECT_EQ(capture(name), frame) << name.toStdString();
     }
+    EXPECT_EQ(QFileInfo(folder.filePath(u"shot.bmp"_s)).size(), 54 + 4 * 160 * 120);
+    EXPECT_EQ(QImage(folder.filePath(u"shot.png"_s)).format(), QImage::Format_RGB32);
+    EXPECT_EQ(QImageReader(folder.filePath(u"shot.jpg"_s)).format(), QByteArray("jpeg"));
 
-    const QString missing = folder.filePath(QStringLiteral("missing/shot.bmp"));
+    const QString missing = folder.filePath(u"missing/shot.bmp"_s);
     fake.fileDialog.replies = {QString(), missing};  // cancelled, then a folder that is not there
     window->cmdcapture_Click();
     window->cmdcapture_Click();
     ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel"));
-    EXPECT_TRUE(fake.messageBox.messages[0].text.contains(missing + QStringLiteral("\n"))
-                && fake.messageBox.messages[0].text.contains(QStringLiteral("No such file")))
+    EXPECT_EQ(fake.messageBox.messages[0].title, u"Kadrel"_s);
+    EXPECT_TRUE(fake.messageBox.messages[0].text.contains(missing + '\n')
+                && fake.messageBox.messages[0].text.contains(u"No such file"_s))
         << fake.messageBox.messages[0].text.toStdString();
+
+    EXPECT_EQ(window->capture->lsttypes->count(), 3);
+    for (const QString type : {u"png"_s, u"jpg"_s}) {
+        const QString out = folder.filePath(type);
+        window->capture->lsttypes->setCurrentRow(type == u"png" ? 1 : 2);
+        window->capture->txtout->setText(out);
+        window->capture->cmdbulkcapture_Click();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 75) << type.toStdString();
+        for (int n = 0; n < 75; ++n)
+            EXPECT_EQ(frameIndexFromImageFile(out + u"/frame%1.%2"_s.arg(n).arg(type)), n);
+    }
+}
+
+// Started with a file, with and without tips at start-up: the tip window comes first, then
+// the file is open and playing; a name that is no file opens nothing.
+TEST_F(MediaWindowTest, FileOnTheCommandLineOpensAfterTheTipWindow)
+{
+    const struct { QString file; const char* tips; bool opens; } starts[] = {
+        {clip, "1", true}, {clip, "0", true}, {folder.filePath(u"none.avi"_s), "1", false}};
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.tips);
+        ProgramState fresh;
+        ActiveMovieControl session(fresh, fake.screen, makeFfmpegGraph);
+        fake.settings.values[u"Options/Show Tips at Startup"_s] = QLatin1String(start.tips);
+        std::unique_ptr<frmmain> started;
+        startProgram({fake.platform(), fresh, session, folder.path(), start.file}, started);
+        ASSERT_TRUE(started);
+        QWidgetList tips;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("kadrel::frmTip") && w->isVisible())
+                tips << w;
+        EXPECT_EQ(tips.size(), *start.tips == '1' ? 1 : 0);
+        EXPECT_EQ(started->isEnabled(), tips.isEmpty());  // the tip window holds it until closed
+        EXPECT_EQ(fresh.loadedFile, start.opens ? clip : QString());
+        EXPECT_EQ(started->windowTitle(), kMainCaption + (start.opens ? u"(clip.avi)"_s : u""_s));
+        EXPECT_EQ(started->lblstate->text(), start.opens ? u"Playing"_s : QString());
+        qDeleteAll(tips);
+        started->setProgramEnd([] {});
+    }
+}
+
+// A local file dropped on the window opens; a web address, or any drop while Open is out of
+// reach (a bulk run), is refused and changes nothing.
+TEST_F(MediaWindowTest, DroppedFileOpensWhenOpenIsAvailable)
+{
+    acceptFileDrops(*window);
+    EXPECT_FALSE(drop({QUrl(u"https://example.org/clip.avi"_s)}));
+    window->mnuopen->setEnabled(false);
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(clip)}));
+    EXPECT_TRUE(state.loadedFile.isEmpty());
+    window->mnuopen->setEnabled(true);
+    EXPECT_TRUE(drop({QUrl(u"https://example.org/a.avi"_s), QUrl::fromLocalFile(clip)}));
+    EXPECT_EQ(state.loadedFile, clip);
+    EXPECT_EQ(window->windowTitle(), kMainCaption + u"(clip.avi)"_s);
+    EXPECT_TRUE(window->capture->isEnabled());
+}
+
+// Volume, mute, repeat, output folder and type and the folder opened last are stored under
+// keys of their own and put back on a new window; unreadable values leave the defaults.
+TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
+{
+    open(u"clip.avi"_s);
+    window->Slider2->setValue(40);
+    window->mnumute_Click();
+    window->mnurepeat_Click();
+    window->capture->txtout->setText(folder.filePath(u"frames"_s));
+    window->capture->lsttypes->setCurrentRow(1);
+    saveUserSettings(*window, fake.settings);
+    const QString opened = QDir(folder.path()).absolutePath() + u'/';
+    EXPECT_EQ(fake.settings.writes,
+              QStringList({u"Preferences/Volume=40"_s, u"Preferences/Mute=1"_s,
+                           u"Preferences/Repeat=0"_s,
+                           u"Preferences/OutputFolder="_s + folder.filePath(u"frames"_s),
+                           u"Preferences/OutputType=png"_s,
+                           u"Preferences/OpenFolder="_s + opened}));
+
+    const auto restored = [&] {
+        ProgramState fresh;
+        frmmain next(fake.platform(), fresh, movie);
+        next.Form_Load();
+        restoreUserSettings(next, fake.settings);
+        fake.fileDialog.replies = {QString()};
+        next.mnuopen_Click();
+        return u"%1 %2%3%4 %5 %6 %7"_s.arg(next.Slider2->value())
+            .arg(next.mnumute->isChecked()).arg(fresh.muted).arg(next.cmdmute1->isVisibleTo(&next))
+            .arg(next.mnurepeat->isChecked())
+            .arg(imageFormatInfo(next.capture->outputFormat()).name)
+            .arg(fake.fileDialog.calls.back().request.initialFolder == opened);
+    };
+    EXPECT_EQ(restored(), u"40 111 0 png 1"_s);
+    for (const char* key : {"Volume", "Mute", "Repeat", "OutputType", "OpenFolder"})
+        fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = u"x"_s;
+    EXPECT_EQ(restored(), u"100 000 1 bmp 0"_s);
+    // The position slider's setting is written on closing, as before.
+    window->Form_Unload();
+    EXPECT_TRUE(fake.settings.values.contains(u"Settings/volume"_s));
 }

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSettings.h"
 #include "media/ActiveMovieControl.h"
+#include "media/Volume.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
@@ -52,7 +53,7 @@ protected:
     int slider1Minimum() const override { return 0; }
     void setSlider1Value(int seconds) override { slider1 = seconds; }
     void Slider1_Click() override {}
-    void Slider2_Change() override { movie.SetVolume(state.volumeLevel * 100 - 10000); }
+    void Slider2_Change() override { movie.SetVolume(volumeOfLevel(state.volumeLevel)); }
     void setFrame1Enabled(bool enabled) override { frame1Enabled = enabled; }
     void setCmdcaptureEnabled(bool enabled) override { cmdcaptureEnabled = enabled; }
     void lockForRun() override { locked = true; }

@@ -1,67 +1,61 @@
+// The file dialog helper: what it asks the desktop's dialog, the owner disabled only while
+// the dialog is up, the name-length limit, and the dialog shown once more when refused at once.
+
 #include "common/mCommon.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <QWidget>
 
 using namespace kadrel;
+using namespace Qt::StringLiterals;
 using kadrel::test::FakePlatform;
 
 namespace {
 
-const QString kFilter = QStringLiteral("All Media Files|*.mpg;*.avi|All Files (*.*)|*.*|");
-
 QString open(FakePlatform& fake, QWidget* owner, const QString& proposed)
 {
-    return FileDialog(fake.platform(), owner, false, QStringLiteral("Open..."), kFilter, proposed);
+    return FileDialog(fake.platform(), owner, false, u"Open..."_s,
+                      u"All Media Files|*.mpg;*.avi|All Files (*.*)|*.*|"_s, proposed);
 }
 
 }  // namespace
 
+// A returned path is never cut, however long; a proposed name of more than 260 characters
+// is refused with a message before the owner is touched.
 TEST(FileDialog, PassesItsValuesAndDisablesTheOwnerOnlyWhileUp)
 {
     FakePlatform fake;
     QWidget owner;
-    fake.fileDialog.replies = {QStringLiteral("/videos/clip.avi")};
-    EXPECT_EQ(open(fake, &owner, QStringLiteral("/videos/old.avi")), QStringLiteral("/videos/clip.avi"));
+    const QString longPath = '/' + QString(400, 'd') + u"/f.bmp"_s, longest(260, 'n');
+    fake.fileDialog.replies = {longPath};
+    EXPECT_EQ(open(fake, &owner, longest), longPath);
     EXPECT_TRUE(open(fake, &owner, QString()).isEmpty());  // cancelled
-    FileDialog(fake.platform(), &owner, true, QStringLiteral("Save Frame As..."),
-               QStringLiteral("Bitmap Files (*.bmp)|*.bmp|"), QString(), QStringLiteral("bmp"));
+    FileDialog(fake.platform(), &owner, true, u"Save Frame As..."_s,
+               u"Bitmap Files (*.bmp)|*.bmp|"_s, QString(), u"bmp"_s);
+    bool ownerDisabledAtMessage = false;
+    fake.messageBox.onShow = [&](const auto&) { ownerDisabledAtMessage = !owner.isEnabled(); };
+    EXPECT_TRUE(open(fake, &owner, longest + 'x').isEmpty());
 
     ASSERT_EQ(fake.fileDialog.calls.size(), 3u);
     const FileDialogRequest& first = fake.fileDialog.calls[0].request;
     EXPECT_FALSE(first.save);
-    EXPECT_EQ(first.title, QStringLiteral("Open..."));
-    EXPECT_EQ(first.proposedName, QStringLiteral("/videos/old.avi"));
-    EXPECT_EQ(first.nameFilters, QStringList({QStringLiteral("All Media Files (*.mpg *.avi)"),
-                                              QStringLiteral("All Files (*.*) (*)")}));
+    EXPECT_EQ(first.title, u"Open..."_s);
+    EXPECT_EQ(first.proposedName, longest);
+    EXPECT_EQ(first.nameFilters,
+              QStringList({u"All Media Files (*.mpg *.avi)"_s, u"All Files (*.*) (*)"_s}));
     const FileDialogRequest& save = fake.fileDialog.calls[2].request;
     EXPECT_TRUE(save.save);
-    EXPECT_EQ(save.defaultSuffix, QStringLiteral("bmp"));
-    EXPECT_EQ(save.nameFilters, QStringList{QStringLiteral("Bitmap Files (*.bmp) (*.bmp)")});
+    EXPECT_EQ(save.defaultSuffix, u"bmp"_s);
+    EXPECT_EQ(save.nameFilters, QStringList{u"Bitmap Files (*.bmp) (*.bmp)"_s});
     for (const auto& call : fake.fileDialog.calls)
         EXPECT_FALSE(call.ownerEnabledDuringDialog);
     EXPECT_TRUE(owner.isEnabled());
-    EXPECT_TRUE(fake.messageBox.messages.empty());
-}
-
-TEST(FileDialog, ProposedNameLongerThan260IsRefusedWithoutTouchingTheOwner)
-{
-    FakePlatform fake;
-    QWidget owner;
-    const QString exact(260, QLatin1Char('n'));
-    open(fake, &owner, exact);
-    ASSERT_EQ(fake.fileDialog.calls.size(), 1u);
-    EXPECT_EQ(fake.fileDialog.calls[0].request.proposedName, exact);
-
-    bool ownerDisabledAtMessage = false;
-    fake.messageBox.onShow = [&](const auto&) { ownerDisabledAtMessage = !owner.isEnabled(); };
-    EXPECT_TRUE(open(fake, &owner, exact + QLatin1Char('x')).isEmpty());
-    EXPECT_EQ(fake.fileDialog.calls.size(), 1u);
     ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_EQ(fake.messageBox.messages[0].text, QStringLiteral("Filename Length Overflow"));
-    EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Kadrel - FileDialog Function"));
+    EXPECT_EQ(fake.messageBox.messages[0].text, u"Filename Length Overflow"_s);
+    EXPECT_EQ(fake.messageBox.messages[0].title, u"Kadrel - FileDialog Function"_s);
     EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_FALSE(ownerDisabledAtMessage);
 }
@@ -76,34 +70,25 @@ TEST(FileDialog, RefusedAtOnceIsShownOnceMoreWithAnEmptyName)
         QWidget owner;
         int call = 0;
         fake.clock.ticks = 0xFFFFFFFEu;  // the tick counter wraps during the dialog
-        fake.fileDialog.duringDialog = [&] { fake.clock.ticks += call++ == 0 ? c.first : c.second; };
-        fake.fileDialog.replies = {QString(), QStringLiteral("/second/choice.avi")};
-        const QString result = open(fake, &owner, QStringLiteral("bad:name"));
+        fake.fileDialog.duringDialog = [&] { fake.clock.ticks += call++ ? c.second : c.first; };
+        fake.fileDialog.replies = {QString(), u"/second/choice.avi"_s};
+        const QString result = open(fake, &owner, u"bad:name"_s);
         ASSERT_EQ(fake.fileDialog.calls.size(), c.calls) << c.first;
-        if (c.calls == 2) {
-            EXPECT_EQ(result, QStringLiteral("/second/choice.avi"));
-            EXPECT_TRUE(fake.fileDialog.calls[1].request.proposedName.isEmpty());
-            EXPECT_EQ(fake.fileDialog.calls[1].request.title, QStringLiteral("Open..."));
-        }
+        EXPECT_EQ(result, c.calls == 2 ? u"/second/choice.avi"_s : QString());
+        const FileDialogRequest& last = fake.fileDialog.calls.back().request;
+        EXPECT_EQ(last.proposedName, c.calls == 2 ? QString() : u"bad:name"_s);
+        EXPECT_EQ(last.title, u"Open..."_s);
         EXPECT_TRUE(owner.isEnabled());
     }
 }
 
-TEST(FileDialog, LongReturnedPathIsNeverCut)
-{
-    FakePlatform fake;
-    const QString longPath = QLatin1Char('/') + QString(400, QLatin1Char('d')) + QStringLiteral("/f.bmp");
-    fake.fileDialog.replies = {longPath};
-    EXPECT_EQ(open(fake, nullptr, QString()), longPath);
-}
-
 TEST(ExtractPathPart, SplitsAtTheLastSeparator)
 {
-    const struct { const char* path; const char* folder; const char* name; } cases[] = {
-        {"/video/clip.avi", "/video/", "clip.avi"}, {"clip.avi", "", "clip.avi"},
-        {"/a/b/", "/a/b/", ""}, {"", "", ""}};
+    const struct { QString path, folder, name; } cases[] = {
+        {u"/video/clip.avi"_s, u"/video/"_s, u"clip.avi"_s}, {u"clip.avi"_s, {}, u"clip.avi"_s},
+        {u"/a/b/"_s, u"/a/b/"_s, {}}, {}};
     for (const auto& c : cases) {
-        EXPECT_EQ(ExtractPathPart(QString::fromLatin1(c.path), true), QString::fromLatin1(c.folder));
-        EXPECT_EQ(ExtractPathPart(QString::fromLatin1(c.path), false), QString::fromLatin1(c.name));
+        EXPECT_EQ(ExtractPathPart(c.path, true), c.folder);
+        EXPECT_EQ(ExtractPathPart(c.path, false), c.name);
     }
 }

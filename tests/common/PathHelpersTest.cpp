@@ -1,5 +1,9 @@
+// Existence checks that take names literally, the trailing separator, and folder creation
+// with its failures reported by number.
+
 #include "common/mCommon.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +13,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 using namespace kadrel;
-using kadrel::test::FakePlatform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -19,7 +24,6 @@ void touch(const QString& path, QFile::Permissions permissions = QFile::ReadOwne
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.close();
     file.setPermissions(permissions);
 }
 
@@ -28,78 +32,59 @@ void touch(const QString& path, QFile::Permissions permissions = QFile::ReadOwne
 TEST(PathHelpers, ExistenceIsLiteralAndTellsFilesFromFolders)
 {
     QTemporaryDir dir;
-    const auto at = [&](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
-    touch(at("clip.avi"));
-    touch(at(".hidden.avi"));
-    touch(at("none.avi"), {});
-    touch(at("a*b?.avi"));
-
+    touch(dir.filePath(u"none.avi"_s), {});
+    for (const char* file : {"clip.avi", ".hidden.avi", "a*b?.avi"})
+        touch(dir.filePath(QLatin1String(file)));
     for (const char* file : {"clip.avi", ".hidden.avi", "none.avi", "a*b?.avi"})
-        EXPECT_TRUE(FileExists(at(file))) << file;
+        EXPECT_TRUE(FileExists(dir.filePath(QLatin1String(file)))) << file;
     for (const char* missing : {"*.avi", "cli?.avi", "a*b*.avi", "missing.avi"})
-        EXPECT_FALSE(FileExists(at(missing))) << missing;
-    EXPECT_FALSE(FileExists(QString()));
-    EXPECT_FALSE(FileExists(dir.path()));
+        EXPECT_FALSE(FileExists(dir.filePath(QLatin1String(missing)))) << missing;
+    EXPECT_FALSE(FileExists(QString()) || FileExists(dir.path()));
+    EXPECT_TRUE(DirExists(dir.path()) && DirExists(dir.path() + '/'));
+    EXPECT_FALSE(DirExists(QString()) || DirExists(dir.filePath(u"clip.avi"_s))
+                 || DirExists(dir.filePath(u"*"_s)));
 
-    EXPECT_TRUE(DirExists(dir.path()));
-    EXPECT_TRUE(DirExists(dir.path() + QLatin1Char('/')));
-    EXPECT_FALSE(DirExists(QString()));
-    EXPECT_FALSE(DirExists(at("clip.avi")));
-    EXPECT_FALSE(DirExists(at("*")));
-
-    QString path = QStringLiteral("/out");
+    QString path = u"/out"_s, empty;
     AddBackslash(path);
     AddBackslash(path);
-    EXPECT_EQ(path, QStringLiteral("/out/"));
-    QString empty;
     AddBackslash(empty);
+    EXPECT_EQ(path, u"/out/"_s);
     EXPECT_TRUE(empty.isEmpty());
 }
 
-TEST(CreatePath, CreatesMissingFoldersOutermostFirstAndQuietly)
+// Missing folders are made outermost first and quietly, relative ones from the working
+// folder; a failure keeps the outer folders made and is reported with its number.
+TEST(CreatePath, CreatesMissingFoldersOrReportsTheFailureWithItsNumber)
 {
     QTemporaryDir dir;
-    FakePlatform fake;
-    for (const char* name : {"a/b/c", "a/b/c/", "x*/y?"}) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(CreatePath(fake.platform(), path)) << name;
-        EXPECT_TRUE(DirExists(path)) << name;
-    }
+    test::FakePlatform fake;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    EXPECT_TRUE(CreatePath(fake.platform(), QStringLiteral("rel/inner")));
+    for (const char* name : {"a/b/c", "a/b/c/", "x*/y?", "rel/inner", "made"}) {
+        EXPECT_TRUE(CreatePath(fake.platform(), QLatin1String(name))) << name;
+        EXPECT_TRUE(DirExists(dir.filePath(QLatin1String(name)))) << name;
+    }
     QDir::setCurrent(previous);
-    EXPECT_TRUE(DirExists(dir.filePath(QStringLiteral("rel/inner"))));
     EXPECT_TRUE(fake.messageBox.messages.empty());
-}
 
-TEST(CreatePath, FailuresAreReportedWithTheirNumberAndKeepOuterFolders)
-{
-    QTemporaryDir dir;
-    FakePlatform fake;
-    const QString title = QStringLiteral("Kadrel - CreatePath Function");
-
-    EXPECT_FALSE(CreatePath(fake.platform(), QString()));
-    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_EQ(fake.messageBox.messages[0].text,
-              QStringLiteral("Could Not Create/Access Directory:\r\n\r\n\"\""));
-    EXPECT_EQ(fake.messageBox.messages[0].title, title);
-    EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Exclamation);
-
-    // A file stands where an inner folder must be created: this fails for root too.
-    const QString blocked = dir.filePath(QStringLiteral("made/blocker/inner"));
-    ASSERT_TRUE(CreatePath(fake.platform(), dir.filePath(QStringLiteral("made"))));
-    touch(dir.filePath(QStringLiteral("made/blocker")));
-    EXPECT_FALSE(CreatePath(fake.platform(), blocked));
-    EXPECT_TRUE(DirExists(dir.filePath(QStringLiteral("made"))));
-    ASSERT_EQ(fake.messageBox.messages.size(), 2u);
-    EXPECT_EQ(fake.messageBox.messages[1].text,
-              QStringLiteral("Error %1: %2\r\nCould Not Create/Access Directory:\r\n\r\n\"%3/\"")
-                  .arg(EEXIST)
-                  .arg(QString::fromLocal8Bit(std::strerror(EEXIST)), blocked));
-    EXPECT_EQ(fake.messageBox.messages[1].title, title);
-
-    EXPECT_FALSE(CreatePath(fake.platform(), QStringLiteral("/proc/kadrel-test/x")));
-    ASSERT_EQ(fake.messageBox.messages.size(), 3u);
-    EXPECT_TRUE(fake.messageBox.messages[2].text.startsWith(QStringLiteral("Error ")));
+    // A file stands where an inner folder must be made: this fails for root too.
+    touch(dir.filePath(u"made/blocker"_s));
+    const QString blocked = dir.filePath(u"made/blocker/inner"_s);
+    const QString cause =
+        u"Error %1: %2\r\n"_s.arg(EEXIST).arg(QString::fromLocal8Bit(std::strerror(EEXIST)));
+    const QString refused = u"Could Not Create/Access Directory:\r\n\r\n\""_s;
+    const std::tuple<QString, QString, bool> failures[] = {
+        {QString(), refused + '"', true},
+        {blocked, cause + refused + blocked + u"/\""_s, true},
+        {u"/proc/kadrel-test/x"_s, u"Error "_s, false}};  // the number the system gives
+    for (const auto& [path, text, whole] : failures) {
+        fake.messageBox.messages.clear();
+        EXPECT_FALSE(CreatePath(fake.platform(), path));
+        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+        const test::RecordedMessage& message = fake.messageBox.messages[0];
+        EXPECT_EQ(whole ? message.text : message.text.left(text.size()), text);
+        EXPECT_EQ(message.title, u"Kadrel - CreatePath Function"_s);
+        EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    }
+    EXPECT_TRUE(DirExists(dir.filePath(u"made"_s)));
 }

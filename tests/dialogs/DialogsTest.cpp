@@ -9,13 +9,12 @@
 #include "dialogs/frmTip.h"
 #include "dialogs/frmdir.h"
 #include "dialogs/frminfo.h"
-#include "support/FakePlatform.h"
+#include "support/SessionFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -33,15 +32,8 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <tuple>
 #include <vector>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace kadrel {
 namespace {
@@ -53,15 +45,9 @@ constexpr std::int64_t kGiB = std::int64_t{1} << 30;
 
 // The platform's recorders, a hidden plain window standing in for the main window, and a
 // temporary folder.
-class DialogTest : public ::testing::Test {
+class DialogTest : public test::SessionFixture {
 protected:
     DialogTest() { owner.setGeometry(100, 100, 600, 400); }
-    ~DialogTest() override { runDeferredDeletes(); }
-
-    static void runDeferredDeletes()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     // Writes a file of the temporary folder and returns its path.
     QString write(const QString& name, const QByteArray& bytes)
     {
@@ -78,7 +64,6 @@ protected:
                         .programFolder = folder.path()};
     }
 
-    test::FakePlatform fake;
     QTemporaryDir folder;
     QWidget owner;  // the main window
     int mainLoads = 0;
@@ -174,7 +159,7 @@ TEST_F(DialogTest, EveryWayOfClosingEachDialogEnablesTheMainWindow)
             ASSERT_TRUE(window);
             ASSERT_FALSE(owner.isEnabled());
             close(window);
-            runDeferredDeletes();
+            flushDeletes();
             EXPECT_TRUE(window.isNull() && owner.isEnabled());
         }
     }
@@ -217,14 +202,10 @@ TEST_F(DialogTest, TipFileGivesOneTipALineOrTheMissingFileText)
                                                ? kMissingTipsText
                                                : tips.value(tip->currentTip() - 1));
     }
-}
-
-TEST(TipFile, IndexCoversOneToCountEvenly)
-{
-    const float belowOne = std::nextafter(1.0f, 0.0f);
+    // The random tip covers 1 to the count evenly.
     EXPECT_EQ(tipIndexFor(0.0f, 5), 1);
-    EXPECT_EQ(tipIndexFor(belowOne, 5), 5);
-    EXPECT_EQ(tipIndexFor(belowOne, 16777216), 16777216);
+    EXPECT_EQ(tipIndexFor(std::nextafter(1.0f, 0.0f), 5), 5);
+    EXPECT_EQ(tipIndexFor(std::nextafter(1.0f, 0.0f), 16777216), 16777216);
 }
 
 // The main window is loaded, shown and disabled first; the tip window then follows the stored
@@ -290,8 +271,27 @@ TEST_F(DialogTest, InfoShowsThePathTheLengthAndTheSizeOnDisk)
 // The link runs left 120 twips (8 pixels) a step from 5760 twips until it is wholly past the
 // left edge at -2760, then comes in again at the window's width, 5895; a click on it opens
 // the home page while the box is still up, and a shell that cannot is told once it is down.
+// However twips turn into pixels on the screen, the link shows its whole text, and it runs
+// wholly out at the left edge before it comes in again at the right.
 TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosing)
 {
+    for (const double tpp : {12.0, 24.0, 15.0}) {
+        SCOPED_TRACE(tpp);
+        fake.screen.tpp = {tpp, tpp};
+        QPointer<frmAbout> about =
+            frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen);
+        const QLabel* link = about->Label3;
+        EXPECT_GE(link->width(), link->fontMetrics().horizontalAdvance(link->text()));
+        EXPECT_GE(link->height(), link->fontMetrics().height());
+        int last = link->x();
+        for (about->Timer1_Timer(); link->x() < last; about->Timer1_Timer())
+            last = link->x();
+        EXPECT_LE(last + link->width(), 1);
+        EXPECT_GE(link->x() + 1, about->width());
+        about->unload();
+        flushDeletes();
+    }
+
     struct WatchingShell final : ShellService {
         Status open(const QString& address) override
         {
@@ -317,7 +317,7 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
     QTest::mouseClick(about->Label3, Qt::LeftButton);
     EXPECT_EQ(shell.opened, QStringList{kHomePage});
     EXPECT_TRUE(shell.boxUp);
-    runDeferredDeletes();
+    flushDeletes();
     EXPECT_TRUE(about.isNull() && owner.isEnabled());
     ASSERT_EQ(fake.messageBox.messages.size(), 1u);
     EXPECT_EQ(fake.messageBox.messages[0].title, "Kadrel");
@@ -326,29 +326,9 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
               "Can not open\n" + kHomePage + "\n\nError 3001: No program");
 }
 
-// However twips turn into pixels on the screen, the link shows its whole text, and it runs
-// wholly out at the left edge before it comes in again at the right.
-TEST_F(DialogTest, AboutLinkShowsItsWholeText)
-{
-    for (const double tpp : {12.0, 15.0, 24.0}) {
-        SCOPED_TRACE(tpp);
-        fake.screen.tpp = {tpp, tpp};
-        QPointer<frmAbout> about =
-            frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen);
-        const QLabel* link = about->Label3;
-        EXPECT_GE(link->width(), link->fontMetrics().horizontalAdvance(link->text()));
-        EXPECT_GE(link->height(), link->fontMetrics().height());
-        int last = link->x();
-        for (about->Timer1_Timer(); link->x() < last; about->Timer1_Timer())
-            last = link->x();
-        EXPECT_LE(last + link->width(), 1);
-        EXPECT_GE(link->x() + 1, about->width());
-        about->unload();
-        runDeferredDeletes();
-    }
-}
-
-TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlightsOkWritesTheFolder)
+// A double click opens a folder, a single click only highlights it, OK writes it; a volume
+// that cannot be listed is reported and the drive steps back.
+TEST_F(FrmdirTest, DoubleClickOpensOkWritesTheFolderAndAnUnlistedVolumeStepsBack)
 {
     chooser = openChooser();
     EXPECT_EQ(chooser->Drive1->currentText(), root);
@@ -364,13 +344,10 @@ TEST_F(FrmdirTest, DoubleClickOpensSingleClickOnlyHighlightsOkWritesTheFolder)
     EXPECT_EQ(chooser->Dir1->path(), root);
 
     chooser->Command1->click();
-    runDeferredDeletes();
+    flushDeletes();
     EXPECT_EQ(txtout.text(), root);
     EXPECT_TRUE(chooser.isNull() && owner.isEnabled());
-}
 
-TEST_F(FrmdirTest, AVolumeThatCannotBeListedIsReportedAndTheDriveStepsBack)
-{
     chooser = openChooser();
     chooser->Drive1->setCurrentIndex(0);
     chooser->Drive1->setCurrentIndex(2);

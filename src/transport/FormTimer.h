@@ -15,6 +15,7 @@ public:
     bool enabled() const { return m_timer.isActive(); }
     void setEnabled(bool on);
     int interval() const { return m_timer.interval(); }
+    void setInterval(int ms) { m_timer.setInterval(ms); }
     // How many times a count began since the timer was made.
     int countsStarted() const { return m_countsStarted; }
 

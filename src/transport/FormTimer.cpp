@@ -1,4 +1,4 @@
-#include "fullscreen/FormTimer.h"
+#include "transport/FormTimer.h"
 
 namespace kadrel {
 

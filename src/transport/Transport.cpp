@@ -1,0 +1,161 @@
+#include "transport/Transport.h"
+
+#include "common/Rounding.h"
+#include "media/Volume.h"
+
+#include <QSlider>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace kadrel {
+
+Transport::Transport(ProgramState& state, ActiveMovieControl& movie, TransportWindow& window,
+                     TransportControls controls, EventYield yield)
+    : m_state(state),
+      m_movie(movie),
+      m_window(window),
+      m_controls(controls),
+      m_yield(std::move(yield))
+{
+}
+
+void Transport::showPlaying()
+{
+    m_controls.cmdplay->hide();
+    m_controls.cmdplay1->show();
+    m_controls.Timer1.setEnabled(true);
+    m_state.paused = false;
+}
+
+void Transport::showPaused()
+{
+    m_state.paused = true;
+    m_controls.Timer1.setEnabled(false);
+    m_controls.cmdplay1->hide();
+    m_controls.cmdplay->show();
+}
+
+void Transport::toStart()
+{
+    move(m_controls.Slider1->minimum(), m_controls.Slider1->minimum());
+}
+
+void Transport::toEnd()
+{
+    move(m_controls.Slider1->maximum(), m_controls.Slider1->maximum());
+}
+
+void Transport::stepBack()
+{
+    move(m_controls.Slider1->minimum(), m_controls.Slider1->value() - 1);
+}
+
+void Transport::stepForward()
+{
+    move(m_controls.Slider1->maximum(), m_controls.Slider1->value() + 1);
+}
+
+void Transport::move(int limit, int target)
+{
+    QSlider* const slider = m_controls.Slider1;
+    if (m_state.paused) {
+        if (slider->value() != limit) {
+            slider->setValue(target);
+            silentSeek();
+        }
+        return;
+    }
+    m_controls.Timer1.setEnabled(false);
+    if (slider->value() != limit) {
+        slider->setValue(target);
+        (void)m_movie.SetPosition(slider->value());  // a refused move leaves the picture
+        m_yield();
+    }
+    m_controls.Timer1.setEnabled(true);
+}
+
+// A position moves only while the media runs: it runs silently for the moment of the move,
+// then the sound is what the volume controls show.
+void Transport::silentSeek()
+{
+    m_movie.SetVolume(kSilentVolume);
+    m_movie.PlayMedia();
+    (void)m_movie.SetPosition(m_controls.Slider1->value());  // a refused move leaves the picture
+    m_movie.PauseMedia();
+    m_movie.SetVolume(shownVolume(m_window.muteChecked(), m_state.volumeLevel));
+    m_yield();
+}
+
+void Transport::toggleMute()
+{
+    const bool muting = !m_window.muteChecked();
+    m_window.setMuteChecked(muting);
+    m_controls.cmdmute1->setVisible(muting);
+    m_controls.cmdmute->setVisible(!muting);
+    if (muting) {
+        m_movie.SetVolume(kSilentVolume);
+    } else {
+        volumeChanged();
+        m_movie.SetVolume(volumeOfLevel(m_state.volumeLevel));
+    }
+    m_state.muted = muting;
+}
+
+void Transport::press()
+{
+    m_controls.Timer1.setEnabled(false);
+    m_state.positionHeld = true;
+}
+
+void Transport::release()
+{
+    if (m_state.paused) {
+        silentSeek();
+        return;
+    }
+    (void)m_movie.SetPosition(m_controls.Slider1->value());  // a refused move leaves the picture
+    m_yield();
+    if (m_state.positionHeld) {
+        m_state.positionHeld = false;
+        m_controls.Timer1.setEnabled(true);
+    }
+}
+
+void Transport::volumeChanged()
+{
+    m_state.volumeLevel = m_controls.Slider2->value();
+    m_movie.SetVolume(volumeOfLevel(m_state.volumeLevel));
+}
+
+void Transport::tick()
+{
+    const Result<double> position = m_movie.GetPosition();
+    if (!position)
+        return;
+    // A position rounding past the maximum (the duration was rounded down) is the end too.
+    QSlider* const slider = m_controls.Slider1;
+    slider->setValue(std::clamp(roundToInt32Clamped(position.value()), slider->minimum(),
+                                slider->maximum()));
+    if (slider->value() == slider->maximum())
+        endOfMedia();
+}
+
+void Transport::endOfMedia()
+{
+    m_movie.StopMedia();
+    if (m_window.repeatChecked()) {
+        m_window.cmdplay_Click();
+        m_yield();
+        m_movie.PlayMedia();
+        return;
+    }
+    m_window.cmdplay1_Click();
+    if (m_state.fullScreenActive) {
+        // Leaving goes on whatever the video window says.
+        (void)m_movie.SetFullScreen(false, m_window.muteChecked());
+        m_window.unloadFrmfull();
+    }
+}
+
+}  // namespace kadrel

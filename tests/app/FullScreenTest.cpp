@@ -1,0 +1,368 @@
+// Full-screen mode from the main window: entering, the cursor watch and the panel, every way
+// out, and what the panel hands back to the main window, on the recording graph; the frame
+// saved from the panel and the video surface's round trip on the FFmpeg engine with
+// generated clips.
+
+#include "MainWindowFixture.h"
+
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "fullscreen/frmfull.h"
+#include "media/Volume.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "media/ffmpeg/FilgraphManager.h"
+#include "support/MediaGenerator.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+
+#include <functional>
+#include <tuple>
+
+using namespace kadrel;
+using namespace kadrel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Logs the main window's showing and hiding into the graph's list, so that one list shows
+// both in order.
+class ShowLog final : public QObject {
+public:
+    explicit ShowLog(QStringList& log) : m_log(log) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            m_log << (event->type() == QEvent::Show ? u"main.Show"_s : u"main.Hide"_s);
+        return false;
+    }
+
+private:
+    QStringList& m_log;
+};
+
+class FullScreen : public MainWindowTest {
+protected:
+    explicit FullScreen(GraphFactory engine = {})
+        : MainWindowTest(std::move(engine)), m_showLog(graphs.script->calls)
+    {
+        window->installEventFilter(&m_showLog);
+    }
+    // clip.avi (10 s on the recording graph) open at the given second, playing or paused,
+    // the log cleared.
+    void open(bool playing, int position = 3)
+    {
+        MainWindowTest::open(u"clip.avi"_s);
+        playing ? window->cmdplay_Click() : window->cmdplay1_Click();
+        window->Slider1->setValue(position);
+        if (graphs.last)  // the engine starts at 0
+            graph().position = position;
+        graphs.script->calls.clear();
+    }
+    void enter()
+    {
+        window->cmdfullscreen_Click();
+        ASSERT_TRUE(state.fullScreenActive);
+    }
+
+    FullScreenMode& mode() { return window->fullScreenMode(); }
+    frmfull& full() { return mode().frmfull(); }
+    frmcontrol& panel() { return mode().frmcontrol(); }
+    // The cursor moves and the watch ticks once.
+    void moveCursor(QPoint by) { fake.cursor.position += by; full().Timer3_Timer(); }
+
+private:
+    ShowLog m_showLog;
+};
+
+class FullScreenOnTheEngine : public FullScreen {
+protected:
+    FullScreenOnTheEngine() : FullScreen(makeFfmpegGraph) { fake.screen.size = {640, 360}; }
+};
+
+void pressEscape(QWidget* target)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_s);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+}  // namespace
+
+TEST_F(FullScreen, EntersWhilePlayingOrPausedInTheFixedOrder)
+{
+    for (const bool playing : {true, false}) {
+        SCOPED_TRACE(playing ? "playing" : "paused and muted");
+        open(playing, 4);
+        if (!playing)
+            window->mnumute_Click();
+        window->cmdseek->setEnabled(false);
+        graphs.script->calls.clear();
+        enter();
+        // The panel's copy of the volume slider applies the level, then the switch silences
+        // the sound, moves the video and gives the level back unless muted.
+        QStringList calls{"get_AvgTimePerFrame", "put_Volume(0)", "put_Volume(-10000)",
+                          "put_Width(1920)", "put_Height(1080)", "put_Owner(frmfull)",
+                          "put_Volume(0)", "main.Hide"};
+        if (!playing)
+            calls.removeAt(6);
+        EXPECT_EQ(graphs.script->calls, calls);
+        EXPECT_EQ(graph().owner, &full());
+        EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
+        EXPECT_TRUE(full().Timer3.enabled());
+        EXPECT_EQ(panel().cmdplay1->isHidden(), !playing);
+        EXPECT_EQ(panel().Timer1.enabled(), playing);
+        EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
+        EXPECT_EQ(panel().Slider1->value(), 4);
+        mode().leave();
+    }
+}
+
+TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
+{
+    for (const bool soundOnly : {true, false}) {
+        SCOPED_TRACE(soundOnly ? "sound only" : "switch fails");
+        graphs.script->hasVideo = !soundOnly;
+        if (!soundOnly)
+            graphs.script->failing.insert(u"put_Owner"_s);
+        open(true);
+        const int level = soundOnly ? 60 : 40;
+        window->Slider2->setValue(level);
+        const QPointer<QWidget> owner = graph().owner;
+        EXPECT_FALSE(mode().enter().ok());
+        flushDeletes();
+        EXPECT_EQ(graph().owner, owner);
+        EXPECT_EQ(graph().volume, volumeOfLevel(level));
+        EXPECT_FALSE(mode().frmfullLoaded() || mode().frmcontrolLoaded());
+        EXPECT_TRUE(window->isVisible() && movie.hasMedia());
+        EXPECT_FALSE(state.fullScreenActive);
+    }
+}
+
+TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
+{
+    open(true);
+    for (const QPoint step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
+        SCOPED_TRACE(testing::Message() << step.x() << "," << step.y());
+        enter();
+        full().Timer3_Timer();
+        EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
+        moveCursor(step);
+        EXPECT_TRUE(panel().isVisible());
+        moveCursor({5, 5});  // still moving: the four seconds are not started again
+        EXPECT_EQ(full().Timer2.countsStarted(), 1);
+        EXPECT_EQ(full().Timer2.interval(), 4000);
+
+        full().Timer2_Timer();
+        EXPECT_TRUE(panel().isHidden());
+        full().Timer3_Timer();  // the reference point is where the cursor came to rest
+        EXPECT_TRUE(panel().isHidden());
+        moveCursor(step);
+        EXPECT_TRUE(panel().isVisible());
+        pressEscape(panel().cmdplay1);
+        pressEscape(&panel());
+        EXPECT_TRUE(state.fullScreenActive);
+        mode().leave();
+    }
+}
+
+// Each way out, after each command on the panel: the video comes back before the main window
+// shows where it stood, both windows go (entering again makes fresh ones), and the main
+// window's transport shows the media as it stands, the volume set on the panel included. The
+// end of the media with repeat off, noticed by the panel's timer or the main window's, leaves
+// it paused at the end.
+TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
+{
+    const auto on = [this](QPushButton* frmcontrol::*button) {
+        return [this, button] { (panel().*button)->click(); };
+    };
+    const auto normal = on(&frmcontrol::cmdnormal);
+    const struct { const char* name; bool playing; std::function<void()> step, leave;
+                   bool pausedAfter; } rows[] = {
+        {"Esc", true, [] {}, [this] { pressEscape(&full()); }, false},
+        {"window manager", false, [] {}, [this] { full().close(); }, true},
+        {"play", false, on(&frmcontrol::cmdplay), normal, false},
+        {"pause", true, on(&frmcontrol::cmdplay1), normal, true},
+        {"step paused", false, on(&frmcontrol::cmdstep), normal, true},
+        {"step playing", true, on(&frmcontrol::cmdseek), normal, false},
+        {"last", true, on(&frmcontrol::cmdnext), normal, false},
+        {"first", false, on(&frmcontrol::cmdback), normal, true},
+        {"capture", true, on(&frmcontrol::cmdcapture), normal, true},
+        {"end on the panel", true, [this] { panel().Timer1_Timer(); }, [] {}, true},
+        {"end on the main window", true, [this] { window->Timer1_Timer(); }, [] {}, true},
+    };
+    window->mnurepeat->setChecked(false);
+    window->move(200, 150);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        open(row.playing);
+        enter();
+        graph().position = QString(row.name).startsWith(u"end") ? 10.0 : 4.0;
+        QPointer<QWidget> fullWindow = &full();
+        QPointer<QWidget> panelWindow = &panel();
+        moveCursor({1, 0});
+        panel().Slider2->setValue(55 - (&row - rows));
+        graphs.script->calls.clear();
+        row.step();
+        row.leave();
+        const QStringList log = graphs.script->calls;
+        EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
+        EXPECT_EQ(graph().owner, window->Video);
+        EXPECT_FALSE(state.fullScreenActive);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->pos(), QPoint(200, 150));
+        EXPECT_EQ(state.paused, row.pausedAfter);
+        EXPECT_EQ(movie.session().playing, !row.pausedAfter);
+        EXPECT_EQ(window->lblstate->text(), row.pausedAfter ? "Paused" : "Playing");
+        EXPECT_EQ(window->cmdplay->isHidden(), !row.pausedAfter);
+        EXPECT_EQ(window->cmdplay1->isHidden(), row.pausedAfter);
+        EXPECT_EQ(window->Timer1.enabled(), !row.pausedAfter);
+        EXPECT_EQ(window->Slider2->value(), 55 - (&row - rows));
+        if (QString(row.name).startsWith(u"end")) {
+            EXPECT_EQ(window->Slider1->value(), 10);
+        }
+        flushDeletes();
+        EXPECT_TRUE(fullWindow.isNull() && panelWindow.isNull());
+    }
+}
+
+// The mute set on the panel comes back, and the sound stays off.
+TEST_F(FullScreen, MuteSetOnThePanelIsCarriedBack)
+{
+    open(true);
+    enter();
+    panel().cmdmute->click();
+    panel().cmdnormal->click();
+    EXPECT_TRUE(window->mnumute->isChecked() && window->cmdmute->isHidden());
+    EXPECT_FALSE(window->cmdmute1->isHidden());
+    EXPECT_EQ(graph().volume, kSilentVolume);
+}
+
+TEST_F(FullScreen, AFailedCaptureIsReportedAndTheWatchRunsAgain)
+{
+    open(true);
+    enter();
+    const QString path = folder.filePath(u"missing/frame.bmp"_s);
+    fake.fileDialog.replies.push_back(path);
+    panel().cmdcapture->click();
+
+    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_TRUE(fake.messageBox.messages[0].text.startsWith("The frame was not saved to\n" + path));
+    EXPECT_TRUE(full().Timer3.enabled());
+    full().Timer3_Timer();
+    EXPECT_TRUE(panel().isHidden());
+    moveCursor({1, 0});
+    EXPECT_TRUE(panel().isVisible());
+}
+
+TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
+{
+    ASSERT_TRUE(generateClip({.frames = 75}, folder.filePath(u"clip.avi"_s)).ok());  // 3 s
+    open(false, 0);
+    enter();
+    const auto graph =
+        std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
+    ASSERT_TRUE(graph);
+    QPointer<QWidget> shown = graph->surface();
+    QPointer<QWidget> fullWindow = &full();
+    EXPECT_EQ(shown->parentWidget(), fullWindow.data());
+    EXPECT_EQ(shown->geometry(), QRect(0, 0, 640, 360));
+
+    panel().cmdstep_Click();
+    panel().cmdstep_Click();
+    const QString path = folder.filePath(u"frame.bmp"_s);
+    fake.fileDialog.replies.push_back(path);
+    bool watchOffAndPanelHidden = false;
+    fake.fileDialog.duringDialog = [&] {
+        watchOffAndPanelHidden = !full().Timer3.enabled() && panel().isHidden();
+        fake.clock.ticks += 1000;  // the user's reading time
+    };
+    moveCursor({1, 0});
+    panel().cmdcapture_Click();
+    EXPECT_TRUE(watchOffAndPanelHidden);
+    EXPECT_EQ(fake.fileDialog.calls.back().request.title, u"Save Frame As..."_s);
+    EXPECT_TRUE(fake.messageBox.messages.empty());
+    EXPECT_EQ(frameIndexFromBitmap(path), 50);  // 2 s at 25 frames per second
+    EXPECT_TRUE(full().Timer3.enabled());
+
+    mode().leave();
+    flushDeletes();
+    EXPECT_TRUE(fullWindow.isNull());
+    ASSERT_TRUE(shown);  // the surface outlives the full-screen window
+    EXPECT_EQ(shown->parentWidget(), window->Video);
+    EXPECT_EQ(shown->geometry(), QRect(0, 0, 329, 241));
+}
+
+namespace {
+
+// The picture's place in a grab of the surface, measured on colour bars: its left edge and
+// the end of the blue bar (7/8 of its width) on the middle row, its top and bottom on the
+// white bar.
+QRect measuredPicture(const QImage& shot)
+{
+    const auto lit = [&](int x, int y) {
+        const QRgb pixel = shot.pixel(x, y);
+        return qGray(pixel) > 40 || qBlue(pixel) > 80;
+    };
+    const int row = shot.height() / 2;
+    int left = 0;
+    while (left < shot.width() && !lit(left, row))
+        ++left;
+    int blueEnd = shot.width() - 1;
+    while (blueEnd > left && !lit(blueEnd, row))
+        --blueEnd;
+    const int column = left + 2;
+    int top = 0;
+    while (top < shot.height() && !lit(column, top))
+        ++top;
+    int bottom = shot.height() - 1;
+    while (bottom > top && !lit(column, bottom))
+        --bottom;
+    const int width = qRound((blueEnd - left + 1) * 8.0 / 7.0);
+    return {left, top, width, bottom - top + 1};
+}
+
+}  // namespace
+
+// Each picture is shown at its display aspect ratio (its sample aspect ratio applied), as
+// large as the picture box or the screen allows, centred between black bars; the surface
+// still covers its host, and saved frames keep the stored size.
+TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
+{
+    const struct { int width, height, sarNum, sarDen; } clips[] = {
+        {320, 180, 1, 1}, {160, 120, 4, 3}, {120, 160, 1, 1}, {160, 120, 1, 1}};
+    for (const auto& c : clips) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.sarNum << ":"
+                                        << c.sarDen);
+        const QString name = u"bars%1.avi"_s.arg(c.width * c.sarNum);
+        ClipSpec recipe{.content = ClipSpec::Content::ColourBars, .width = c.width,
+                        .height = c.height, .frames = 10};
+        recipe.sampleAspectNum = c.sarNum;
+        recipe.sampleAspectDen = c.sarDen;
+        ASSERT_TRUE(generateClip(recipe, folder.filePath(name)).ok());
+        MainWindowTest::open(name);
+        window->cmdplay1_Click();
+        const double aspect = double(c.width) * c.sarNum / (double(c.height) * c.sarDen);
+        for (const bool fullScreen : {false, true}) {
+            SCOPED_TRACE(fullScreen ? "full screen" : "picture box");
+            if (fullScreen)
+                enter();
+            const auto graph =
+                std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
+            QWidget* surface = graph->surface();
+            const QSize host = fullScreen ? QSize(640, 360) : window->Video->size();
+            EXPECT_EQ(surface->geometry(), QRect(QPoint(0, 0), host));
+            const QRect picture = measuredPicture(surface->grab().toImage());
+            EXPECT_NEAR(double(picture.width()) / picture.height(), aspect, 0.03);
+            EXPECT_TRUE(picture.width() >= host.width() - 1
+                        || picture.height() >= host.height() - 1);
+            EXPECT_NEAR(picture.left(), host.width() - picture.right() - 1, 2);
+            EXPECT_NEAR(picture.top(), host.height() - picture.bottom() - 1, 2);
+        }
+        mode().leave();
+        const QString bmp = folder.filePath(u"frame.bmp"_s);
+        ASSERT_TRUE(movie.SaveFrameBitmap(bmp).ok());
+        EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);
+    }
+}
