@@ -171,7 +171,7 @@ TEST_F(MediaWindowTest, FramesAreSavedAsShownInTheChosenType)
         << fake.messageBox.messages[0].text.toStdString();
 
     EXPECT_EQ(window->capture->lsttypes->count(), 3);
-    for (const QString type : {u"png"_s, u"jpg"_s}) {
+    for (const QString& type : {u"png"_s, u"jpg"_s}) {
         const QString out = folder.filePath(type);
         window->capture->lsttypes->setCurrentRow(type == u"png" ? 1 : 2);
         window->capture->txtout->setText(out);
