@@ -9,7 +9,6 @@
 #include "app/UserSettings.h"
 #include "capture/CaptureSettings.h"
 #include "media/ffmpeg/FfmpegGraph.h"
-#include "media/ffmpeg/ImageEncoders.h"
 #include "support/MediaGenerator.h"
 
 #include <QApplication>
@@ -30,7 +29,6 @@ class DesktopTest : public MainWindowTest {
 protected:
     DesktopTest() : MainWindowTest(makeFfmpegGraph)
     {
-        movie.setImageEncoders(makeFfmpegImageEncoder);
         EXPECT_TRUE(generateClip({.frames = 30}, clip).ok());  // 1.2 s
     }
 

@@ -5,6 +5,7 @@
 #include "app/frmmain.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinting.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,12 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 #include <utility>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
-inline void PrintTo(QLatin1String text, std::ostream* out) { PrintTo(QString(text), out); }
 
 namespace kadrel::test {
 

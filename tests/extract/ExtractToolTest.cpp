@@ -3,6 +3,7 @@
 // finishes the file in hand and leaves only whole files.
 
 #include "support/MediaGenerator.h"
+#include "support/QtPrinting.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,9 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
 
 namespace kadrel {
 namespace {

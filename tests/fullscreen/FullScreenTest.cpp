@@ -5,6 +5,7 @@
 #include "FullScreenFixture.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "media/ffmpeg/FilgraphManager.h"
+#include "output/SaveFrame.h"
 #include "support/MediaGenerator.h"
 
 #include <QFileInfo>
@@ -317,7 +318,7 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
         }
         mode.leave();
         const QString bmp = dir.filePath(QStringLiteral("frame.bmp"));
-        ASSERT_TRUE(movie.SaveFrameBitmap(bmp).ok());
+        ASSERT_TRUE(saveFrame(movie, bmp).ok());
         EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);
         movie.CloseMedia();
     }

@@ -1,8 +1,7 @@
 #pragma once
 // What the application hands to ActiveMovieControl: the factory of a new FFmpeg filter graph
-// manager for every opened file, and the writer thread of bulk runs.
+// manager for every opened file.
 
-#include "media/FrameFile.h"
 #include "media/MediaInterfaces.h"
 
 #include <memory>
@@ -10,6 +9,5 @@
 namespace kadrel {
 
 std::shared_ptr<IMediaControl> makeFfmpegGraph();
-std::unique_ptr<FrameWriter> makeFrameFileWriter();
 
 }  // namespace kadrel
