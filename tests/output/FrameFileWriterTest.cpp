@@ -43,23 +43,13 @@ constexpr FrameSize kLarge{"frames written directly", 2048, 2048};
 static_assert(kSmall.fileSize() < qint64{FileSeries::kDirectFrom});
 static_assert(kLarge.fileSize() >= qint64{FileSeries::kDirectFrom});
 
-// Frame n: a 32-bit DIB whose every pixel byte is n.
-void fillFrame(FrameBuffer& buffer, int n, FrameSize size)
-{
-    buffer.reserveDib(static_cast<std::size_t>(40 + size.pixelBytes()));
-    unsigned char* dib = buffer.dib();
-    std::memset(dib, n, buffer.dibBytes());
-    const std::int32_t header[4] = {40, size.width, size.height, 1 | (32 << 16)};
-    std::memset(dib, 0, 40);
-    std::memcpy(dib, header, sizeof header);
-}
-
 QString framePath(const QString& folder, int n)
 {
     return QDir(folder).filePath(QStringLiteral("frame%1.bmp").arg(n));
 }
 
-// Hands frames first..last to the writer as a bulk run does, stopping when it refuses a buffer.
+// Hands frames first..last to the writer as a bulk run does, each a 32-bit DIB whose every
+// pixel byte is n; stops when the writer refuses a buffer.
 void writeFrames(FrameFileWriter& writer, const QString& folder, int first, int last,
                  FrameSize size = kSmall)
 {
@@ -68,7 +58,10 @@ void writeFrames(FrameFileWriter& writer, const QString& folder, int first, int 
         FrameBuffer* buffer = writer.nextBuffer();
         if (!buffer)
             return;
-        fillFrame(*buffer, n, size);
+        buffer->reserveDib(std::size_t(40 + size.pixelBytes()));
+        std::memset(buffer->dib(), n, buffer->dibBytes());
+        const std::int32_t header[10] = {40, size.width, size.height, 1 | (32 << 16)};
+        std::memcpy(buffer->dib(), header, sizeof header);
         writer.write(buffer, framePath(folder, n), encoder);
     }
 }
@@ -111,10 +104,10 @@ struct TinyDisk {
     bool mounted = false;
 };
 
-// Each case prepares the folder, on the disk and on a tmpfs with room for all: the error number
-// of frame 3's file. A failing file is named, and leaves the files before it and nothing from
-// it on; the writer is then ready for the next run. A tmpfs that fills up in the middle of
-// frame 3 leaves no partial file either, and closing the writer writes the files in hand.
+// Each case prepares the folder, on the disk and on a tmpfs: the error number of frame 3's file.
+// A failing file is named, and leaves the files before it and nothing from it on; the writer is
+// then ready for the next run. A tmpfs that fills up in the middle of frame 3 leaves no partial
+// file either, and closing the writer writes the files in hand.
 TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
 {
     const auto nothing = [](const QString&) { return true; };
@@ -122,11 +115,11 @@ TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
         const char* name;
         std::function<bool(const QString&)> spoil;
         int error;
-        double tmpfsFiles = 0;  // the size of the tmpfs mounted on the folder, in files
+        double tmpfsFiles = 10;  // the size of the tmpfs mounted on the folder, in files
         bool close = false;
     } cases[] = {
         {"healthy", nothing, 0},
-        {"closed with files in hand", nothing, 0, 0, true},
+        {"closed with files in hand", nothing, 0, 10, true},
         {"full disk", [](const QString& folder) {
              return QFile::link(QStringLiteral("/dev/full"), framePath(folder, 3));
          }, ENOSPC},
@@ -137,17 +130,18 @@ TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
     };
     FrameFileWriter writer;
     for (const FrameSize size : {kSmall, kLarge})
-        for (const double roomyTmpfs : {0.0, 10.0})
+        for (const bool tmpfs : {false, true})
             for (const auto& c : cases) {
-                SCOPED_TRACE(std::string(size.name) + ", " + c.name
-                             + (roomyTmpfs ? " on tmpfs" : ""));
+                SCOPED_TRACE(std::string(size.name) + (tmpfs ? " on tmpfs, " : ", ") + c.name);
                 QTemporaryDir dir;
-                const double tmpfsFiles = c.tmpfsFiles ? c.tmpfsFiles : roomyTmpfs;
-                const TinyDisk disk(dir.path(), qint64(size.fileSize() * tmpfsFiles));
-                if (tmpfsFiles && !disk.mounted) {
+                const qint64 tmpfsBytes = qint64(size.fileSize() * c.tmpfsFiles);
+                const TinyDisk disk(dir.path(), tmpfs ? tmpfsBytes : 0);
+                if (tmpfs && !disk.mounted) {
                     std::printf("no right to mount a tmpfs: %s skipped\n", c.name);
                     continue;
                 }
+                if (!tmpfs && c.tmpfsFiles < 10)
+                    continue;
                 ASSERT_TRUE(c.spoil(dir.path()));
                 if (c.close) {
                     FrameFileWriter closing(2);
