@@ -8,10 +8,12 @@ namespace kadrel {
 
 Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
 {
-    return movie.GetCurrentImage([&frame](std::size_t bytes) {
-        frame.reserveDib(bytes);
-        return frame.dib();
+    Status reserved;
+    const Status taken = movie.GetCurrentImage([&](std::size_t bytes) -> unsigned char* {
+        reserved = frame.reserveDib(bytes);
+        return reserved ? frame.dib() : nullptr;
     });
+    return reserved ? taken : reserved;
 }
 
 Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format, int quality)
