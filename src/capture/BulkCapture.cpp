@@ -11,16 +11,14 @@ namespace kadrel {
 
 namespace {
 
-// Takes the frame on show into a buffer of the writer (or straight into its file, mapped) and
-// hands it over to be written at path: the failure of this frame, or of an earlier file.
+// Takes the frame on show into a buffer of the writer and hands it over to be written at
+// path: the failure of this frame's snapshot, or of an earlier file.
 FileStatus handOver(ActiveMovieControl& movie, FrameFileWriter& writer, const QString& path,
-                    FrameEncoder& encoder, bool mapped)
+                    FrameEncoder& encoder)
 {
     FrameBuffer* buffer = writer.nextBuffer();
     if (!buffer)
         return writer.finish();
-    if (mapped)
-        buffer->mapFileAt(path);
     if (Status s = takeSnapshot(movie, *buffer); !s) {
         writer.release(buffer);
         return {path, std::move(s)};
@@ -41,9 +39,6 @@ BulkResult runBulkCapture(ActiveMovieControl& movie, const CapturePlan& plan,
 {
     const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(output.format, output.quality);
     const QString extension = imageFormatInfo(output.format).extension;
-    // A bitmap is its DIB with a header: on a memory file system it is converted straight into
-    // the file's pages instead of being copied there by write().
-    const bool mapped = output.format == ImageFormat::Bmp && onMemoryFileSystem(output.folder);
     FrameFileWriter writer;  // after the encoder: gone, with its files written, before it
     BulkResult result;
     for (std::int32_t frame = plan.firstFrame; frame <= plan.lastFrame; ++frame) {
@@ -58,7 +53,7 @@ BulkResult runBulkCapture(ActiveMovieControl& movie, const CapturePlan& plan,
         }
         if (callbacks.atFrame)
             callbacks.atFrame(frame);
-        result.failure = handOver(movie, writer, path, *encoder, mapped);
+        result.failure = handOver(movie, writer, path, *encoder);
         if (!result.failure.ok())
             break;
         if (callbacks.handed)

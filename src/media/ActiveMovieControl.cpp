@@ -262,8 +262,6 @@ Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
     unsigned char* memory = memoryFor(static_cast<std::size_t>(bytes));
-    if (!memory)
-        return Status::failure(mediaerror::kBuffer, QStringLiteral("No memory for the picture"));
     return m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes), memory);
 }
 

@@ -66,7 +66,7 @@ public:
     // main window's mute check mark: the sound stays silent when it is set.
     Status SetFullScreen(bool fullScreen, bool muteChecked);
     // The frame on show as a packed DIB (a 40-byte info header, then the rows) in the memory
-    // memoryFor gives for its size in bytes (null: none, and a failure).
+    // memoryFor gives for its size in bytes.
     using PictureMemory = std::function<unsigned char*(std::size_t bytes)>;
     Status GetCurrentImage(const PictureMemory& memoryFor);
 

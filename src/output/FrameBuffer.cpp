@@ -1,11 +1,8 @@
 #include "output/FrameBuffer.h"
 
-#include "output/FrameFile.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <utility>
 
 namespace kadrel {
 
@@ -27,32 +24,10 @@ void AlignedBytes::reserve(std::size_t size)
     m_capacity = wanted;
 }
 
-FrameBuffer::FrameBuffer() = default;
-FrameBuffer::~FrameBuffer() = default;
-
-Status FrameBuffer::reserveDib(std::size_t dibBytes)
+void FrameBuffer::reserveDib(std::size_t dibBytes)
 {
+    m_memory.reserve(kHeaderRoom + dibBytes);
     m_dibBytes = dibBytes;
-    if (m_mapAt.isEmpty()) {
-        m_memory.reserve(kHeaderRoom + dibBytes);
-        return {};
-    }
-    const QString path = std::exchange(m_mapAt, QString());
-    if (Status made = MappedFile::create(path, kHeaderRoom + dibBytes, m_mapped); !made)
-        return made;
-    if (!m_mapped)
-        m_memory.reserve(kHeaderRoom + dibBytes);
-    return {};
-}
-
-unsigned char* FrameBuffer::withHeaderRoom()
-{
-    return m_mapped ? m_mapped->data() : m_memory.data();
-}
-
-std::unique_ptr<MappedFile> FrameBuffer::takeMappedFile()
-{
-    return std::move(m_mapped);
 }
 
 }  // namespace kadrel

@@ -3,20 +3,13 @@
 //
 //   AlignedBytes  memory aligned for direct I/O that only grows, so it is allocated once a run
 //   FrameBuffer   the renderer's packed DIB with room for a bitmap's file header before it, so
-//                 that a bitmap file is written straight from it without a copy; or the
-//                 bitmap file itself, mapped, on a memory file system
+//                 that a bitmap file is written straight from it without a copy
 //   FileImage     the bytes of one file, as an encoder hands them to the writer
-
-#include "common/Status.h"
-
-#include <QString>
 
 #include <cstddef>
 #include <memory>
 
 namespace kadrel {
-
-class MappedFile;
 
 // Direct I/O takes memory, offsets and lengths in whole blocks of this size.
 inline constexpr std::size_t kDirectIoBlock = 4096;
@@ -55,27 +48,16 @@ class FrameBuffer {
 public:
     static constexpr std::size_t kHeaderRoom = 14;  // a bitmap's file header
 
-    FrameBuffer();
-    ~FrameBuffer();
-
-    // The next reserveDib makes the bitmap file at path (kHeaderRoom + dibBytes long) and maps
-    // it as this buffer's memory; a path that is no regular file gets the buffer's own memory.
-    void mapFileAt(const QString& path) { m_mapAt = path; }
-    // Makes room for a DIB of dibBytes; earlier contents are not cleared. Fails only when the
-    // file to map cannot be made, naming it.
-    Status reserveDib(std::size_t dibBytes);
-    unsigned char* dib() { return withHeaderRoom() + kHeaderRoom; }
+    // Makes room for a DIB of dibBytes; earlier contents are not cleared.
+    void reserveDib(std::size_t dibBytes);
+    unsigned char* dib() { return m_memory.data() + kHeaderRoom; }
     std::size_t dibBytes() const { return m_dibBytes; }
     // The header room and the DIB as one run of bytes, starting on a block boundary.
-    unsigned char* withHeaderRoom();
-    // The file mapped as this buffer's memory, now the caller's; null when there is none.
-    std::unique_ptr<MappedFile> takeMappedFile();
+    unsigned char* withHeaderRoom() { return m_memory.data(); }
 
 private:
     AlignedBytes m_memory;
     std::size_t m_dibBytes = 0;
-    QString m_mapAt;
-    std::unique_ptr<MappedFile> m_mapped;
 };
 
 }  // namespace kadrel

@@ -9,10 +9,7 @@
 #include <cstring>
 #include <utility>
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace kadrel {
@@ -75,10 +72,9 @@ Status writeDirect(int fd, FileImage image, const QString& path)
     return {};
 }
 
-// access: O_WRONLY, with O_DIRECT or not, or O_RDWR for a mapping.
-int openForWriting(const QByteArray& name, int access)
+int openForWriting(const QByteArray& name, bool direct)
 {
-    const int flags = access | O_CREAT | O_TRUNC | O_CLOEXEC;
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (direct ? O_DIRECT : 0);
     int fd;
     do
         fd = ::open(name.constData(), flags, 0666);
@@ -109,12 +105,12 @@ Result<OpenFile> writeOpen(const QString& path, FileImage image, bool directAllo
     OpenFile file{path, QFile::encodeName(path), -1, {}};
     const bool aligned = directAllowed
                          && reinterpret_cast<std::uintptr_t>(image.data) % kDirectIoBlock == 0;
-    file.fd = aligned ? openForWriting(file.name, O_WRONLY | O_DIRECT) : -1;
+    file.fd = aligned ? openForWriting(file.name, true) : -1;
     const bool direct = file.fd >= 0;
     // EINVAL: the file system takes no direct I/O (tmpfs before Linux 6.6, some network ones).
     if (file.fd < 0 && aligned && errno != EINVAL)
         return errnoStatus(errno, path);
-    if (file.fd < 0 && (file.fd = openForWriting(file.name, O_WRONLY)) < 0)
+    if (file.fd < 0 && (file.fd = openForWriting(file.name, false)) < 0)
         return errnoStatus(errno, path);
     Status written = ::fstat(file.fd, &file.opened) != 0 ? errnoStatus(errno, path)
                      : direct ? writeDirect(file.fd, image, path)
@@ -207,75 +203,6 @@ FileStatus FileSeries::retireOldest()
     for (const OpenFile& later : std::exchange(m_inFlight, {}))
         discard(later);
     return {file.path, std::move(done)};
-}
-
-bool onMemoryFileSystem(const QString& folder)
-{
-    struct statfs system {};
-    return ::statfs(QFile::encodeName(folder).constData(), &system) == 0
-           && (system.f_type == TMPFS_MAGIC || system.f_type == RAMFS_MAGIC);
-}
-
-Status MappedFile::create(const QString& path, std::size_t size, std::unique_ptr<MappedFile>& made)
-{
-    OpenFile file{path, QFile::encodeName(path), -1, {}};
-    if ((file.fd = openForWriting(file.name, O_RDWR)) < 0)
-        return errnoStatus(errno, path);
-    if (::fstat(file.fd, &file.opened) != 0) {
-        const int error = errno;
-        kadrel::discard(file);
-        return errnoStatus(error, path);
-    }
-    if (!S_ISREG(file.opened.st_mode)) {
-        ::close(file.fd);
-        return {};
-    }
-    int error = ::posix_fallocate(file.fd, 0, static_cast<off_t>(size));
-    void* data = MAP_FAILED;
-    if (error == 0) {
-        data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, file.fd, 0);
-        error = data == MAP_FAILED ? errno : 0;
-    }
-    if (error != 0) {
-        kadrel::discard(file);
-        return errnoStatus(error, path);
-    }
-    made.reset(new MappedFile(std::move(file), static_cast<unsigned char*>(data), size));
-    return {};
-}
-
-MappedFile::MappedFile(OpenFile file, unsigned char* data, std::size_t size)
-    : m_file(std::move(file)), m_data(data), m_size(size)
-{
-}
-
-MappedFile::~MappedFile()
-{
-    if (m_file.fd < 0)
-        return;
-    unmap();
-    ::close(m_file.fd);
-}
-
-void MappedFile::unmap()
-{
-    ::munmap(m_data, m_size);
-    m_data = nullptr;
-}
-
-Status MappedFile::close()
-{
-    unmap();
-    const Status closed = closeWritten(m_file);
-    m_file.fd = -1;
-    return closed;
-}
-
-void MappedFile::discard()
-{
-    unmap();
-    kadrel::discard(m_file);
-    m_file.fd = -1;
 }
 
 }  // namespace kadrel

@@ -3,7 +3,6 @@
 //
 //   writeFrameFile  writes the bytes as the whole file, with direct I/O where it can
 //   FileSeries      writes a run's files one after another, keeping the page cache small
-//   MappedFile      a file on a memory file system that a frame is converted straight into
 //
 // None of this waits for anything but the disk, and nothing here starts a thread.
 
@@ -15,7 +14,6 @@
 
 #include <cstddef>
 #include <deque>
-#include <memory>
 #include <sys/stat.h>
 
 namespace kadrel {
@@ -72,37 +70,6 @@ private:
     std::size_t m_directFrom;
     std::size_t m_window;
     std::deque<OpenFile> m_inFlight;
-};
-
-// Whether folder is on a file system held in memory (tmpfs, ramfs). There write() costs a copy
-// of every byte into the file's pages, so a bitmap is better converted straight into them.
-bool onMemoryFileSystem(const QString& folder);
-
-// A file made at its whole size and mapped, for a frame to be converted straight into its
-// pages. The pages are reserved (fallocate) before the first store: on a full file system
-// making the file fails, where a store into the mapping would raise SIGBUS.
-class MappedFile {
-public:
-    // Makes the file at path, size bytes long, and maps it into made. A failure names path and
-    // leaves no file; made stays null when path is no regular file (a device, a link to one).
-    static Status create(const QString& path, std::size_t size, std::unique_ptr<MappedFile>& made);
-    ~MappedFile();  // unmaps and closes, keeping the file
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    unsigned char* data() { return m_data; }
-    // Unmaps and closes the file, written whole; a failure removes it.
-    Status close();
-    // Unmaps and closes a file that is not kept, and removes it.
-    void discard();
-
-private:
-    MappedFile(OpenFile file, unsigned char* data, std::size_t size);
-    void unmap();
-
-    OpenFile m_file;
-    unsigned char* m_data;
-    std::size_t m_size;
 };
 
 }  // namespace kadrel

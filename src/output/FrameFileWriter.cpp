@@ -5,17 +5,6 @@
 
 namespace kadrel {
 
-namespace {
-
-// A file the buffer was mapped to is not kept when its frame is not written.
-void discardMappedFile(FrameBuffer& buffer)
-{
-    if (std::unique_ptr<MappedFile> mapped = buffer.takeMappedFile())
-        mapped->discard();
-}
-
-}  // namespace
-
 FrameFileWriter::FrameFileWriter(int buffers)
     : m_buffers(static_cast<std::size_t>(std::max(buffers, 2))), m_jobs(m_buffers.size())
 {
@@ -51,7 +40,6 @@ void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncod
     {
         const std::lock_guard lock(m_mutex);
         if (!m_failure.ok()) {
-            discardMappedFile(*buffer);
             m_free.push_back(buffer);
             return;
         }
@@ -64,7 +52,6 @@ void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncod
 
 void FrameFileWriter::release(FrameBuffer* buffer)
 {
-    discardMappedFile(*buffer);
     {
         const std::lock_guard lock(m_mutex);
         m_free.push_back(buffer);
@@ -110,13 +97,6 @@ void FrameFileWriter::run()
 FileStatus FrameFileWriter::encodeAndWrite(Job& job)
 {
     const Result<FileImage> image = job.encoder->encode(*job.buffer);
-    // A mapped file already holds its bytes: closing it writes it.
-    if (std::unique_ptr<MappedFile> mapped = job.buffer->takeMappedFile(); mapped && image) {
-        Status closed = mapped->close();
-        return closed ? FileStatus{} : FileStatus{job.path, std::move(closed)};
-    } else if (mapped) {
-        mapped->discard();
-    }
     if (image)
         return m_files.write(job.path, image.value());
     // A file before this one whose write-back failed is the first failure.
@@ -127,7 +107,6 @@ FileStatus FrameFileWriter::encodeAndWrite(Job& job)
 void FrameFileWriter::dropWaiting()
 {
     for (; m_waiting > 0; --m_waiting) {
-        discardMappedFile(*m_jobs[m_first].buffer);
         m_free.push_back(m_jobs[m_first].buffer);
         m_first = (m_first + 1) % m_jobs.size();
     }

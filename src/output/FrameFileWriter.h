@@ -8,9 +8,6 @@
 // to the frame's size. Files are written one at a time, in the order handed over, through a
 // FileSeries: small files may still be on their way to the disk while later ones are written.
 //
-// On a memory file system the run may map each bitmap file as its buffer (mapFileAt): the frame
-// is converted straight into the file, and the thread only closes it.
-//
 // Failure: the file that fails (in its write-back too) and any written after it are removed,
 // the files handed over after it are dropped unwritten and nextBuffer() returns null, so the
 // run stops there; finish() reports the file and why. finish() and the destructor wait for

@@ -8,12 +8,10 @@ namespace kadrel {
 
 Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
 {
-    Status reserved;
-    const Status taken = movie.GetCurrentImage([&](std::size_t bytes) -> unsigned char* {
-        reserved = frame.reserveDib(bytes);
-        return reserved ? frame.dib() : nullptr;
+    return movie.GetCurrentImage([&frame](std::size_t bytes) {
+        frame.reserveDib(bytes);
+        return frame.dib();
     });
-    return reserved ? taken : reserved;
 }
 
 Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format, int quality)
