@@ -31,6 +31,7 @@ namespace kadrel {
 namespace {
 
 using test::ClipSpec;
+using test::FakeGraphScript;
 using Codec = ClipSpec::Codec;
 using Content = ClipSpec::Content;
 
@@ -71,41 +72,39 @@ struct Session {
 
 // Keeps files below a size for as long as it lives: a longer write fails (EFBIG), as on a
 // full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
     {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, m_saved.rlim_max};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, oldHandler); }
+    rlimit saved{};
+    void (*oldHandler)(int);
 };
 
 // "BM", the file's true length, 54 to the pixels, the renderer's info header with biSizeImage
 // cut to its outer bytes and 72 dpi, the pixels. A longer old file is cut to that length; a
 // frame smaller than the last leaves zeros, not the last frame's bytes.
-TEST(SaveFrame, BitmapFileBytes)
+// Without media nothing is written. A failing renderer, a size past 2 GiB, a file that cannot
+// be made and one that cannot be written whole (a full disk, a size limit) write nothing, and
+// file errors name the file.
+TEST(SaveFrame, BitmapBytesAndFailures)
 {
     Session session;
-    session.open(QStringLiteral("/v/clip.avi"));
     QFile file(session.dir.filePath("frame.bmp"));
+    EXPECT_TRUE(saveFrame(session.movie, file.fileName()).ok());
+    EXPECT_FALSE(file.exists());
+    session.open(QStringLiteral("/v/clip.avi"));
+    FakeGraphScript& script = *session.graphs.script;
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(20000, 'z')) == 20000);
     file.close();
     for (quint32 bits : {32, 24}) {
-        session.graphs.script->bitsPerPixel = int(bits);
-        session.graphs.script->calls.clear();
+        script.bitsPerPixel = int(bits);
+        script.calls.clear();
         ASSERT_TRUE(saveFrame(session.movie, file.fileName()).ok());
-        EXPECT_EQ(session.graphs.script->calls,
+        EXPECT_EQ(script.calls,
                   QStringList({"get_VideoHeight", "get_VideoWidth", "GetCurrentImage(3112)"}));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -121,18 +120,9 @@ TEST(SaveFrame, BitmapFileBytes)
         for (int i = 0; i < 4 * 32 * 24; ++i)
             ASSERT_EQ(uchar(bytes[54 + i]), i < picture ? uchar(i) : 0) << bits << " bits, " << i;
     }
-}
 
-// Without media nothing is written. A failing renderer, a size past 2 GiB, a file that cannot
-// be made and one that cannot be written whole (a full disk, a size limit) write nothing, and
-// file errors name the file.
-TEST(SaveFrame, FailuresLeaveNoFile)
-{
-    Session session;
-    const QString none = session.dir.filePath("none.bmp");
-    EXPECT_TRUE(saveFrame(session.movie, none).ok());
-    EXPECT_FALSE(QFile::exists(none));
-    session.open(QStringLiteral("/v/clip.avi"));
+    script.bitsPerPixel = 32;
+    const QString x = session.dir.filePath("x.bmp");
     const struct {
         ImageFormat format;
         const char* failing;
@@ -141,8 +131,8 @@ TEST(SaveFrame, FailuresLeaveNoFile)
         int number;
         rlim_t sizeLimit = RLIM_INFINITY;
     } cases[] = {
-        {ImageFormat::Bmp, "GetCurrentImage", 8, session.dir.filePath("x.bmp"), 5},
-        {ImageFormat::Bmp, "", 65536, session.dir.filePath("x.bmp"), kOverflowError},
+        {ImageFormat::Bmp, "GetCurrentImage", 8, x, 5},
+        {ImageFormat::Bmp, "", 65536, x, kOverflowError},
         {ImageFormat::Bmp, "", 8, session.dir.filePath("no/x.bmp"), ENOENT},
         {ImageFormat::Png, "", 8, session.dir.filePath("no/x.png"), ENOENT},
         {ImageFormat::Bmp, "", 8, "/dev/full", ENOSPC},
@@ -151,8 +141,8 @@ TEST(SaveFrame, FailuresLeaveNoFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.path));
-        session.graphs.script->failing = {c.failing};
-        session.graphs.script->videoWidth = session.graphs.script->videoHeight = c.size;
+        script.failing = {c.failing};
+        script.videoWidth = script.videoHeight = c.size;
         const FileSizeLimit limit(c.sizeLimit);
         const Status saved = saveFrame(session.movie, c.path, c.format);
         EXPECT_EQ(saved.number(), c.number) << qPrintable(saved.text());
