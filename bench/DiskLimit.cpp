@@ -10,7 +10,7 @@
 //
 // The last line is "frames=<count> seconds=<wall> fps=<rate> mbps=<MB/s>".
 
-#include "media/FrameFile.h"
+#include "output/FrameFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-// kadrel-bench: drives ActiveMovieControl the way the bulk capture does, without a window.
+// kadrel-bench: the program's own bulk loop and frame saving, without a window.
 //
 //   kadrel-bench capture VIDEO OUTDIR [FROM TO]   writes frame<n>.bmp files
 //   kadrel-bench seek VIDEO                       50 random paused moves with a snapshot each
@@ -7,10 +7,11 @@
 // captured writes nothing: the reason goes to standard error and the exit status is 1.
 
 #include "BenchMain.h"
-#include "capture/CapturePlan.h"
+#include "capture/BulkCapture.h"
 #include "common/QtPlatform.h"
 #include "media/ActiveMovieControl.h"
 #include "media/ffmpeg/FfmpegGraph.h"
+#include "output/SaveFrame.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,10 +40,7 @@ void printRate(long frames, double seconds)
 
 class Bench {
 public:
-    Bench() : m_control(m_state, m_screen, makeFfmpegGraph)
-    {
-        m_control.setFrameWriter(makeFrameFileWriter());
-    }
+    Bench() : m_control(m_state, m_screen, makeFfmpegGraph) {}
 
     // Opens the video and checks its frame time; false (with the reason printed) otherwise.
     bool open(const QString& path)
@@ -74,21 +72,12 @@ public:
             return fail(QStringLiteral("cannot create %1").arg(outDir));
         QElapsedTimer wall;
         wall.start();
-        long frames = 0;
-        for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame; ++n) {
-            if (const Status s = moveToCaptureTime(m_control, plan.captureTime(n)); !s)
-                return fail(s.text());
-            QCoreApplication::processEvents();
-            const FileStatus queued = m_control.QueueFrameFile(frameFilePath(outDir, n),
-                                                               encodeBitmap);
-            if (!queued.ok())
-                return fail(queued.status.text());
-            QCoreApplication::processEvents();
-            ++frames;
-        }
-        // The run ends when its last file is written.
-        if (const FileStatus written = m_control.FinishFrameFiles(); !written.ok())
-            return fail(written.status.text());
+        // The window's yields: after the move and after the file is handed over.
+        const auto yield = [](std::int32_t) { QCoreApplication::processEvents(); };
+        const BulkResult run = runBulkCapture(m_control, plan, {outDir}, {{}, yield, yield});
+        if (run.end != BulkResult::End::Completed)
+            return fail(run.failure.status.text());
+        const long frames = run.handed;
         printRate(frames, wall.nsecsElapsed() / 1e9);
         return 0;
     }
@@ -107,7 +96,7 @@ public:
             one.start();
             if (const Status s = moveToCaptureTime(m_control, position(random)); !s)
                 return fail(s.text());
-            if (const Status s = m_control.SaveFrameBitmap(snapshot); !s)
+            if (const Status s = saveFrame(m_control, snapshot); !s)
                 return fail(s.text());
             latencies.push_back(one.nsecsElapsed() / 1e6);
         }

@@ -70,7 +70,6 @@ int run(const QString& video, const QString& outDir)
                       base.screen, base.cursor, base.clock};
     ProgramState state;
     ActiveMovieControl movie(state, platform.screen, makeFfmpegGraph);
-    movie.setFrameWriter(makeFrameFileWriter());
     BenchHost host(state, movie);
     CaptureSettings settings(state, movie, platform, host, &host.window);
     host.window.resize(settings.size());

@@ -10,6 +10,7 @@
 #   png     the hd clip as PNG files: `kadrel-extract --format png` against ffmpeg's frame%d.png
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
+#   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
 # peak memory (the largest of /usr/bin/time's %M), and the ratios.
 #
@@ -22,7 +23,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k png jpg}")
+clips=("${@:-hd heavy sd 4k png jpg tmpfs}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
@@ -34,7 +35,8 @@ command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" 
 [[ -x /usr/bin/time ]] || { echo "/usr/bin/time is needed for the peak memory" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kadrel-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+shm=$(mktemp -d /dev/shm/kadrel-bench.XXXXXX)
+trap 'rm -rf "$work" "$shm"' EXIT
 
 x264() { # x264 NAME SIZE SECONDS PRESET
     ffmpeg -v error -f lavfi -i "testsrc2=size=$2:rate=25" -t "$3" \
@@ -43,7 +45,7 @@ x264() { # x264 NAME SIZE SECONDS PRESET
 make_clip() {
     echo "making $1 in $work"
     case $1 in
-        hd | png | jpg) x264 "$1.mp4" 1920x1080 20 veryfast ;;
+        hd | png | jpg | tmpfs) x264 "$1.mp4" 1920x1080 20 veryfast ;;
         heavy) x264 heavy.mp4 1920x1080 60 medium ;;
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
                 -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
@@ -58,15 +60,15 @@ calc() { awk "BEGIN { print $1 }"; }
 median() { sed "/^$/d" | sort -g | sed -n 2p; }  # of three lines
 largest() { sort -g | tail -n 1; }
 
-# run COMMAND...: runs with an empty output folder; prints "<files> <seconds> <peak KiB>".
+# run COMMAND...: runs with an empty output folder $out; prints "<files> <seconds> <peak KiB>".
 run() {
-    rm -rf "$work/out" && mkdir "$work/out"
+    rm -rf "$out" && mkdir "$out"
     sync  # start every run without the previous run's writes still queued for the disk
     local start end
     start=$(now)
     /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null
     end=$(now)
-    echo "$(find "$work/out" -name 'frame*' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
+    echo "$(find "$out" -name 'frame*' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
 }
 
 # timed CLIP WHO COMMAND...: one run, printed, its fps and memory added to WHO's lists.
@@ -84,25 +86,28 @@ timed() {
 for clip in "${clips[@]}"; do
     make_clip "$clip"
     file=$work/$(file_of "$clip")
+    out=$work/out
     case $clip in
-        png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$work/out" "$file")
-             ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.png") ;;
-        jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$work/out" "$file")
-             ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$work/out/frame%d.jpg") ;;
-        *) who=kadrel-bench kadrel=("$bench" capture "$file" "$work/out")
-           ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$work/out/frame%d.bmp") ;;
+        png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$out" "$file")
+             ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.png") ;;
+        jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$out" "$file")
+             ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$out/frame%d.jpg") ;;
+        tmpfs) out=$shm/out; who=kadrel-bench kadrel=("$bench" capture "$file" "$out" 0 299)
+               ffmpeg=(ffmpeg -v error -i "$file" -frames:v 300 -f image2 "$out/frame%d.bmp") ;;
+        *) who=kadrel-bench kadrel=("$bench" capture "$file" "$out")
+           ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.bmp") ;;
     esac
     # One untimed run of each first: the clip, the libraries and the memory for the page
     # cache are then ready for both, so no timed run pays for them alone.
     # Kadrel's files give the disk-limit program its count and size.
     read -r frames _ < <(run "${kadrel[@]}")
-    bytes=$(stat -c %s "$work/out"/frame0.*)
+    bytes=$(stat -c %s "$out"/frame0.*)
     run "${ffmpeg[@]}" >/dev/null
     fps=() rss=()
     for i in 1 2 3; do
         timed "$clip" "$who" "${kadrel[@]}"
         timed "$clip" ffmpeg "${ffmpeg[@]}"
-        [[ $clip == heavy ]] && timed "$clip" disk-limit "$disk" "$work/out" "$frames" "$bytes"
+        [[ $clip == heavy ]] && timed "$clip" disk-limit "$disk" "$out" "$frames" "$bytes"
     done
     k=$(median <<<"${fps[$who]}")
     f=$(median <<<"${fps[ffmpeg]}")

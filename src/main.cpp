@@ -8,7 +8,6 @@
 #include "common/UserFolders.h"
 #include "media/ActiveMovieControl.h"
 #include "media/ffmpeg/FfmpegGraph.h"
-#include "media/ffmpeg/ImageEncoders.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,8 +51,6 @@ int main(int argc, char** argv)
     kadrel::QtPlatform desktop;
     kadrel::ProgramState state;
     kadrel::ActiveMovieControl movie(state, desktop.platform().screen, kadrel::makeFfmpegGraph);
-    movie.setImageEncoders(kadrel::makeFfmpegImageEncoder);
-    movie.setFrameWriter(kadrel::makeFrameFileWriter());
     std::unique_ptr<kadrel::frmmain> mainWindow;  // destroyed before the session it uses
     kadrel::startProgram({desktop.platform(), state, movie,
                           kadrel::programDataFolder(QCoreApplication::applicationDirPath()), file},

@@ -13,7 +13,8 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
-#include "media/ImageFormat.h"
+#include "output/ImageFormat.h"
+#include "output/SaveFrame.h"
 
 namespace kadrel {
 
@@ -160,7 +161,7 @@ void frmmain::mnucapture_Click()
     if (path.isEmpty())
         return;
     // The type follows the name's extension: "a.png" is a PNG file, any other name a bitmap.
-    const Status saved = m_movie.SaveFrameImage(path, imageFormatOfPath(path));
+    const Status saved = saveFrame(m_movie, path, imageFormatOfPath(path));
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);

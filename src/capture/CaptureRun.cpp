@@ -1,6 +1,6 @@
 // The bulk capture run of the capture settings frame.
 
-#include "capture/CapturePlan.h"
+#include "capture/BulkCapture.h"
 #include "capture/CaptureSettings.h"
 #include "common/mCommon.h"
 #include "media/ActiveMovieControl.h"
@@ -110,24 +110,13 @@ void CaptureSettings::prepareMedia()
     yieldOnce();
 }
 
-// The files in hand are written before the run ends, also when it was cancelled; a file that
-// failed came before whatever stopped the loop, so its failure is the one reported.
+// One frame per pass, yielding after the move (with the counter shown) and after the file is
+// handed over. The files in hand are written before the run ends, also when it is cancelled.
 CaptureSettings::Outcome CaptureSettings::captureFrames()
 {
-    const Outcome outcome = queueFrames();
-    const FileStatus written = m_movie.FinishFrameFiles();
-    return written.ok() ? outcome : fail(written.path, written.status);
-}
-
-CaptureSettings::Outcome CaptureSettings::queueFrames()
-{
-    const QString folder = txtout->text();
     const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
     if (!whole)
         return fail(QString(), whole.status());
-    const Result<FrameEncoder> encoder = m_movie.FrameEncoderFor(outputFormat());
-    if (!encoder)
-        return fail(QString(), encoder.status());
     const CapturePlan plan = Option2->isChecked()
                                  ? whole.value().range(sldfrom->value(), sldto->value())
                                  : whole.value();
@@ -136,33 +125,27 @@ CaptureSettings::Outcome CaptureSettings::queueFrames()
     ProgressBar1->setMaximum(plan.lastFrame);
     ProgressBar1->setMinimum(plan.firstFrame);
 
-    for (std::int32_t frame = plan.firstFrame; frame <= plan.lastFrame; ++frame) {
-        if (m_cancelCapture)
-            return Outcome::Cancelled;
-        m_captureTime = plan.captureTime(frame);
-        const QString path = frameFilePath(folder, frame, m_outputExtension);
-        if (const FileStatus saved = captureFrame(path, frame, plan.lastFrame, encoder.value());
-            !saved.ok())
-            return fail(saved.path, saved.status);
-        yieldOnce();
-        if (m_cancelCapture)
-            return Outcome::Cancelled;
+    const BulkCallbacks callbacks{
+        [this] { return m_cancelCapture; },
+        [this, &plan](std::int32_t frame) {
+            yieldOnce();
+            // Only the bar and the counter change: no layout work per frame.
+            ProgressBar1->setValue(frame);
+            Label2->setText(
+                QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(plan.lastFrame));
+        },
+        [this](std::int32_t) { yieldOnce(); }};
+    const BulkResult run =
+        runBulkCapture(m_movie, plan, {txtout->text(), outputFormat()}, callbacks);
+    switch (run.end) {
+    case BulkResult::End::Completed:
+        return Outcome::Completed;
+    case BulkResult::End::Stopped:
+        return Outcome::Cancelled;
+    case BulkResult::End::Failed:
+        break;
     }
-    return Outcome::Completed;
-}
-
-// Moves to the frame, shows the counter, and hands the frame to the writer: the failure of
-// this frame, or of an earlier file, comes back with its path.
-FileStatus CaptureSettings::captureFrame(const QString& path, int frame, int last,
-                                         const FrameEncoder& encoder)
-{
-    if (Status moved = moveToCaptureTime(m_movie, m_captureTime); !moved)
-        return {path, std::move(moved)};
-    yieldOnce();
-    // Only the bar and the counter change: no layout work per frame.
-    ProgressBar1->setValue(frame);
-    Label2->setText(QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(last));
-    return m_movie.QueueFrameFile(path, encoder);
+    return fail(run.failure.path, run.failure.status);
 }
 
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)

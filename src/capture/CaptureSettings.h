@@ -1,14 +1,14 @@
 #pragma once
 // The "Capture Settings" frame of the main window: whole video or a From..To range, the output
 // folder, the progress of a bulk run and the buttons that start and cancel it. The run itself
-// is the Begin Capture handler: one frame per pass on the user-interface thread, yielding to
-// the event loop twice per frame so that Cancel and the repaints get through.
+// is the Begin Capture handler: the bulk loop (capture/BulkCapture.h) on the user-interface
+// thread, yielding to the event loop twice per frame so that Cancel and the repaints get through.
 
 #include "capture/CaptureHost.h"
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
-#include "media/ImageFormat.h"
+#include "output/ImageFormat.h"
 
 #include <QString>
 #include <QWidget>
@@ -67,7 +67,6 @@ public:
     // The type chosen in the Output Type list (Bitmap when none is).
     ImageFormat outputFormat() const;
     bool cancelCapture() const { return m_cancelCapture; }
-    double captureTime() const { return m_captureTime; }
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtfile = nullptr;
@@ -103,8 +102,6 @@ private:
     void unlockControls();
     void prepareMedia();
     Outcome captureFrames();
-    Outcome queueFrames();
-    FileStatus captureFrame(const QString& path, int frame, int last, const FrameEncoder& encoder);
     Outcome fail(const QString& path, const Status& failure);
     QString failureText() const;
     void finishRun(Outcome outcome);
@@ -118,7 +115,6 @@ private:
     int m_frameCount = 0;
     QString m_outputExtension;
     bool m_cancelCapture = false;
-    double m_captureTime = 0.0;
 
     bool m_running = false;
     std::function<void()> m_afterRun;

@@ -2,7 +2,7 @@
 // The command line of kadrel-extract:
 //   kadrel-extract [-o DIR] [--from N] [--to M] [--format bmp|png|jpg] [--quality Q] [-q] VIDEO
 
-#include "media/ImageFormat.h"
+#include "output/ImageFormat.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,9 @@
 #include "extract/Extractor.h"
 
-#include "capture/CapturePlan.h"
+#include "capture/BulkCapture.h"
 #include "common/QtPlatform.h"
 #include "media/ActiveMovieControl.h"
 #include "media/ffmpeg/FfmpegGraph.h"
-#include "media/ffmpeg/ImageEncoders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,8 +75,6 @@ public:
           m_movie(m_state, m_screen, ffmpegGraphsStoppedBy([this] { return stopRequested(); }),
                   [] {})
     {
-        m_movie.setImageEncoders(makeFfmpegImageEncoder);
-        m_movie.setFrameWriter(makeFrameFileWriter());
     }
 
     int run()
@@ -102,43 +99,31 @@ public:
         if (!QDir().mkpath(m_options.outputFolder))
             return say(m_console, kExtractFailed,
                        QStringLiteral("%1: the folder cannot be made").arg(m_options.outputFolder));
-        const Result<FrameEncoder> encoder = m_movie.FrameEncoderFor(m_options.format,
-                                                                     m_options.quality);
-        if (!encoder)
-            return say(m_console, kExtractFailed, encoder.status().description());
-        return extract(whole.value().range(from, to), encoder.value());
+        return extract(whole.value().range(from, to));
     }
 
 private:
-    // The frames are handed to the writer, which encodes and writes them behind the loop;
-    // whatever ends the loop, the files in hand are finished first and a failed one removed.
-    int extract(const CapturePlan& plan, const FrameEncoder& encoder)
+    // The bulk loop of the window, with a progress line for its counter.
+    int extract(const CapturePlan& plan)
     {
-        const QString extension = imageFormatInfo(m_options.format).extension;
         Progress progress(m_console, plan.frameCount());
-        int handed = 0;
-        FileStatus failure;
-        bool stopped = false;
-        for (std::int32_t n = plan.firstFrame; n <= plan.lastFrame && failure.ok(); ++n) {
-            if ((stopped = stopRequested()))
-                break;
-            const QString path = frameFilePath(m_options.outputFolder, n, extension);
-            if (Status moved = moveToCaptureTime(m_movie, plan.captureTime(n)); !moved)
-                failure = {m_options.video, std::move(moved)};  // the video, not the file
-            else
-                failure = m_movie.QueueFrameFile(path, encoder);
-            QCoreApplication::processEvents();
-            progress.show(failure.ok() ? ++handed : handed);
-        }
-        if (FileStatus written = m_movie.FinishFrameFiles(); failure.ok())
-            failure = std::move(written);
+        const BulkCallbacks callbacks{[this] { return stopRequested(); }, {},
+                                      [&](std::int32_t handed) {
+                                          QCoreApplication::processEvents();
+                                          progress.show(handed);
+                                      }};
+        const BulkResult run = runBulkCapture(
+            m_movie, plan, {m_options.outputFolder, m_options.format, m_options.quality},
+            callbacks);
+        const int handed = run.handed;
         progress.finish(handed);
         // A read that gave up on a stop fails in the video's name: that is the interruption.
-        const bool videoStopped = stopRequested() && failure.path == m_options.video;
-        if ((stopped && failure.ok()) || videoStopped)
+        const bool videoStopped = run.end == BulkResult::End::Failed && stopRequested()
+                                  && run.failure.path == m_options.video;
+        if (run.end == BulkResult::End::Stopped || videoStopped)
             return interrupted(handed);
-        if (!failure.ok())
-            return say(m_console, kExtractFailed, fileFailure(failure));
+        if (run.end == BulkResult::End::Failed)
+            return say(m_console, kExtractFailed, fileFailure(run.failure));
         if (!m_options.quiet)
             say(m_console, kExtractDone,
                 QStringLiteral("%1 frames (%2 to %3) written to %4 in %5 s, %6 frames/s")

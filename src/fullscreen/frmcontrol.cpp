@@ -5,7 +5,8 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/PanelIcons.h"
 #include "fullscreen/frmfull.h"
-#include "media/ImageFormat.h"
+#include "output/ImageFormat.h"
+#include "output/SaveFrame.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -296,7 +297,7 @@ void frmcontrol::cmdcapture_Click()
                                     QStringLiteral("Save Frame As..."),
                                     imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (!path.isEmpty()) {
-        const Status saved = m_mode.movie().SaveFrameImage(path, imageFormatOfPath(path));
+        const Status saved = saveFrame(m_mode.movie(), path, imageFormatOfPath(path));
         m_mode.yieldOnce();
         if (!saved)
             m_mode.mainWindow().reportCaptureFailure(this, path, saved);

@@ -13,7 +13,6 @@ namespace kadrel {
 
 namespace {
 
-
 // OpenMedia and PlayMedia go on past a step that fails, the last step of the others has
 // nothing left to end, and a closing session has no one to tell: such a failure is dropped.
 void dropFailure(const Status&) {}
@@ -239,65 +238,9 @@ Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
     return {};
 }
 
-void ActiveMovieControl::setFrameWriter(std::unique_ptr<FrameWriter> writer)
-{
-    m_writer = std::move(writer);
-}
-
-Status ActiveMovieControl::SaveFrameBitmap(const QString& path)
+Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
 {
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.graphManager)
-        return {};
-    return saveSnapshot(path, encodeBitmap);
-}
-
-Status ActiveMovieControl::SaveFrameImage(const QString& path, ImageFormat format, int quality)
-{
-    const Result<FrameEncoder> encoder = FrameEncoderFor(format, quality);
-    if (!encoder)
-        return encoder.status();
-    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.graphManager)
-        return {};
-    return saveSnapshot(path, encoder.value());
-}
-
-FileStatus ActiveMovieControl::QueueFrameFile(const QString& path, const FrameEncoder& encoder)
-{
-    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.graphManager)
-        return {};
-    if (!m_writer) {
-        Status saved = saveSnapshot(path, encoder);
-        return saved ? FileStatus{} : FileStatus{path, std::move(saved)};
-    }
-    FrameBuffer* buffer = m_writer->nextBuffer();
-    if (!buffer)
-        return m_writer->finish();
-    if (Status s = snapshotInto(*buffer); !s) {
-        m_writer->release(buffer);
-        return {m_session.mediaFile, std::move(s)};  // the video failed, not the file
-    }
-    m_writer->write(buffer, path, encoder);
-    return {};
-}
-
-FileStatus ActiveMovieControl::FinishFrameFiles()
-{
-    return m_writer ? m_writer->finish() : FileStatus{};
-}
-
-Status ActiveMovieControl::saveSnapshot(const QString& path, const FrameEncoder& encoder)
-{
-    if (Status s = snapshotInto(m_snapshot); !s)
-        return s;
-    const Result<FileImage> image = encoder(m_snapshot);
-    return image ? writeFrameFile(path, image.value()) : image.status();
-}
-
-Status ActiveMovieControl::snapshotInto(FrameBuffer& buffer)
-{
     if (!m_session.basicVideo)
         return noMedia();
     const Result<std::int32_t> height = m_session.basicVideo->get_VideoHeight();
@@ -310,8 +253,8 @@ Status ActiveMovieControl::snapshotInto(FrameBuffer& buffer)
     const std::int64_t bytes = elements * 4;
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
-    buffer.reserveDib(static_cast<std::size_t>(bytes));
-    return m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes), buffer.dib());
+    unsigned char* memory = memoryFor(static_cast<std::size_t>(bytes));
+    return m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes), memory);
 }
 
 }  // namespace kadrel

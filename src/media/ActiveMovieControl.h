@@ -1,23 +1,22 @@
 #pragma once
 // The one media session of the program: opening and closing a file, playback, position,
-// duration, frame time and volume, where the video is drawn, and the frame snapshot that
-// becomes a bitmap file. Windows use the media only through this class.
+// duration, frame time and volume, where the video is drawn, and the picture on show as a
+// packed bitmap (output/ makes files of it). Windows use the media only through this class.
 //
 // Failure policies, fixed per operation: OpenMedia and PlayMedia skip a failing step and go
 // on; CloseMedia, PauseMedia, StopMedia and SetVolume end silently at the first failure;
-// GetTimePerFrame, GetPosition, SetPosition, SetFullScreen and SaveFrameBitmap pass the
+// GetTimePerFrame, GetPosition, SetPosition, SetFullScreen and GetCurrentImage pass the
 // failure to the caller. Nothing here shows a message.
 
 #include "common/EventYield.h"
 #include "common/Platform.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
-#include "media/FrameFile.h"
-#include "media/ImageFormat.h"
 #include "media/MediaInterfaces.h"
 
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -67,29 +66,10 @@ public:
     // Moves the video between the picture box and the full-screen window. muteChecked is the
     // main window's mute check mark: the sound stays silent when it is set.
     Status SetFullScreen(bool fullScreen, bool muteChecked);
-    // Writes the frame on show as a bitmap file at path (truncating an existing file), and
-    // returns when it is written; a failure leaves no file at path.
-    Status SaveFrameBitmap(const QString& path);
-    // The encoders of the types other than Bitmap; without them only bitmaps can be saved.
-    void setImageEncoders(ImageEncoderFactory encoders) { m_encoders = std::move(encoders); }
-    // The encoding step of a type, for QueueFrameFile: a new encoder of its own each time.
-    Result<FrameEncoder> FrameEncoderFor(ImageFormat format,
-                                         int quality = kDefaultJpegQuality) const
-    {
-        return frameEncoderFor(format, m_encoders, quality);
-    }
-    // Writes the frame on show as an image file of the given type, as SaveFrameBitmap does.
-    Status SaveFrameImage(const QString& path, ImageFormat format,
-                          int quality = kDefaultJpegQuality);
-
-    // A bulk run's files. With a writer set, QueueFrameFile converts the frame on show into
-    // one of the writer's buffers and returns, and the writer encodes it and writes the file
-    // behind the run, in order; without one the file is written before it returns. Either
-    // returns the failure of this frame's snapshot, or of an earlier file, with that file's
-    // path. FinishFrameFiles waits for the files in hand and returns the first failure.
-    void setFrameWriter(std::unique_ptr<FrameWriter> writer);
-    FileStatus QueueFrameFile(const QString& path, const FrameEncoder& encoder);
-    FileStatus FinishFrameFiles();
+    // The frame on show as a packed DIB (a 40-byte info header, then the rows) in the memory
+    // memoryFor gives for its size in bytes.
+    using PictureMemory = std::function<unsigned char*(std::size_t bytes)>;
+    Status GetCurrentImage(const PictureMemory& memoryFor);
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
@@ -98,9 +78,6 @@ private:
     void attachVideoWindow();
     void parkVideoWindow();
     void yieldOnce() const { m_yield(); }
-    Status saveSnapshot(const QString& path, const FrameEncoder& encoder);
-    // The frame on show as a packed DIB in buffer; nothing is written.
-    Status snapshotInto(FrameBuffer& buffer);
 
     ProgramState& m_state;
     ScreenMetrics& m_screen;
@@ -109,9 +86,6 @@ private:
     QWidget* m_videoHost = nullptr;
     HostLoader m_fullScreenHost;
     MediaSession m_session;
-    FrameBuffer m_snapshot;  // reused from one single snapshot to the next
-    std::unique_ptr<FrameWriter> m_writer;
-    ImageEncoderFactory m_encoders;
 };
 
 }  // namespace kadrel

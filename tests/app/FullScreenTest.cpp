@@ -11,6 +11,7 @@
 #include "media/Volume.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "media/ffmpeg/FilgraphManager.h"
+#include "output/SaveFrame.h"
 #include "support/MediaGenerator.h"
 
 #include <QFileInfo>
@@ -362,7 +363,7 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
         }
         mode().leave();
         const QString bmp = folder.filePath(u"frame.bmp"_s);
-        ASSERT_TRUE(movie.SaveFrameBitmap(bmp).ok());
+        ASSERT_TRUE(saveFrame(movie, bmp).ok());
         EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);
     }
 }

@@ -10,7 +10,6 @@
 #include "app/UserSettings.h"
 #include "capture/CaptureSettings.h"
 #include "media/ffmpeg/FfmpegGraph.h"
-#include "media/ffmpeg/ImageEncoders.h"
 #include "support/MediaGenerator.h"
 
 #include <QApplication>
@@ -34,7 +33,6 @@ protected:
     // Three seconds of 160 x 120 video at 25 frames per second.
     MediaWindowTest() : MainWindowTest(makeFfmpegGraph)
     {
-        movie.setImageEncoders(makeFfmpegImageEncoder);
         EXPECT_TRUE(generateClip({.frames = 75}, clip).ok());
     }
 

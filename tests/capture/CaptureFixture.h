@@ -5,9 +5,9 @@
 #include "capture/CaptureSettings.h"
 #include "media/ActiveMovieControl.h"
 #include "media/Volume.h"
-#include "media/ffmpeg/FfmpegGraph.h"
 #include "support/FakeGraph.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QLabel>
@@ -21,12 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <ostream>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
-inline void PrintTo(QLatin1String text, std::ostream* out) { PrintTo(QString(text), out); }
 
 namespace kadrel::test {
 
@@ -42,7 +36,6 @@ protected:
                   onYield();
           })
     {
-        movie.setFrameWriter(makeFrameFileWriter());
     }
 
     void cmdplay1_Click() override

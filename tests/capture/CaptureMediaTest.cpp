@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace kadrel {
 namespace {
@@ -61,22 +62,28 @@ TEST_F(CaptureMediaTest, TheWholeVideoIsEveryFrameOfThePictureOnce)
     EXPECT_EQ(fake.messageBox.messages.size(), std::size(clips));  // completions, no failure
 }
 
+// On the disk and in memory (/dev/shm).
 TEST_F(CaptureMediaTest, ASecondRunWritesOverTheFirst)
 {
     openClip("clip.mp4", {.codec = ClipSpec::Codec::H264});
-    ASSERT_EQ(runInto(outDir.path()), frameNames(0, 24));
+    QTemporaryDir inMemory(QStringLiteral("/dev/shm/capture-XXXXXX"));
+    for (const QString& folder : {outDir.path(), inMemory.path()}) {
+        SCOPED_TRACE(folder.toStdString());
+        settings.Option1->setChecked(true);
+        ASSERT_EQ(runInto(folder), frameNames(0, 24));
 
-    // Frame 3's file now holds frame 7's picture and some bytes more; a range run mends it.
-    QFile three(outDir.filePath(QStringLiteral("frame3.bmp")));
-    QFile seven(outDir.filePath(QStringLiteral("frame7.bmp")));
-    ASSERT_TRUE(seven.open(QIODevice::ReadOnly) && three.open(QIODevice::WriteOnly));
-    three.write(seven.readAll() + QByteArray(100, 'x'));
-    three.close();
-    ASSERT_EQ(test::frameIndexFromBitmap(three.fileName()), 7);
-    useRange(2, 9);
-    runInto(outDir.path());
-    readBack(outDir.path(), 2, 9);
-    EXPECT_EQ(fake.messageBox.messages.size(), 2u);  // two completions, no failure
+        // Frame 3's file now holds frame 7's picture and some bytes more; a range run mends it.
+        QFile three(QDir(folder).filePath(QStringLiteral("frame3.bmp")));
+        QFile seven(QDir(folder).filePath(QStringLiteral("frame7.bmp")));
+        ASSERT_TRUE(seven.open(QIODevice::ReadOnly) && three.open(QIODevice::WriteOnly));
+        three.write(seven.readAll() + QByteArray(100, 'x'));
+        three.close();
+        ASSERT_EQ(test::frameIndexFromBitmap(three.fileName()), 7);
+        useRange(2, 9);
+        runInto(folder);
+        readBack(folder, 0, 24);
+    }
+    EXPECT_EQ(fake.messageBox.messages.size(), 4u);  // completions, no failure
 }
 
 }  // namespace

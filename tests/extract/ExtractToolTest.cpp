@@ -3,6 +3,7 @@
 // finishes the file in hand and leaves only whole files.
 
 #include "support/MediaGenerator.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,9 +15,6 @@
 
 #include <csignal>
 #include <sys/stat.h>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
 
 namespace kadrel {
 namespace {

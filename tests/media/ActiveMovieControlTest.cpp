@@ -7,9 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QtEndian>
-
 using namespace kadrel;
 using namespace kadrel::test;
 
@@ -45,7 +42,6 @@ protected:
     ActiveMovieControl session;
     QWidget video;
     QWidget fullScreen;
-    QTemporaryDir dir;
     int yields = 0;
 };
 
@@ -106,8 +102,8 @@ TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop
 // frame time and full screen pass the failure on.
 TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
 {
-    const QString none = dir.filePath("none.bmp");
-    EXPECT_TRUE(session.SaveFrameBitmap(none).ok());
+    const auto noMemory = [](std::size_t) -> unsigned char* { return nullptr; };
+    EXPECT_FALSE(session.GetCurrentImage(noMemory).ok());
     script->renderFails = true;
     Status opened;
     EXPECT_EQ(callsOf([&] { opened = session.OpenMedia("/v/text.avi"); }),
@@ -117,11 +113,10 @@ TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
     EXPECT_TRUE(callsOf([&] {
                     session.PauseMedia();
                     session.SetVolume(-100);
-                    EXPECT_TRUE(session.SaveFrameBitmap(none).ok());
+                    EXPECT_FALSE(session.GetCurrentImage(noMemory).ok());
                     EXPECT_FALSE(session.GetTimePerFrame().ok());
                     EXPECT_EQ(session.GetPosition().value(), 0.0);
                 }).isEmpty());
-    EXPECT_FALSE(QFile::exists(none));
 
     // Sound only, and two more steps failing: the open goes on and plays; the frame time
     // fails, and full screen fails after silencing.
@@ -148,52 +143,6 @@ TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
     EXPECT_FALSE(session.GetPosition().ok());
     EXPECT_NE(session.SetPosition(2.0).number(), 0);
     EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
-}
-
-// "BM", the file's true length, 54 to the pixels, the renderer's info header with biSizeImage
-// cut to its outer bytes and 72 dpi, the pixels. A longer old file is cut to that length; a
-// frame smaller than the last leaves zeros, not the last frame's bytes. A failing renderer, a
-// size past 2 GiB and file errors (which name the file) write nothing.
-TEST_F(SessionTest, BitmapFileBytesAndFailures)
-{
-    open();
-    session.PauseMedia();
-    QFile file(dir.filePath("frame.bmp"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(20000, 'z')) == 20000);
-    file.close();
-    for (quint32 bits : {32, 24}) {
-        script->bitsPerPixel = int(bits);
-        EXPECT_EQ(callsOf([&] { ASSERT_TRUE(session.SaveFrameBitmap(file.fileName()).ok()); }),
-                  QStringList({"get_VideoHeight", "get_VideoWidth", "GetCurrentImage(3112)"}));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        file.close();
-        ASSERT_EQ(bytes.size(), 54 + 4 * 32 * 24);
-        EXPECT_EQ(bytes.left(2), "BM");
-        const quint32 header[] = {54 + 4 * 32 * 24, 0, 54, 40, 32, 24, 1 | bits << 16, 0, 0,
-                                  2834, 2834};
-        for (int i = 0; i < 11; ++i)
-            EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 2 + 4 * i), header[i])
-                << bits << " bits, offset " << 2 + 4 * i;
-        const int picture = 32 * 24 * int(bits) / 8;
-        for (int i = 0; i < 4 * 32 * 24; ++i)
-            ASSERT_EQ(uchar(bytes[54 + i]), i < picture ? uchar(i) : 0) << bits << " bits, " << i;
-    }
-
-    const std::tuple<const char*, int, QString, int> cases[] = {
-        {"GetCurrentImage", 8, dir.filePath("x.bmp"), 5},
-        {"", 65536, dir.filePath("x.bmp"), kOverflowError},
-        {"", 8, dir.filePath("no/x.bmp"), ENOENT},
-        {"", 8, "/dev/full", ENOSPC}};
-    for (const auto& [failing, size, path, number] : cases) {
-        script->failing = {failing};
-        script->videoWidth = script->videoHeight = size;
-        const Status saved = session.SaveFrameBitmap(path);
-        EXPECT_EQ(saved.number(), number) << qPrintable(saved.text());
-        const bool fileError = number == ENOENT || number == ENOSPC;
-        EXPECT_EQ(saved.description().contains(path), fileError) << qPrintable(saved.text());
-        EXPECT_TRUE(path == "/dev/full" || !QFile::exists(path)) << qPrintable(path);
-    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "media/ffmpeg/FfmpegGraph.h"
 
 #include "media/ffmpeg/FilgraphManager.h"
-#include "media/ffmpeg/FrameFileWriter.h"
 
 namespace kadrel {
 
@@ -17,11 +16,6 @@ GraphFactory ffmpegGraphsStoppedBy(std::function<bool()> stop)
         graph->abandonReadsWhen(stop);
         return graph;
     };
-}
-
-std::unique_ptr<FrameWriter> makeFrameFileWriter()
-{
-    return std::make_unique<ffmpeg::FrameFileWriter>();
 }
 
 }  // namespace kadrel

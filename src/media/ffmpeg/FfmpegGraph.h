@@ -1,8 +1,7 @@
 #pragma once
 // What the application hands to ActiveMovieControl: the factory of a new FFmpeg filter graph
-// manager for every opened file, and the writer thread of bulk runs.
+// manager for every opened file.
 
-#include "media/FrameFile.h"
 #include "media/MediaInterfaces.h"
 
 #include <functional>
@@ -14,6 +13,5 @@ std::shared_ptr<IMediaControl> makeFfmpegGraph();
 // A factory of graphs whose reads give up once stop says so: stop is asked from any thread
 // while a read waits for data, and ends the wait (kadrel-extract's interrupt).
 GraphFactory ffmpegGraphsStoppedBy(std::function<bool()> stop);
-std::unique_ptr<FrameWriter> makeFrameFileWriter();
 
 }  // namespace kadrel

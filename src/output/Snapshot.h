@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 // The top row and the step to the next row down (negative for a bottom-up DIB).
 struct Picture {
@@ -20,4 +20,4 @@ struct Picture {
 // Fails unless dib holds a whole 32-bit picture in size bytes.
 Result<Picture> readSnapshot(const unsigned char* dib, std::size_t size);
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

@@ -1,11 +1,11 @@
-#include "media/ffmpeg/Snapshot.h"
+#include "output/Snapshot.h"
 
 #include "media/MediaErrors.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 namespace {
 
@@ -39,4 +39,4 @@ Result<Picture> readSnapshot(const unsigned char* dib, std::size_t size)
     return picture;
 }
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

@@ -1,7 +1,7 @@
-#include "media/ffmpeg/JpegEncoder.h"
+#include "output/JpegEncoder.h"
 
 #include "media/MediaErrors.h"
-#include "media/ffmpeg/Snapshot.h"
+#include "output/Snapshot.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,7 @@
 
 #include <jpeglib.h>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 namespace {
 
@@ -150,17 +150,16 @@ Status encoderFailure(const QString& reason)
                            QStringLiteral("The image could not be encoded: %1").arg(reason));
 }
 
-class JpegEncoder final : public ImageEncoder {
+class JpegEncoder final : public FrameEncoder {
 public:
     explicit JpegEncoder(int quality)
         : m_settings{std::clamp(quality, 1, 100), quality >= kFullChromaQuality}
     {
     }
 
-    Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
-                               AlignedBytes& file) override
+    Result<FileImage> encode(FrameBuffer& frame) override
     {
-        const Result<Picture> picture = readSnapshot(dib, size);
+        const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
         if (!picture)
             return picture.status();
         const Picture& p = picture.value();
@@ -168,7 +167,8 @@ public:
         if (cut == 0) {
             if (!m_bands[0].compress(p, 0, p.height, m_settings))
                 return encoderFailure(QString::fromLatin1(m_bands[0].message()));
-            return copyInto(file, {{m_bands[0].data(), m_bands[0].size()}});
+            const std::size_t size = copyInto({{m_bands[0].data(), m_bands[0].size()}});
+            return FileImage{m_file.data(), size};
         }
         bool bottomDone = false;
         std::thread bottom([&] { bottomDone = m_bands[1].compress(p, cut, p.height, m_settings); });
@@ -177,7 +177,7 @@ public:
         for (const auto& [done, band] : {std::pair{topDone, &m_bands[0]}, {bottomDone, &m_bands[1]}})
             if (!done)
                 return encoderFailure(QString::fromLatin1(band->message()));
-        return join(file, p.height, cut);
+        return join(p.height, cut);
     }
 
 private:
@@ -192,7 +192,7 @@ private:
 
     // The top band without its end, the restart marker that ends its last row of blocks, and
     // the bottom band's coded data with its end; the frame header states the whole height.
-    Result<std::size_t> join(AlignedBytes& file, int height, int cut)
+    Result<FileImage> join(int height, int cut)
     {
         const Band& top = m_bands[0];
         const Band& bottom = m_bands[1];
@@ -203,25 +203,24 @@ private:
         const int lastMarker = (cut / m_settings.blockRows() - 1) % kMarkerCycle;
         const unsigned char restart[2] = {kMarker,
                                           static_cast<unsigned char>(kFirstRestart + lastMarker)};
-        const Result<std::size_t> size = copyInto(
-            file, {{top.data(), top.size() - 2},
+        const std::size_t size = copyInto(
+            {{top.data(), top.size() - 2},
                    {restart, sizeof restart},
                    {bottom.data() + bottomLayout.scanData, bottom.size() - bottomLayout.scanData}});
-        unsigned char* heightField = file.data() + topLayout.frameHeader + 5;
+        unsigned char* heightField = m_file.data() + topLayout.frameHeader + 5;
         heightField[0] = static_cast<unsigned char>(height >> 8);
         heightField[1] = static_cast<unsigned char>(height & 0xFF);
-        return size;
+        return FileImage{m_file.data(), size};
     }
 
-    static Result<std::size_t> copyInto(
-        AlignedBytes& file,
-        std::initializer_list<std::pair<const unsigned char*, std::size_t>> pieces)
+    // The pieces one after another in m_file; their length.
+    std::size_t copyInto(std::initializer_list<std::pair<const unsigned char*, std::size_t>> pieces)
     {
         std::size_t size = 0;
         for (const auto& piece : pieces)
             size += piece.second;
-        file.reserve(size);
-        unsigned char* out = file.data();
+        m_file.reserve(size);
+        unsigned char* out = m_file.data();
         for (const auto& [data, length] : pieces) {
             std::memcpy(out, data, length);
             out += length;
@@ -231,13 +230,14 @@ private:
 
     Settings m_settings;
     std::array<Band, 2> m_bands;
+    AlignedBytes m_file;
 };
 
 }  // namespace
 
-std::unique_ptr<ImageEncoder> makeJpegEncoder(int quality)
+std::unique_ptr<FrameEncoder> makeJpegEncoder(int quality)
 {
     return std::make_unique<JpegEncoder>(quality);
 }
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

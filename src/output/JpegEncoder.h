@@ -10,11 +10,11 @@
 // Baseline, full-range BT.601 (JFIF), the usual 1..100 quality scale; colour at full
 // resolution from quality 90 up, 4:2:0 below.
 
-#include "media/ImageFormat.h"
+#include "output/FrameEncoder.h"
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 // quality is clamped to 1..100.
-std::unique_ptr<ImageEncoder> makeJpegEncoder(int quality);
+std::unique_ptr<FrameEncoder> makeJpegEncoder(int quality);
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

@@ -1,9 +1,9 @@
-#include "media/ffmpeg/FrameFileWriter.h"
+#include "output/FrameFileWriter.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 FrameFileWriter::FrameFileWriter(int buffers)
     : m_buffers(static_cast<std::size_t>(std::max(buffers, 2))), m_jobs(m_buffers.size())
@@ -35,7 +35,7 @@ FrameBuffer* FrameFileWriter::nextBuffer()
     return buffer;
 }
 
-void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncoder encoder)
+void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncoder& encoder)
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -44,7 +44,7 @@ void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncod
             return;
         }
         Job& job = m_jobs[(m_first + m_waiting) % m_jobs.size()];
-        job = {buffer, path, std::move(encoder)};
+        job = {buffer, path, &encoder};
         ++m_waiting;
     }
     m_changed.notify_all();
@@ -96,7 +96,7 @@ void FrameFileWriter::run()
 
 FileStatus FrameFileWriter::encodeAndWrite(Job& job)
 {
-    const Result<FileImage> image = job.encoder(*job.buffer);
+    const Result<FileImage> image = job.encoder->encode(*job.buffer);
     if (image)
         return m_files.write(job.path, image.value());
     // A file before this one whose write-back failed is the first failure.
@@ -112,4 +112,4 @@ void FrameFileWriter::dropWaiting()
     }
 }
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

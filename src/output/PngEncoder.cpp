@@ -1,8 +1,7 @@
-#include "media/ffmpeg/ImageEncoders.h"
+#include "output/PngEncoder.h"
 
 #include "media/MediaErrors.h"
-#include "media/ffmpeg/JpegEncoder.h"
-#include "media/ffmpeg/Snapshot.h"
+#include "output/Snapshot.h"
 
 #include <zlib.h>
 
@@ -12,7 +11,7 @@
 #include <initializer_list>
 #include <thread>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
 namespace {
 
@@ -23,12 +22,11 @@ constexpr int kPngCompression = 1;
 // PNG written here with zlib: each half of the picture is filtered and deflated on a thread of
 // its own, and the two deflate streams are joined into one (the first ends on a byte boundary
 // with a sync flush), so a lone encoding thread still uses both cores.
-class PngEncoder final : public ImageEncoder {
+class PngEncoder final : public FrameEncoder {
 public:
-    Result<std::size_t> encode(const unsigned char* dib, std::size_t size,
-                               AlignedBytes& file) override
+    Result<FileImage> encode(FrameBuffer& frame) override
     {
-        const Result<Picture> picture = readSnapshot(dib, size);
+        const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
         if (!picture)
             return picture.status();
         const Picture& p = picture.value();
@@ -40,7 +38,8 @@ public:
             if (!part.ok)
                 return Status::failure(mediaerror::kEncoder,
                                        QStringLiteral("The image could not be encoded: zlib"));
-        return assemble(p, file);
+        const std::size_t size = assemble(p);
+        return FileImage{m_file.data(), size};
     }
 
 private:
@@ -121,12 +120,13 @@ private:
         bool ok = false;
     };
 
-    Result<std::size_t> assemble(const Picture& p, AlignedBytes& file) const
+    // The whole file in m_file; its length.
+    std::size_t assemble(const Picture& p)
     {
         const std::size_t packed = m_parts[0].packedLength + m_parts[1].packedLength;
         const std::size_t total = 8 + (12 + 13) + (12 + 2 + packed + 4) + 12;
-        file.reserve(total);
-        unsigned char* out = file.data();
+        m_file.reserve(total);
+        unsigned char* out = m_file.data();
         static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A,
                                                         '\n'};
         out = std::copy(std::begin(kSignature), std::end(kSignature), out);
@@ -149,7 +149,7 @@ private:
                      {m_parts[1].packed.data(), m_parts[1].packedLength},
                      {zlibTrailer, 4}});
         out = chunk(out, "IEND", {});
-        return static_cast<std::size_t>(out - file.data());
+        return static_cast<std::size_t>(out - m_file.data());
     }
 
     static void putBe32(unsigned char* at, std::uint32_t value)
@@ -179,25 +179,14 @@ private:
     }
 
     std::array<Part, 2> m_parts;
+    AlignedBytes m_file;
 };
 
 }  // namespace
 
-}  // namespace kadrel::ffmpeg
-
-namespace kadrel {
-
-std::unique_ptr<ImageEncoder> makeFfmpegImageEncoder(ImageFormat format, int quality)
+std::unique_ptr<FrameEncoder> makePngEncoder()
 {
-    switch (format) {
-    case ImageFormat::Png:
-        return std::make_unique<ffmpeg::PngEncoder>();
-    case ImageFormat::Jpeg:
-        return ffmpeg::makeJpegEncoder(quality);
-    case ImageFormat::Bmp:
-        break;
-    }
-    return nullptr;
+    return std::make_unique<PngEncoder>();
 }
 
 }  // namespace kadrel

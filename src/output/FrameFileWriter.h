@@ -18,36 +18,42 @@
 //   for each frame:
 //       FrameBuffer* buffer = writer.nextBuffer();     // null: a file failed, see finish()
 //       buffer->reserveDib(bytes); fill buffer->dib();  // or writer.release(buffer) on failure
-//       writer.write(buffer, path, encodeBitmap);
+//       writer.write(buffer, path, encoder);            // the encoder outlives finish()
 //   FileStatus done = writer.finish();
 
-#include "media/FrameFile.h"
+#include "output/FrameEncoder.h"
+#include "output/FrameFile.h"
 
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-namespace kadrel::ffmpeg {
+namespace kadrel {
 
-class FrameFileWriter final : public FrameWriter {
+class FrameFileWriter final {
 public:
     // buffers: how many frames may be in hand at once, the one being filled included (>= 2).
     explicit FrameFileWriter(int buffers = 3);
-    ~FrameFileWriter() override;
+    ~FrameFileWriter();
     FrameFileWriter(const FrameFileWriter&) = delete;
     FrameFileWriter& operator=(const FrameFileWriter&) = delete;
 
-    FrameBuffer* nextBuffer() override;
-    void write(FrameBuffer* buffer, const QString& path, FrameEncoder encoder) override;
-    void release(FrameBuffer* buffer) override;
-    FileStatus finish() override;
+    // A buffer for the next frame, waiting while all are in use; null after a failure.
+    FrameBuffer* nextBuffer();
+    // Hands a buffer from nextBuffer() over, to be encoded by encoder and written at path.
+    void write(FrameBuffer* buffer, const QString& path, FrameEncoder& encoder);
+    // Gives back a buffer from nextBuffer() that holds no frame.
+    void release(FrameBuffer* buffer);
+    // Waits until every file handed over is written, or dropped after a failure; returns the
+    // first failure, and the writer is ready for the next run.
+    FileStatus finish();
 
 private:
     struct Job {
         FrameBuffer* buffer = nullptr;
         QString path;
-        FrameEncoder encoder;
+        FrameEncoder* encoder = nullptr;
     };
 
     void run();
@@ -69,4 +75,4 @@ private:
     std::thread m_thread;  // last: it starts once everything above exists
 };
 
-}  // namespace kadrel::ffmpeg
+}  // namespace kadrel

@@ -1,9 +1,11 @@
 // The writer thread of bulk runs: files in order and complete, and what a failing file leaves
 // behind: the files before it, no partial file, nothing after it, and a writer ready again;
-// for frames written with ordinary writes and with direct I/O. The file series beneath it:
-// which files stay in the page cache, either side of the size written directly.
+// for frames written with ordinary writes, with direct I/O, and into a tmpfs. The file series
+// beneath it: which files stay in the page cache, either side of the size written directly.
 
-#include "media/ffmpeg/FrameFileWriter.h"
+#include "output/BitmapEncoder.h"
+#include "output/FrameFileWriter.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 #include <linux/magic.h>
@@ -25,13 +27,8 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
-
 namespace kadrel {
 namespace {
-
-using ffmpeg::FrameFileWriter;
 
 // The frames of a run: small ones go out with ordinary writes, large ones with direct I/O.
 struct FrameSize {
@@ -46,32 +43,26 @@ constexpr FrameSize kLarge{"frames written directly", 2048, 2048};
 static_assert(kSmall.fileSize() < qint64{FileSeries::kDirectFrom});
 static_assert(kLarge.fileSize() >= qint64{FileSeries::kDirectFrom});
 
-// Frame n: a 32-bit DIB whose every pixel byte is n.
-void fillFrame(FrameBuffer& buffer, int n, FrameSize size)
-{
-    buffer.reserveDib(static_cast<std::size_t>(40 + size.pixelBytes()));
-    unsigned char* dib = buffer.dib();
-    std::memset(dib, n, buffer.dibBytes());
-    const std::int32_t header[4] = {40, size.width, size.height, 1 | (32 << 16)};
-    std::memset(dib, 0, 40);
-    std::memcpy(dib, header, sizeof header);
-}
-
 QString framePath(const QString& folder, int n)
 {
     return QDir(folder).filePath(QStringLiteral("frame%1.bmp").arg(n));
 }
 
-// Hands frames first..last to the writer as a bulk run does, stopping when it refuses a buffer.
-void writeFrames(FrameWriter& writer, const QString& folder, int first, int last,
+// Hands frames first..last to the writer as a bulk run does, each a 32-bit DIB whose every
+// pixel byte is n; stops when the writer refuses a buffer.
+void writeFrames(FrameFileWriter& writer, const QString& folder, int first, int last,
                  FrameSize size = kSmall)
 {
+    static BitmapEncoder encoder;
     for (int n = first; n <= last; ++n) {
         FrameBuffer* buffer = writer.nextBuffer();
         if (!buffer)
             return;
-        fillFrame(*buffer, n, size);
-        writer.write(buffer, framePath(folder, n), encodeBitmap);
+        buffer->reserveDib(std::size_t(40 + size.pixelBytes()));
+        std::memset(buffer->dib(), n, buffer->dibBytes());
+        const std::int32_t header[10] = {40, size.width, size.height, 1 | (32 << 16)};
+        std::memcpy(buffer->dib(), header, sizeof header);
+        writer.write(buffer, framePath(folder, n), encoder);
     }
 }
 
@@ -95,12 +86,14 @@ QString framesOnDisk(const QString& folder, int count, FrameSize size = kSmall)
     return found.join(u' ');
 }
 
-// A tmpfs of the given size at folder, for as long as the guard lives; unmounted: no rights.
+// A tmpfs of the given size at folder, for as long as the guard lives; none for size 0, and
+// none without the right to mount.
 struct TinyDisk {
     TinyDisk(const QString& folder, qint64 bytes) : path(QFile::encodeName(folder))
     {
         const QByteArray options = "size=" + QByteArray::number(bytes);
-        mounted = ::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) == 0;
+        mounted = bytes > 0
+                  && ::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) == 0;
     }
     ~TinyDisk()
     {
@@ -111,74 +104,67 @@ struct TinyDisk {
     bool mounted = false;
 };
 
-TEST(FrameFileWriter, WritesEveryFileInOrderAndIsReadyAgainAfterAFailure)
+// Each case prepares the folder, on the disk and on a tmpfs: the error number of frame 3's file.
+// A failing file is named, and leaves the files before it and nothing from it on; the writer is
+// then ready for the next run. A tmpfs that fills up in the middle of frame 3 leaves no partial
+// file either, and closing the writer writes the files in hand.
+TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
 {
-    // Each case spoils frame 3's file before the run. The error number of that file.
-    const struct { const char* name; std::function<bool(const QString&)> spoil; int error; }
-        cases[] = {
-        {"healthy", [](const QString&) { return true; }, 0},
+    const auto nothing = [](const QString&) { return true; };
+    const struct {
+        const char* name;
+        std::function<bool(const QString&)> spoil;
+        int error;
+        double tmpfsFiles = 10;  // the size of the tmpfs mounted on the folder, in files
+        bool close = false;
+    } cases[] = {
+        {"healthy", nothing, 0},
+        {"closed with files in hand", nothing, 0, 10, true},
         {"full disk", [](const QString& folder) {
              return QFile::link(QStringLiteral("/dev/full"), framePath(folder, 3));
          }, ENOSPC},
         {"a folder in the way", [](const QString& folder) {
              return QDir(folder).mkdir(QStringLiteral("frame3.bmp"));
          }, EISDIR},
+        {"a tmpfs that fills up", nothing, ENOSPC, 3.5},
     };
     FrameFileWriter writer;
-    for (const FrameSize size : {kSmall, kLarge}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(size.name) + ", " + c.name);
-            QTemporaryDir dir;
-            ASSERT_TRUE(c.spoil(dir.path()));
-            writeFrames(writer, dir.path(), 0, 5, size);
-            const FileStatus written = writer.finish();
-            EXPECT_EQ(written.status.number(), c.error) << qPrintable(written.status.text());
-            EXPECT_EQ(written.path, c.error ? framePath(dir.path(), 3) : QString());
-            EXPECT_EQ(framesOnDisk(dir.path(), 6, size),
-                      QLatin1String(c.error ? "0 1 2 -3 -4 -5" : "0 1 2 3 4 5"));
-
-            // The next run starts afresh.
-            writeFrames(writer, dir.path(), 4, 4, size);
-            EXPECT_TRUE(writer.finish().ok());
-            EXPECT_EQ(QFileInfo(framePath(dir.path(), 4)).size(), size.fileSize());
-        }
-    }
-    // The symbolic link to the device is left as it was, and the device too.
+    for (const FrameSize size : {kSmall, kLarge})
+        for (const bool tmpfs : {false, true})
+            for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(size.name) + (tmpfs ? " on tmpfs, " : ", ") + c.name);
+                QTemporaryDir dir;
+                const qint64 tmpfsBytes = qint64(size.fileSize() * c.tmpfsFiles);
+                const TinyDisk disk(dir.path(), tmpfs ? tmpfsBytes : 0);
+                if (tmpfs && !disk.mounted) {
+                    std::printf("no right to mount a tmpfs: %s skipped\n", c.name);
+                    continue;
+                }
+                if (!tmpfs && c.tmpfsFiles < 10)
+                    continue;
+                ASSERT_TRUE(c.spoil(dir.path()));
+                if (c.close) {
+                    FrameFileWriter closing(2);
+                    writeFrames(closing, dir.path(), 0, 5, size);
+                } else {
+                    writeFrames(writer, dir.path(), 0, 5, size);
+                    const FileStatus written = writer.finish();
+                    EXPECT_EQ(written.status.number(), c.error)
+                        << qPrintable(written.status.text());
+                    EXPECT_EQ(written.path, c.error ? framePath(dir.path(), 3) : QString());
+                    EXPECT_EQ(written.status.description().contains(framePath(dir.path(), 3)),
+                              c.error != 0);
+                }
+                EXPECT_EQ(framesOnDisk(dir.path(), 6, size),
+                          QLatin1String(c.error ? "0 1 2 -3 -4 -5" : "0 1 2 3 4 5"));
+            }
+    // The next run starts afresh.
+    QTemporaryDir dir;
+    writeFrames(writer, dir.path(), 4, 4);
+    EXPECT_TRUE(writer.finish().ok());
+    EXPECT_EQ(QFileInfo(framePath(dir.path(), 4)).size(), kSmall.fileSize());
+    // The symbolic links to the device are left as they were, and the device too.
     EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
-}
-
-// A disk that fills up in the middle of a file: the partial file is removed.
-TEST(FrameFileWriter, ADiskThatFillsUpLeavesNoPartialFile)
-{
-    for (const FrameSize size : {kSmall, kLarge}) {
-        SCOPED_TRACE(size.name);
-        QTemporaryDir dir;
-        // Three files and a half fit.
-        const TinyDisk disk(dir.path(), size.fileSize() * 7 / 2);
-        if (!disk.mounted)
-            GTEST_SKIP() << "no right to mount a tmpfs here; the full disk is covered by /dev/full";
-        FrameFileWriter writer;
-        writeFrames(writer, dir.path(), 0, 5, size);
-        const FileStatus written = writer.finish();
-        EXPECT_EQ(written.status.number(), ENOSPC) << qPrintable(written.status.text());
-        EXPECT_EQ(written.path, framePath(dir.path(), 3));
-        EXPECT_TRUE(written.status.description().contains(framePath(dir.path(), 3)));
-        EXPECT_EQ(framesOnDisk(dir.path(), 6, size), QLatin1String("0 1 2 -3 -4 -5"));
-    }
-}
-
-// Closing while files are in hand: the writer finishes them before it goes.
-TEST(FrameFileWriter, ClosingWritesTheFilesInHand)
-{
-    for (const FrameSize size : {kSmall, kLarge}) {
-        SCOPED_TRACE(size.name);
-        QTemporaryDir dir;
-        {
-            FrameFileWriter writer(2);
-            writeFrames(writer, dir.path(), 0, 5, size);
-        }
-        EXPECT_EQ(framesOnDisk(dir.path(), 6, size), QLatin1String("0 1 2 3 4 5"));
-    }
 }
 
 // Whether any of the file's bytes are in the page cache.

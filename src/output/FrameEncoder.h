@@ -1,0 +1,26 @@
+#pragma once
+// The one encoder interface: a frame's DIB in, the bytes of its file out.
+
+#include "common/Status.h"
+#include "output/FrameBuffer.h"
+#include "output/ImageFormat.h"
+
+#include <memory>
+
+namespace kadrel {
+
+// Each encoder keeps what it reuses from frame to frame (its file's memory, its bands), so
+// every thread that encodes has one of its own; it touches nothing else.
+class FrameEncoder {
+public:
+    virtual ~FrameEncoder() = default;
+    // The file's bytes for the DIB in frame: in place in the frame (a bitmap) or in memory the
+    // encoder owns, valid until its next call.
+    virtual Result<FileImage> encode(FrameBuffer& frame) = 0;
+};
+
+// The encoder of a type; quality (1..100) counts for JPEG only.
+std::unique_ptr<FrameEncoder> makeFrameEncoder(ImageFormat format,
+                                               int quality = kDefaultJpegQuality);
+
+}  // namespace kadrel

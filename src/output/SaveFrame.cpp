@@ -1,0 +1,30 @@
+#include "output/SaveFrame.h"
+
+#include "media/ActiveMovieControl.h"
+#include "output/FrameEncoder.h"
+#include "output/FrameFile.h"
+
+namespace kadrel {
+
+Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
+{
+    return movie.GetCurrentImage([&frame](std::size_t bytes) {
+        frame.reserveDib(bytes);
+        return frame.dib();
+    });
+}
+
+Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format, int quality)
+{
+    if (!movie.session().graphManager)
+        return {};
+    // Kept from one save to the next: a 1080p frame's memory is not set up afresh each time.
+    thread_local FrameBuffer frame;
+    if (Status s = takeSnapshot(movie, frame); !s)
+        return s;
+    const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(format, quality);
+    const Result<FileImage> image = encoder->encode(frame);
+    return image ? writeFrameFile(path, image.value()) : image.status();
+}
+
+}  // namespace kadrel

@@ -1,0 +1,24 @@
+#pragma once
+// The frame on show in the media session, into a buffer or a file of its own: the one-frame
+// save of the Capture command, and the snapshot step of a bulk run.
+
+#include "common/Status.h"
+#include "output/FrameBuffer.h"
+#include "output/ImageFormat.h"
+
+#include <QString>
+
+namespace kadrel {
+
+class ActiveMovieControl;
+
+// The frame on show as a packed DIB in frame.
+Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame);
+
+// Writes the frame on show as a file of the given type at path (truncating an existing file)
+// and returns when it is written; a failure leaves no file at path. Without media it writes
+// nothing and succeeds.
+Status saveFrame(ActiveMovieControl& movie, const QString& path,
+                 ImageFormat format = ImageFormat::Bmp, int quality = kDefaultJpegQuality);
+
+}  // namespace kadrel

@@ -1,0 +1,298 @@
+// Frames into files of each type. Bitmaps: the bytes of the file, from a recording renderer.
+// PNG holds the bitmap's pixels exactly and JPEG comes close (38 dB or more at the default
+// quality), on generated clips; JPEG's two bands join into one clean file. Failures leave no
+// file behind and name the file where it is at fault.
+
+#include "common/Rounding.h"
+#include "media/ActiveMovieControl.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "output/FrameEncoder.h"
+#include "output/SaveFrame.h"
+#include "support/FakeGraph.h"
+#include "support/FakePlatform.h"
+#include "support/MediaGenerator.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <vector>
+#include <sys/resource.h>
+
+#include <jpeglib.h>
+
+namespace kadrel {
+namespace {
+
+using test::ClipSpec;
+using test::FakeGraphScript;
+using Codec = ClipSpec::Codec;
+using Content = ClipSpec::Content;
+
+// Peak signal-to-noise ratio of b against a over the R, G and B of rows first..end-1, in dB.
+double psnr(const QImage& a, const QImage& b, int first = 0, int end = -1)
+{
+    double squares = 0.0;
+    end = end < 0 ? a.height() : end;
+    for (int y = first; y < end; ++y)
+        for (int x = 0; x < a.width(); ++x)
+            for (const int shift : {0, 8, 16}) {
+                const double d = int((a.pixel(x, y) >> shift) & 0xFF)
+                                 - int((b.pixel(x, y) >> shift) & 0xFF);
+                squares += d * d;
+            }
+    const double mse = squares / (3.0 * a.width() * (end - first));
+    return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// A session on a recording renderer (or the FFmpeg engine), paused.
+struct Session {
+    explicit Session(GraphFactory factory = {})
+        : movie(state, platform.screen, factory ? factory : graphs.factory(), [] {})
+    {
+    }
+    void open(const QString& clip)
+    {
+        const Status opened = movie.OpenMedia(clip);
+        ASSERT_TRUE(opened.ok()) << qPrintable(opened.text());
+        movie.PauseMedia();
+    }
+    test::FakePlatform platform;
+    ProgramState state;
+    test::FakeGraphFactory graphs;
+    ActiveMovieControl movie;
+    QTemporaryDir dir;
+};
+
+// Keeps files below a size for as long as it lives: a longer write fails (EFBIG), as on a
+// full disk.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, oldHandler); }
+    rlimit saved{};
+    void (*oldHandler)(int);
+};
+
+// "BM", the file's true length, 54 to the pixels, the renderer's info header with biSizeImage
+// cut to its outer bytes and 72 dpi, the pixels. A longer old file is cut to that length; a
+// frame smaller than the last leaves zeros, not the last frame's bytes.
+// Without media nothing is written. A failing renderer, a size past 2 GiB, a file that cannot
+// be made and one that cannot be written whole (a full disk, a size limit) write nothing, and
+// file errors name the file.
+TEST(SaveFrame, BitmapBytesAndFailures)
+{
+    Session session;
+    QFile file(session.dir.filePath("frame.bmp"));
+    EXPECT_TRUE(saveFrame(session.movie, file.fileName()).ok());
+    EXPECT_FALSE(file.exists());
+    session.open(QStringLiteral("/v/clip.avi"));
+    FakeGraphScript& script = *session.graphs.script;
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(20000, 'z')) == 20000);
+    file.close();
+    for (quint32 bits : {32, 24}) {
+        script.bitsPerPixel = int(bits);
+        script.calls.clear();
+        ASSERT_TRUE(saveFrame(session.movie, file.fileName()).ok());
+        EXPECT_EQ(script.calls,
+                  QStringList({"get_VideoHeight", "get_VideoWidth", "GetCurrentImage(3112)"}));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+        ASSERT_EQ(bytes.size(), 54 + 4 * 32 * 24);
+        EXPECT_EQ(bytes.left(2), "BM");
+        const quint32 header[] = {54 + 4 * 32 * 24, 0, 54, 40, 32, 24, 1 | bits << 16, 0, 0,
+                                  2834, 2834};
+        for (int i = 0; i < 11; ++i)
+            EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 2 + 4 * i), header[i])
+                << bits << " bits, offset " << 2 + 4 * i;
+        const int picture = 32 * 24 * int(bits) / 8;
+        for (int i = 0; i < 4 * 32 * 24; ++i)
+            ASSERT_EQ(uchar(bytes[54 + i]), i < picture ? uchar(i) : 0) << bits << " bits, " << i;
+    }
+
+    script.bitsPerPixel = 32;
+    const QString x = session.dir.filePath("x.bmp");
+    const struct {
+        ImageFormat format;
+        const char* failing;
+        int size;
+        QString path;
+        int number;
+        rlim_t sizeLimit = RLIM_INFINITY;
+    } cases[] = {
+        {ImageFormat::Bmp, "GetCurrentImage", 8, x, 5},
+        {ImageFormat::Bmp, "", 65536, x, kOverflowError},
+        {ImageFormat::Bmp, "", 8, session.dir.filePath("no/x.bmp"), ENOENT},
+        {ImageFormat::Png, "", 8, session.dir.filePath("no/x.png"), ENOENT},
+        {ImageFormat::Bmp, "", 8, "/dev/full", ENOSPC},
+        {ImageFormat::Png, "", 8, session.dir.filePath("big.png"), EFBIG, 100},
+        {ImageFormat::Jpeg, "", 8, session.dir.filePath("big.jpg"), EFBIG, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.path));
+        script.failing = {c.failing};
+        script.videoWidth = script.videoHeight = c.size;
+        const FileSizeLimit limit(c.sizeLimit);
+        const Status saved = saveFrame(session.movie, c.path, c.format);
+        EXPECT_EQ(saved.number(), c.number) << qPrintable(saved.text());
+        const bool fileError = c.number == ENOENT || c.number == ENOSPC || c.number == EFBIG;
+        EXPECT_EQ(saved.description().contains(c.path), fileError) << qPrintable(saved.text());
+        EXPECT_TRUE(c.path == "/dev/full" || !QFile::exists(c.path));
+    }
+}
+
+struct EncodedCase {
+    const char* file;
+    ClipSpec recipe;
+};
+
+class EncodedFrames : public ::testing::TestWithParam<EncodedCase> {};
+
+// For a few frames of each clip: the PNG decodes to exactly the bitmap's pixels and is 8-bit
+// RGB; the JPEG at quality 95 is within 38 dB, and lower qualities give smaller files that
+// are further off.
+TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
+{
+    const EncodedCase& c = GetParam();
+    Session session(makeFfmpegGraph);
+    const QString clip = session.dir.filePath(QString::fromLatin1(c.file));
+    ASSERT_TRUE(test::generateClip(c.recipe, clip).ok());
+    session.open(clip);
+    for (const int frame : {0, 7, c.recipe.frames - 1}) {
+        SCOPED_TRACE(frame);
+        session.movie.PlayMedia();
+        ASSERT_TRUE(session.movie.SetPosition(frame * 0.04).ok());
+        session.movie.PauseMedia();
+        const QString base = session.dir.filePath(QStringLiteral("f%1").arg(frame));
+        ASSERT_TRUE(saveFrame(session.movie, base + ".bmp").ok());
+        const QImage bitmap(base + ".bmp");
+        ASSERT_EQ(test::frameIndexFromBitmap(base + ".bmp"),
+                  c.recipe.content == Content::FrameIndex ? frame : -1);
+
+        ASSERT_TRUE(saveFrame(session.movie, base + ".png", ImageFormat::Png).ok());
+        QFile pngFile(base + ".png");
+        ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly));
+        const QByteArray png = pngFile.readAll();
+        ASSERT_GT(png.size(), 26);
+        EXPECT_EQ(png.at(24), 8) << "bit depth";
+        EXPECT_EQ(png.at(25), 2) << "colour type RGB";
+        EXPECT_EQ(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32),
+                  bitmap.convertToFormat(QImage::Format_RGB32));
+
+        double lastPsnr = 99.0;
+        qint64 lastSize = 1 << 30;
+        for (const int quality : {95, 75, 30}) {
+            const QString jpg = base + QStringLiteral("q%1.jpg").arg(quality);
+            ASSERT_TRUE(saveFrame(session.movie, jpg, ImageFormat::Jpeg, quality).ok());
+            const QImage jpeg(jpg, "JPEG");
+            ASSERT_EQ(jpeg.size(), bitmap.size());
+            const double db = psnr(bitmap, jpeg);
+            EXPECT_GE(db, quality == 95 ? 38.0 : 0.0);
+            EXPECT_LT(db, lastPsnr) << "quality " << quality;
+            EXPECT_LT(QFileInfo(jpg).size(), lastSize) << "quality " << quality;
+            lastPsnr = db;
+            lastSize = QFileInfo(jpg).size();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clips, EncodedFrames,
+    ::testing::Values(
+        EncodedCase{"index.mp4", {.codec = Codec::H264, .frames = 20}},
+        EncodedCase{"bars.mkv",
+                    {.codec = Codec::Mjpeg, .content = Content::ColourBars, .frames = 10}},
+        EncodedCase{"odd.avi", {.width = 161, .height = 99, .frames = 10}},
+        EncodedCase{"rotated.mp4", {.codec = Codec::H264, .frames = 10, .rotation = 90}}),
+    [](const auto& info) {
+        return QString::fromLatin1(info.param.file).section(u'.', 0, 0).toStdString();
+    });
+
+// Smooth colour ramps with a hard-edged square, as a 32-bit bottom-up DIB in frame.
+QImage rampInto(FrameBuffer& frame, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool square =
+                std::abs(x - width / 2) < width / 5 && std::abs(y - height / 2) < height / 5;
+            picture.setPixel(x, y, square ? qRgb(220, y * 255 / height, 30)
+                                          : qRgb((x + y) * 127 / (width + height),
+                                                 y * 255 / height, x * 255 / width));
+        }
+    frame.reserveDib(40 + std::size_t(width) * height * 4);
+    const std::int32_t header[] = {40, width, height, 1 | (32 << 16)};
+    std::memset(frame.dib(), 0, 40);
+    std::memcpy(frame.dib(), header, sizeof header);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(frame.dib() + 40 + std::size_t(height - 1 - y) * width * 4,
+                    picture.constScanLine(y), std::size_t(width) * 4);
+    return picture;
+}
+
+// Decodes with libjpeg, counting its corrupt-data warnings (a wrong restart marker is one).
+QImage decodeStrictly(FileImage file, long& warnings)
+{
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data, static_cast<unsigned long>(file.size));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    QImage rgb(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = rgb.scanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    warnings = error.num_warnings;
+    jpeg_destroy_decompress(&info);
+    return rgb;
+}
+
+// The JPEG encoder cuts tall pictures into two bands compressed side by side and joins them:
+// the joined file must decode without a single warning, at its whole size, close to the source
+// on both sides of the cut, at full-resolution colour (quality 95) and at 4:2:0 (quality 75).
+TEST(JpegBands, JoinIntoOneCleanFile)
+{
+    const struct {
+        int width, height, quality;
+        double minimumDb;
+    } cases[] = {{64, 48, 95, 38.0},    {160, 120, 95, 38.0}, {320, 240, 75, 25.0},
+                 {96, 1080, 95, 38.0}, {1920, 1080, 75, 25.0}, {50, 129, 95, 38.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        FrameBuffer frame;
+        const QImage source = rampInto(frame, c.width, c.height);
+        const auto encoder = makeFrameEncoder(ImageFormat::Jpeg, c.quality);
+        const Result<FileImage> file = encoder->encode(frame);
+        ASSERT_TRUE(file.ok()) << qPrintable(file.status().text());
+        long warnings = -1;
+        const QImage decoded = decodeStrictly(file.value(), warnings);
+        EXPECT_EQ(warnings, 0);
+        ASSERT_EQ(decoded.size(), source.size());
+        // Each sixteenth of the picture's height on its own, so a damaged band cannot hide.
+        for (int part = 0; part < 16; ++part) {
+            const int first = part * c.height / 16, end = (part + 1) * c.height / 16;
+            if (first < end) {
+                EXPECT_GE(psnr(source, decoded, first, end), c.minimumDb) << "part " << part;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kadrel
