@@ -6,7 +6,6 @@
 #include "dialogs/frmdir.h"
 #include "media/ActiveMovieControl.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -231,14 +230,6 @@ void CaptureSettings::sldto_Change(int to)
 void CaptureSettings::cmddir_Click()
 {
     frmdir::open(m_host.mainWindow(), m_platform, txtout);
-}
-
-void CaptureSettings::yieldOnce()
-{
-    if (m_yield)
-        m_yield();
-    else
-        QCoreApplication::processEvents();
 }
 
 }  // namespace kadrel

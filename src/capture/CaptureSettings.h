@@ -6,6 +6,7 @@
 
 #include "capture/CaptureHost.h"
 #include "common/Platform.h"
+#include "common/EventYield.h"
 #include "common/ProgramState.h"
 #include "common/Status.h"
 #include "output/ImageFormat.h"
@@ -95,7 +96,7 @@ private:
     // Moves the main window's position slider to the time of a frame and the media with it.
     void showFrame(int frame);
     int lastFrame() const { return m_frameCount - 1; }
-    void yieldOnce();
+    void yieldOnce() const { m_yield(); }
 
     // The run's steps.
     void lockControls();
@@ -110,7 +111,7 @@ private:
     ActiveMovieControl& m_movie;
     Platform& m_platform;
     CaptureHost& m_host;
-    Yield m_yield;
+    EventYield m_yield;
 
     int m_frameCount = 0;
     QString m_outputExtension;

@@ -3,6 +3,7 @@
 #include "capture/BulkCapture.h"
 #include "common/QtPlatform.h"
 #include "media/ActiveMovieControl.h"
+#include "media/Volume.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 
 #include <QCoreApplication>
@@ -84,7 +85,7 @@ public:
         const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
         if (!whole)
             return videoFailure(whole.status());
-        m_movie.SetVolume(-10000);
+        m_movie.SetVolume(kSilentVolume);
         m_movie.PauseMedia();
         const int last = whole.value().lastFrame;
         const int from = m_options.from.value_or(0);
