@@ -1,13 +1,17 @@
-// Help Topics, the two ways of leaving the program, and what the window keeps out of reach
-// while the capture settings write many frames.
+// Help Topics; the menus' shortcut keys: one item per key, still working after a menu closed
+// with Esc and after a dialog, winning over a text box; the two ways of leaving the program;
+// and what the window keeps out of reach while the capture settings write many frames.
 
 #include "MainWindowFixture.h"
 
 #include "capture/CaptureSettings.h"
 #include "dialogs/HomePage.h"
+#include "support/Messages.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTimer>
 
 using namespace kadrel;
@@ -19,27 +23,88 @@ using namespace Qt::StringLiterals;
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
     const QString page = folder.filePath(u"help.htm"_s);
-    const auto told = [&](const char* how, const QString& text) {
-        SCOPED_TRACE(how);
-        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-        EXPECT_EQ(fake.messageBox.messages[0].text, text);
-        EXPECT_EQ(fake.messageBox.messages[0].title, u"Kadrel"_s);
-        EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
-        fake.messageBox.messages.clear();
-    };
+    const QString failed = u"Kadrel|Critical|Can not open\n"_s;
     window->mnutopics_Click();
-    told("missing", u"Can not find help file, it may be renamed or damaged. "
-                    "Try reinstalling the program."_s);
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList{u"Kadrel|Critical|Can not find help file, it may be renamed or "
+                          "damaged. Try reinstalling the program."_s});
     ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
     window->mnutopics_Click();
     EXPECT_EQ(fake.shell.opened, QStringList{page});
-    EXPECT_TRUE(fake.messageBox.messages.empty());
+    EXPECT_TRUE(takeMessages(fake.messageBox).isEmpty());
 
-    fake.shell.reply = Status::failure(3001, u"No program to open it"_s);
+    fake.shell.reply = Status::failure(3001, u"No program"_s);
     window->mnutopics_Click();
-    told("F1", "Can not open\n" + page + "\n\nError 3001: No program to open it");
     window->Image1_Click();
-    told("logo", "Can not open\n" + kHomePage + "\n\nError 3001: No program to open it");
+    const QString why = u"\n\nError 3001: No program"_s;
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList({failed + page + why, failed + kHomePage + why}));
+}
+
+TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
+{
+    QStringList keys;
+    for (const QAction* item : window->findChildren<QAction*>())
+        if (!item->shortcut().isEmpty())
+            keys << item->shortcut().toString();
+    keys.sort();  // a key on two items would run neither
+    EXPECT_EQ(keys, QStringList({"Ctrl+C", "Ctrl+F", "Ctrl+I", "Ctrl+M", "Ctrl+O", "Ctrl+R", "F1",
+                                 "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9"}));
+
+    open(u"clip.avi"_s);
+    window->capture->txtout->setFocus();  // a text box, which would take Ctrl+C as Copy
+    bool muted = false;
+    for (QMenu* menu : {window->mnufile, window->mnucontrol, window->mnutools, window->mnuhelp}) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        // Opened with a click on its title, closed with Esc.
+        QMenuBar* bar = window->menuBar();
+        const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, title);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        // The offscreen platform leaves the closed menu active, where a desktop activates the
+        // window again.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::qWait(20);
+        EXPECT_NE(window->focusWidget(), window->menuBar());
+        press({"T", "M"});  // the Tools menu's title letter, then Mute's
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(window->mnumute->isChecked(), muted);
+        press({"Ctrl+M"});
+        EXPECT_EQ(window->mnumute->isChecked(), muted = !muted);
+    }
+    press({"F4"});
+    EXPECT_EQ(window->lblstate->text(), u"Paused"_s);
+    press({"Ctrl+C"});
+    EXPECT_TRUE(state.loadedFile.isEmpty());
+    EXPECT_EQ(window->lblstate->text(), u"Closed"_s);
+}
+
+// Saved, cancelled, or the information window: afterwards the focus is where it was (the
+// window itself when no control had it, never a text box) and Ctrl+C closes the media.
+TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
+{
+    const std::pair<const char*, const char*> dialogs[] = {
+        {"F9", ""}, {"F9", "shot.bmp"}, {"Ctrl+I", ""}};
+    for (QWidget* before : QWidgetList{window->cmdstep, window.get()}) {
+        for (const auto& [key, reply] : dialogs) {
+            SCOPED_TRACE(before->objectName().toStdString() + ", " + key + " " + reply);
+            open(u"clip.avi"_s);
+            before->setFocus();
+            fake.fileDialog.replies = {*reply ? folder.filePath(reply) : QString()};
+            press({key});
+            for (QWidget* dialog : QApplication::topLevelWidgets())
+                if (dialog != window.get() && dialog->isVisible())
+                    dialog->close();
+            window->activateWindow();  // as the desktop does when the dialog goes
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+            EXPECT_TRUE(window->isEnabled());
+            EXPECT_EQ(window->focusWidget(), before);
+            press({"Ctrl+C"});
+            EXPECT_TRUE(state.loadedFile.isEmpty());
+        }
+    }
 }
 
 class BulkRunTest : public MainWindowTest {
@@ -48,15 +113,13 @@ protected:
     void SetUp() override
     {
         graphs.script->duration = 1.0;
-        open(QStringLiteral("clip.avi"));
-        window->capture->txtout->setText(folder.filePath(QStringLiteral("out")));
+        open(u"clip.avi"_s);
+        window->capture->txtout->setText(folder.filePath(u"out"_s));
     }
-
     qsizetype written() const
     {
-        return QDir(folder.filePath(QStringLiteral("out"))).entryList(QDir::Files).size();
+        return QDir(folder.filePath(u"out"_s)).entryList(QDir::Files).size();
     }
-
     // Runs, with during called at the run's first yield.
     void runMeeting(std::function<void()> during)
     {
@@ -67,14 +130,18 @@ protected:
 
 TEST_F(BulkRunTest, OpenCloseControlsAndToolsAreOutOfReachWhileItRuns)
 {
-    const std::vector<QAction*> locked{window->mnuopen,       window->mnuclose,
-                                       window->mnufullscreen, window->mnumute,
-                                       window->mnucapture,    window->mnucontrol->menuAction(),
-                                       window->mnutools->menuAction()};
-    runMeeting([&] {
+    const QAction* locked[] = {window->mnuopen, window->mnuclose, window->mnufullscreen,
+                               window->mnumute, window->mnucapture,
+                               window->mnucontrol->menuAction(), window->mnutools->menuAction()};
+    const auto reachable = [&] {
         window->mnufile_Click();
-        for (QAction* command : locked)
-            EXPECT_FALSE(command->isEnabled()) << command->objectName().toStdString();
+        QString flags;
+        for (const QAction* command : locked)
+            flags += command->isEnabled() ? u'1' : u'0';
+        return flags;
+    };
+    runMeeting([&] {
+        EXPECT_EQ(reachable(), u"0000000"_s);
         press({"Ctrl+O", "Ctrl+C", "F3", "F8", "Ctrl+F", "Ctrl+M", "F9"});  // all refused
     });
     EXPECT_TRUE(state.paused && !state.muted && !state.fullScreenActive);
@@ -82,9 +149,7 @@ TEST_F(BulkRunTest, OpenCloseControlsAndToolsAreOutOfReachWhileItRuns)
     EXPECT_EQ(fake.fileDialog.calls.size(), 1u);  // only the Open of the set-up
     EXPECT_EQ(written(), 25);
     EXPECT_EQ(fake.messageBox.messages.size(), 1u);  // the completion
-    window->mnufile_Click();
-    for (QAction* command : locked)
-        EXPECT_TRUE(command->isEnabled()) << command->objectName().toStdString();
+    EXPECT_EQ(reachable(), u"1111111"_s);
 }
 
 class Leaving : public BulkRunTest, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
@@ -107,7 +172,7 @@ TEST_P(Leaving, EndsTheProgramAndOnlyTheCloseBoxWritesThePositionSlider)
     EXPECT_EQ(programEnds, 1);
     EXPECT_LT(written(), running ? 25 : 1);
     EXPECT_EQ(fake.messageBox.messages.size(), 0u);
-    const QString setting = running ? QStringLiteral("volume=0") : QStringLiteral("volume=1");
+    const QString setting = running ? u"volume=0"_s : u"volume=1"_s;
     EXPECT_EQ(fake.settings.writes, exit ? QStringList() : QStringList{"Settings/" + setting});
 }
 
