@@ -120,12 +120,7 @@ TEST_F(MediaWindowTest, CommandsFollowTheMediaOrTheFileIsNamedWithTheReason)
         EXPECT_TRUE(!failed || shown[0].startsWith(why + folder.filePath(row.steps) + "\n\nError "))
             << shown.join(u' ').toStdString();
     }
-    const FileDialogRequest& request = fake.fileDialog.calls.at(0).request;
-    EXPECT_EQ(request.title, u"Open..."_s);
-    EXPECT_EQ(request.nameFilters.value(0),
-              u"All Media Files (*.mpg *.mpeg *.m1v *.mp2 *.mpa *.mpe *.mpv2 *.dat *.avi *.wmv "
-              "*.mp3 *.mid *.wav *.m3u *.mp4 *.m4v *.mkv *.webm *.mov *.ogv *.flv *.3gp *.ts "
-              "*.mts)"_s);
+    EXPECT_EQ(fake.fileDialog.calls.at(0).request.title, u"Open..."_s);
 }
 
 // Capture pauses first and asks with its own dialog, which offers the three types; the file,
