@@ -17,7 +17,7 @@
 using namespace kadrel;
 using namespace kadrel::test;
 using namespace Qt::StringLiterals;
-using namespace std::string_view_literals;
+using namespace std::string_literals;
 
 // The help page and the home page (from the logo) go to the shell; when the shell cannot
 // open them the user is told why.
@@ -127,9 +127,9 @@ protected:
     }
 };
 
-// A way of leaving ("" for none) and whether it comes during a run.
+// A way of leaving ("" for none: the run completes) and whether it comes during a run.
 class BulkRun : public BulkRunTest,
-                public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
+                public ::testing::WithParamInterface<std::pair<std::string, bool>> {};
 
 // During a run Open, Close, the Control and Tools menus and their keys are out of reach, and
 // the run ends with its message and gives them back. Exit writes no setting; the close box
@@ -148,7 +148,7 @@ TEST_P(BulkRun, KeepsCommandsOutOfReachAndOnlyTheCloseBoxWritesThePositionSlider
             flags += command->isEnabled() ? u'1' : u'0';
         return flags;
     };
-    const bool exit = way == "exit"sv, left = *way;
+    const bool exit = way == "exit", left = !way.empty();
     const auto leave = [&] { exit ? window->mnuexit_Click() : void(left && window->close()); };
     window->Slider1->setValue(1);  // the end of the one-second clip
     window->Slider2->setValue(30);
@@ -177,6 +177,10 @@ TEST_P(BulkRun, KeepsCommandsOutOfReachAndOnlyTheCloseBoxWritesThePositionSlider
 }
 
 INSTANTIATE_TEST_SUITE_P(ExitCloseBoxOrNone, BulkRun,
-                         ::testing::Values(std::pair("exit", false), std::pair("exit", true),
-                                           std::pair("close box", false),
-                                           std::pair("close box", true), std::pair("", true)));
+                         ::testing::Values(std::pair("exit"s, false), std::pair("exit"s, true),
+                                           std::pair("closebox"s, false),
+                                           std::pair("closebox"s, true), std::pair(""s, true)),
+                         ([](const auto& info) {
+                             const auto& [way, running] = info.param;
+                             return (way.empty() ? "run" : way) + (running ? "Running" : "");
+                         }));
