@@ -106,9 +106,11 @@ TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
     }
 }
 
-class BulkRunTest : public MainWindowTest {
+// A one-second video (25 frames) for a bulk run; the parameter is a way of leaving ("" for
+// none: the run completes) and whether it comes during the run.
+class BulkRun : public MainWindowTest,
+                public ::testing::WithParamInterface<std::pair<std::string, bool>> {
 protected:
-    // A one-second video: 25 frames.
     void SetUp() override
     {
         graphs.script->duration = 1.0;
@@ -126,10 +128,6 @@ protected:
         window->cmdbulkcapture->click();
     }
 };
-
-// A way of leaving ("" for none: the run completes) and whether it comes during a run.
-class BulkRun : public BulkRunTest,
-                public ::testing::WithParamInterface<std::pair<std::string, bool>> {};
 
 // During a run Open, Close, the Control and Tools menus and their keys are out of reach, and
 // the run ends with its message and gives them back. Exit writes no setting; the close box
