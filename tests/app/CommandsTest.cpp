@@ -1,62 +1,126 @@
-// Help Topics, the two ways of leaving the program, and what the window keeps out of reach
-// while the capture settings write many frames.
+// Help Topics; the menus' shortcut keys: one item per key, still working after a menu closed
+// with Esc and after a dialog, winning over a text box; the two ways of leaving the program;
+// and what the window keeps out of reach while the capture settings write many frames.
 
 #include "MainWindowFixture.h"
 
 #include "capture/CaptureSettings.h"
 #include "dialogs/HomePage.h"
+#include "support/Messages.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTimer>
 
 using namespace kadrel;
 using namespace kadrel::test;
 using namespace Qt::StringLiterals;
+using namespace std::string_literals;
 
 // The help page and the home page (from the logo) go to the shell; when the shell cannot
 // open them the user is told why.
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
     const QString page = folder.filePath(u"help.htm"_s);
-    const auto told = [&](const char* how, const QString& text) {
-        SCOPED_TRACE(how);
-        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-        EXPECT_EQ(fake.messageBox.messages[0].text, text);
-        EXPECT_EQ(fake.messageBox.messages[0].title, u"Kadrel"_s);
-        EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
-        fake.messageBox.messages.clear();
-    };
+    const QString failed = u"Kadrel|Critical|Can not open\n"_s;
     window->mnutopics_Click();
-    told("missing", u"Can not find help file, it may be renamed or damaged. "
-                    "Try reinstalling the program."_s);
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList{u"Kadrel|Critical|Can not find help file, it may be renamed or "
+                          "damaged. Try reinstalling the program."_s});
     ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
     window->mnutopics_Click();
     EXPECT_EQ(fake.shell.opened, QStringList{page});
-    EXPECT_TRUE(fake.messageBox.messages.empty());
+    EXPECT_TRUE(takeMessages(fake.messageBox).isEmpty());
 
-    fake.shell.reply = Status::failure(3001, u"No program to open it"_s);
+    fake.shell.reply = Status::failure(3001, u"No program"_s);
     window->mnutopics_Click();
-    told("F1", "Can not open\n" + page + "\n\nError 3001: No program to open it");
     window->Image1_Click();
-    told("logo", "Can not open\n" + kHomePage + "\n\nError 3001: No program to open it");
+    const QString why = u"\n\nError 3001: No program"_s;
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList({failed + page + why, failed + kHomePage + why}));
 }
 
-class BulkRunTest : public MainWindowTest {
+TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
+{
+    QStringList keys;
+    for (const QAction* item : window->findChildren<QAction*>())
+        if (!item->shortcut().isEmpty())
+            keys << item->shortcut().toString();
+    keys.sort();  // a key on two items would run neither
+    EXPECT_EQ(keys, QStringList({"Ctrl+C", "Ctrl+F", "Ctrl+I", "Ctrl+M", "Ctrl+O", "Ctrl+R", "F1",
+                                 "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9"}));
+
+    open(u"clip.avi"_s);
+    window->capture->txtout->setFocus();  // a text box, which would take Ctrl+C as Copy
+    bool muted = false;
+    for (QMenu* menu : {window->mnufile, window->mnucontrol, window->mnutools, window->mnuhelp}) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        // Opened with a click on its title, closed with Esc.
+        QMenuBar* bar = window->menuBar();
+        const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, title);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        // The offscreen platform leaves the closed menu active, where a desktop activates the
+        // window again.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::qWait(20);
+        EXPECT_NE(window->focusWidget(), window->menuBar());
+        press({"T", "M"});  // the Tools menu's title letter, then Mute's
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(window->mnumute->isChecked(), muted);
+        press({"Ctrl+M"});
+        EXPECT_EQ(window->mnumute->isChecked(), muted = !muted);
+    }
+    press({"Ctrl+C"});
+    EXPECT_TRUE(state.loadedFile.isEmpty());
+    EXPECT_EQ(window->lblstate->text(), u"Closed"_s);
+}
+
+// Saved, cancelled, or the information window: afterwards the focus is where it was (the
+// window itself when no control had it, never a text box) and Ctrl+C closes the media.
+TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
+{
+    const std::pair<const char*, const char*> dialogs[] = {
+        {"F9", ""}, {"F9", "shot.bmp"}, {"Ctrl+I", ""}};
+    for (QWidget* before : QWidgetList{window->cmdstep, window.get()}) {
+        for (const auto& [key, reply] : dialogs) {
+            SCOPED_TRACE(before->objectName().toStdString() + ", " + key + " " + reply);
+            open(u"clip.avi"_s);
+            before->setFocus();
+            fake.fileDialog.replies = {*reply ? folder.filePath(reply) : QString()};
+            press({key});
+            for (QWidget* dialog : QApplication::topLevelWidgets())
+                if (dialog != window.get() && dialog->isVisible())
+                    dialog->close();
+            window->activateWindow();  // as the desktop does when the dialog goes
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+            EXPECT_TRUE(window->isEnabled());
+            EXPECT_EQ(window->focusWidget(), before);
+            press({"Ctrl+C"});
+            EXPECT_TRUE(state.loadedFile.isEmpty());
+        }
+    }
+}
+
+// A one-second video (25 frames) for a bulk run; the parameter is a way of leaving ("" for
+// none: the run completes) and whether it comes during the run.
+class BulkRun : public MainWindowTest,
+                public ::testing::WithParamInterface<std::pair<std::string, bool>> {
 protected:
-    // A one-second video: 25 frames.
     void SetUp() override
     {
         graphs.script->duration = 1.0;
-        open(QStringLiteral("clip.avi"));
-        window->capture->txtout->setText(folder.filePath(QStringLiteral("out")));
+        open(u"clip.avi"_s);
+        window->capture->txtout->setText(folder.filePath(u"out"_s));
     }
-
     qsizetype written() const
     {
-        return QDir(folder.filePath(QStringLiteral("out"))).entryList(QDir::Files).size();
+        return QDir(folder.filePath(u"out"_s)).entryList(QDir::Files).size();
     }
-
     // Runs, with during called at the run's first yield.
     void runMeeting(std::function<void()> during)
     {
@@ -65,51 +129,52 @@ protected:
     }
 };
 
-TEST_F(BulkRunTest, OpenCloseControlsAndToolsAreOutOfReachWhileItRuns)
+// During a run Open, Close, the Control and Tools menus and their keys are out of reach, and
+// the run ends with its message and gives them back. Exit writes no setting; the close box
+// writes the position slider's value, not the volume slider's. During a run either ends the
+// program once the frame in hand is written.
+TEST_P(BulkRun, KeepsCommandsOutOfReachAndOnlyTheCloseBoxWritesThePositionSlider)
 {
-    const std::vector<QAction*> locked{window->mnuopen,       window->mnuclose,
-                                       window->mnufullscreen, window->mnumute,
-                                       window->mnucapture,    window->mnucontrol->menuAction(),
-                                       window->mnutools->menuAction()};
-    runMeeting([&] {
+    const auto [way, running] = GetParam();
+    const QAction* locked[] = {window->mnuopen, window->mnuclose, window->mnufullscreen,
+                               window->mnumute, window->mnucapture,
+                               window->mnucontrol->menuAction(), window->mnutools->menuAction()};
+    const auto reachable = [&] {
         window->mnufile_Click();
-        for (QAction* command : locked)
-            EXPECT_FALSE(command->isEnabled()) << command->objectName().toStdString();
-        press({"Ctrl+O", "Ctrl+C", "F3", "F8", "Ctrl+F", "Ctrl+M", "F9"});  // all refused
-    });
-    EXPECT_TRUE(state.paused && !state.muted && !state.fullScreenActive);
-    EXPECT_FALSE(state.loadedFile.isEmpty());
-    EXPECT_EQ(fake.fileDialog.calls.size(), 1u);  // only the Open of the set-up
-    EXPECT_EQ(written(), 25);
-    EXPECT_EQ(fake.messageBox.messages.size(), 1u);  // the completion
-    window->mnufile_Click();
-    for (QAction* command : locked)
-        EXPECT_TRUE(command->isEnabled()) << command->objectName().toStdString();
-}
-
-class Leaving : public BulkRunTest, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
-
-// Exit writes no setting; the close box writes the position slider's value, not the volume
-// slider's. During a run either ends the program once the frame in hand is written.
-TEST_P(Leaving, EndsTheProgramAndOnlyTheCloseBoxWritesThePositionSlider)
-{
-    const auto [exit, running] = GetParam();
+        QString flags;
+        for (const QAction* command : locked)
+            flags += command->isEnabled() ? u'1' : u'0';
+        return flags;
+    };
+    const bool exit = way == "exit", left = !way.empty();
+    const auto leave = [&] { exit ? window->mnuexit_Click() : void(left && window->close()); };
     window->Slider1->setValue(1);  // the end of the one-second clip
     window->Slider2->setValue(30);
-    const auto leave = [&] { exit ? window->mnuexit_Click() : void(window->close()); };
     if (running)
         runMeeting([&] {
+            EXPECT_EQ(reachable(), u"0000000"_s);
+            press({"Ctrl+O", "Ctrl+C", "F3", "F8", "Ctrl+F", "Ctrl+M", "F9"});  // all refused
             leave();
             EXPECT_EQ(programEnds, 0);
         });
     else
         leave();
-    EXPECT_EQ(programEnds, 1);
-    EXPECT_LT(written(), running ? 25 : 1);
-    EXPECT_EQ(fake.messageBox.messages.size(), 0u);
-    const QString setting = running ? QStringLiteral("volume=0") : QStringLiteral("volume=1");
-    EXPECT_EQ(fake.settings.writes, exit ? QStringList() : QStringList{"Settings/" + setting});
+    EXPECT_EQ(programEnds, left ? 1 : 0);
+    if (left)
+        EXPECT_LT(written(), running ? 25 : 1);
+    EXPECT_EQ(fake.messageBox.messages.size(), left ? 0u : 1u);  // the completion
+    const QString setting = running ? u"Settings/volume=0"_s : u"Settings/volume=1"_s;
+    EXPECT_EQ(fake.settings.writes, left && !exit ? QStringList{setting} : QStringList());
+    if (left)
+        return;
+    EXPECT_TRUE(state.paused && !state.muted && !state.fullScreenActive);
+    EXPECT_FALSE(state.loadedFile.isEmpty());
+    EXPECT_EQ(fake.fileDialog.calls.size(), 1u);  // only the Open of the set-up
+    EXPECT_EQ(written(), 25);
+    EXPECT_EQ(reachable(), u"1111111"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(ExitOrCloseBox, Leaving,
-                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(ExitCloseBoxOrNone, BulkRun,
+                         ::testing::Values(std::pair("exit"s, false), std::pair("exit"s, true),
+                                           std::pair("close box"s, false),
+                                           std::pair("close box"s, true), std::pair(""s, true)));

@@ -13,6 +13,7 @@
 #include "media/ffmpeg/FilgraphManager.h"
 #include "output/SaveFrame.h"
 #include "support/MediaGenerator.h"
+#include "support/Messages.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 
 #include <functional>
-#include <tuple>
 
 using namespace kadrel;
 using namespace kadrel::test;
@@ -30,18 +30,15 @@ namespace {
 
 // Logs the main window's showing and hiding into the graph's list, so that one list shows
 // both in order.
-class ShowLog final : public QObject {
-public:
-    explicit ShowLog(QStringList& log) : m_log(log) {}
+struct ShowLog final : QObject {
+    explicit ShowLog(QStringList& log) : log(log) {}
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
-            m_log << (event->type() == QEvent::Show ? u"main.Show"_s : u"main.Hide"_s);
+            log << (event->type() == QEvent::Show ? u"main.Show"_s : u"main.Hide"_s);
         return false;
     }
-
-private:
-    QStringList& m_log;
+    QStringList& log;
 };
 
 class FullScreen : public MainWindowTest {
@@ -91,42 +88,12 @@ void pressEscape(QWidget* target)
 
 }  // namespace
 
-TEST_F(FullScreen, EntersWhilePlayingOrPausedInTheFixedOrder)
-{
-    for (const bool playing : {true, false}) {
-        SCOPED_TRACE(playing ? "playing" : "paused and muted");
-        open(playing, 4);
-        if (!playing)
-            window->mnumute_Click();
-        window->cmdseek->setEnabled(false);
-        graphs.script->calls.clear();
-        enter();
-        // The panel's copy of the volume slider applies the level, then the switch silences
-        // the sound, moves the video and gives the level back unless muted.
-        QStringList calls{"get_AvgTimePerFrame", "put_Volume(0)", "put_Volume(-10000)",
-                          "put_Width(1920)", "put_Height(1080)", "put_Owner(frmfull)",
-                          "put_Volume(0)", "main.Hide"};
-        if (!playing)
-            calls.removeAt(6);
-        EXPECT_EQ(graphs.script->calls, calls);
-        EXPECT_EQ(graph().owner, &full());
-        EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
-        EXPECT_TRUE(full().Timer3.enabled());
-        EXPECT_EQ(panel().cmdplay1->isHidden(), !playing);
-        EXPECT_EQ(panel().Timer1.enabled(), playing);
-        EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
-        EXPECT_EQ(panel().Slider1->value(), 4);
-        mode().leave();
-    }
-}
-
 TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
 {
     for (const bool soundOnly : {true, false}) {
         SCOPED_TRACE(soundOnly ? "sound only" : "switch fails");
         graphs.script->hasVideo = !soundOnly;
-        if (!soundOnly)
-            graphs.script->failing.insert(u"put_Owner"_s);
+        graphs.script->failing = {soundOnly ? QString() : u"put_Owner"_s};
         open(true);
         const int level = soundOnly ? 60 : 40;
         window->Slider2->setValue(level);
@@ -168,7 +135,9 @@ TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
     }
 }
 
-// Each way out, after each command on the panel: the video comes back before the main window
+// Entering, playing or paused (and muted), in the fixed order, with the main window's state
+// copied to the panel. Each way out, after commands on the panel: the video comes back before
+// the main window
 // shows where it stood, both windows go (entering again makes fresh ones), and the main
 // window's transport shows the media as it stands, the volume set on the panel included. The
 // end of the media with repeat off, noticed by the panel's timer or the main window's, leaves
@@ -182,23 +151,38 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
     const struct { const char* name; bool playing; std::function<void()> step, leave;
                    bool pausedAfter; } rows[] = {
         {"Esc", true, [] {}, [this] { pressEscape(&full()); }, false},
-        {"window manager", false, [] {}, [this] { full().close(); }, true},
         {"play", false, on(&frmcontrol::cmdplay), normal, false},
         {"pause", true, on(&frmcontrol::cmdplay1), normal, true},
-        {"step paused", false, on(&frmcontrol::cmdstep), normal, true},
-        {"step playing", true, on(&frmcontrol::cmdseek), normal, false},
-        {"last", true, on(&frmcontrol::cmdnext), normal, false},
-        {"first", false, on(&frmcontrol::cmdback), normal, true},
         {"capture", true, on(&frmcontrol::cmdcapture), normal, true},
         {"end on the panel", true, [this] { panel().Timer1_Timer(); }, [] {}, true},
         {"end on the main window", true, [this] { window->Timer1_Timer(); }, [] {}, true},
+        {"window manager, muted", false, [] {}, [this] { full().close(); }, true},
     };
     window->mnurepeat->setChecked(false);
     window->move(200, 150);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         open(row.playing);
+        const bool muted = &row == std::end(rows) - 1;
+        if (muted)
+            window->mnumute_Click();
+        window->cmdseek->setEnabled(false);
+        const QString level = u"put_Volume(%1)"_s.arg(volumeOfLevel(window->Slider2->value()));
+        graphs.script->calls.clear();
         enter();
+        // The panel's copy of the volume slider applies the level, then the switch silences
+        // the sound, moves the video and gives the level back unless muted.
+        EXPECT_EQ(graphs.script->calls.join(u' '),
+                  "get_AvgTimePerFrame " + level + " put_Volume(-10000) put_Width(1920) "
+                  "put_Height(1080) put_Owner(frmfull)" + (muted ? "" : ' ' + level)
+                      + " main.Hide");
+        EXPECT_EQ(graph().owner, &full());
+        EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
+        EXPECT_TRUE(full().Timer3.enabled());
+        EXPECT_EQ(panel().cmdplay1->isHidden(), !row.playing);
+        EXPECT_EQ(panel().Timer1.enabled(), row.playing);
+        EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
+        EXPECT_EQ(panel().Slider1->value(), 3);
         graph().position = QString(row.name).startsWith(u"end") ? 10.0 : 4.0;
         QPointer<QWidget> fullWindow = &full();
         QPointer<QWidget> panelWindow = &panel();
@@ -220,6 +204,8 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
         EXPECT_EQ(window->cmdplay1->isHidden(), row.pausedAfter);
         EXPECT_EQ(window->Timer1.enabled(), !row.pausedAfter);
         EXPECT_EQ(window->Slider2->value(), 55 - (&row - rows));
+        EXPECT_EQ(graph().volume, volumeOfLevel(55 - (&row - rows)));  // set after the mute
+        EXPECT_EQ(window->cmdmute1->isHidden(), !muted);
         if (QString(row.name).startsWith(u"end")) {
             EXPECT_EQ(window->Slider1->value(), 10);
         }
@@ -240,36 +226,13 @@ TEST_F(FullScreen, MuteSetOnThePanelIsCarriedBack)
     EXPECT_EQ(graph().volume, kSilentVolume);
 }
 
-TEST_F(FullScreen, AFailedCaptureIsReportedAndTheWatchRunsAgain)
-{
-    open(true);
-    enter();
-    const QString path = folder.filePath(u"missing/frame.bmp"_s);
-    fake.fileDialog.replies.push_back(path);
-    panel().cmdcapture->click();
-
-    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_TRUE(fake.messageBox.messages[0].text.startsWith("The frame was not saved to\n" + path));
-    EXPECT_TRUE(full().Timer3.enabled());
-    full().Timer3_Timer();
-    EXPECT_TRUE(panel().isHidden());
-    moveCursor({1, 0});
-    EXPECT_TRUE(panel().isVisible());
-}
-
-TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
+// The panel hides, and the cursor watch stops, while the Save dialog is up; the watch runs
+// again after a saved frame and after a failed write, which is reported.
+TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShow)
 {
     ASSERT_TRUE(generateClip({.frames = 75}, folder.filePath(u"clip.avi"_s)).ok());  // 3 s
     open(false, 0);
     enter();
-    const auto graph =
-        std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
-    ASSERT_TRUE(graph);
-    QPointer<QWidget> shown = graph->surface();
-    QPointer<QWidget> fullWindow = &full();
-    EXPECT_EQ(shown->parentWidget(), fullWindow.data());
-    EXPECT_EQ(shown->geometry(), QRect(0, 0, 640, 360));
-
     panel().cmdstep_Click();
     panel().cmdstep_Click();
     const QString path = folder.filePath(u"frame.bmp"_s);
@@ -286,49 +249,35 @@ TEST_F(FullScreenOnTheEngine, ThePanelSavesTheFrameOnShowAndTheSurfaceComesBack)
     EXPECT_TRUE(fake.messageBox.messages.empty());
     EXPECT_EQ(frameIndexFromBitmap(path), 50);  // 2 s at 25 frames per second
     EXPECT_TRUE(full().Timer3.enabled());
-
-    mode().leave();
-    flushDeletes();
-    EXPECT_TRUE(fullWindow.isNull());
-    ASSERT_TRUE(shown);  // the surface outlives the full-screen window
-    EXPECT_EQ(shown->parentWidget(), window->Video);
-    EXPECT_EQ(shown->geometry(), QRect(0, 0, 329, 241));
+    const QString missing = folder.filePath(u"missing/frame.bmp"_s);
+    fake.fileDialog.replies.push_back(missing);
+    panel().cmdcapture_Click();
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList{u"Kadrel|Critical|The frame was not saved to\n%1\n\nError 2: %1: "
+                          "No such file or directory"_s.arg(missing)});
+    EXPECT_TRUE(full().Timer3.enabled());
 }
 
 namespace {
 
-// The picture's place in a grab of the surface, measured on colour bars: its left edge and
-// the end of the blue bar (7/8 of its width) on the middle row, its top and bottom on the
-// white bar.
+// The picture's place in a grab of the surface, measured on colour bars: the lit pixels'
+// bounds, widened by the black eighth bar.
 QRect measuredPicture(const QImage& shot)
 {
-    const auto lit = [&](int x, int y) {
-        const QRgb pixel = shot.pixel(x, y);
-        return qGray(pixel) > 40 || qBlue(pixel) > 80;
-    };
-    const int row = shot.height() / 2;
-    int left = 0;
-    while (left < shot.width() && !lit(left, row))
-        ++left;
-    int blueEnd = shot.width() - 1;
-    while (blueEnd > left && !lit(blueEnd, row))
-        --blueEnd;
-    const int column = left + 2;
-    int top = 0;
-    while (top < shot.height() && !lit(column, top))
-        ++top;
-    int bottom = shot.height() - 1;
-    while (bottom > top && !lit(column, bottom))
-        --bottom;
-    const int width = qRound((blueEnd - left + 1) * 8.0 / 7.0);
-    return {left, top, width, bottom - top + 1};
+    QRect lit;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) > 40 || qBlue(shot.pixel(x, y)) > 80)
+                lit |= QRect(x, y, 1, 1);
+    return lit.adjusted(0, 0, qRound(lit.width() / 7.0), 0);
 }
 
 }  // namespace
 
 // Each picture is shown at its display aspect ratio (its sample aspect ratio applied), as
 // large as the picture box or the screen allows, centred between black bars; the surface
-// still covers its host, and saved frames keep the stored size.
+// covers its host, goes to the full-screen window and comes back (outliving that window), and
+// saved frames keep the stored size.
 TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
 {
     const struct { int width, height, sarNum, sarDen; } clips[] = {
@@ -345,14 +294,19 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
         MainWindowTest::open(name);
         window->cmdplay1_Click();
         const double aspect = double(c.width) * c.sarNum / (double(c.height) * c.sarDen);
-        for (const bool fullScreen : {false, true}) {
+        for (const bool fullScreen : {false, true, false}) {
             SCOPED_TRACE(fullScreen ? "full screen" : "picture box");
             if (fullScreen)
                 enter();
+            else if (state.fullScreenActive)
+                mode().leave();
+            flushDeletes();
             const auto graph =
                 std::dynamic_pointer_cast<ffmpeg::FilgraphManager>(movie.session().graphManager);
             QWidget* surface = graph->surface();
-            const QSize host = fullScreen ? QSize(640, 360) : window->Video->size();
+            const QSize host = fullScreen ? QSize(640, 360) : QSize(329, 241);
+            EXPECT_EQ(surface->parentWidget(),
+                      fullScreen ? static_cast<QWidget*>(&full()) : window->Video);
             EXPECT_EQ(surface->geometry(), QRect(QPoint(0, 0), host));
             const QRect picture = measuredPicture(surface->grab().toImage());
             EXPECT_NEAR(double(picture.width()) / picture.height(), aspect, 0.03);
@@ -361,7 +315,6 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
             EXPECT_NEAR(picture.left(), host.width() - picture.right() - 1, 2);
             EXPECT_NEAR(picture.top(), host.height() - picture.bottom() - 1, 2);
         }
-        mode().leave();
         const QString bmp = folder.filePath(u"frame.bmp"_s);
         ASSERT_TRUE(saveFrame(movie, bmp).ok());
         EXPECT_EQ(QFileInfo(bmp).size(), 54 + 4 * c.width * c.height);

@@ -18,7 +18,6 @@ namespace {
 struct TransportView {
     QSlider* Slider1;
     QSlider* Slider2;
-    QWidget* cmdplay;
     QWidget* cmdmute1;
     FormTimer& Timer1;
     std::function<void()> play, pause, back, seek, step, next, mute, unmute, press, release, tick;
@@ -27,7 +26,7 @@ struct TransportView {
 template <typename Window>
 TransportView viewOf(Window& w)
 {
-    return {w.Slider1, w.Slider2, w.cmdplay, w.cmdmute1, w.Timer1,
+    return {w.Slider1, w.Slider2, w.cmdmute1, w.Timer1,
             [&w] { w.cmdplay_Click(); },     [&w] { w.cmdplay1_Click(); },
             [&w] { w.cmdback_Click(); },     [&w] { w.cmdseek_Click(); },
             [&w] { w.cmdstep_Click(); },     [&w] { w.cmdnext_Click(); },

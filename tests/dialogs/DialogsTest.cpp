@@ -9,21 +9,18 @@
 #include "dialogs/frmTip.h"
 #include "dialogs/frmdir.h"
 #include "dialogs/frminfo.h"
+#include "support/Messages.h"
 #include "support/SessionFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -38,8 +35,7 @@
 namespace kadrel {
 namespace {
 
-using Close = std::function<void(QWidget*)>;
-
+using test::takeMessages;
 const QString kSetting = kTipsSection + QLatin1Char('/') + kTipsKey;
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
 
@@ -77,19 +73,17 @@ protected:
         root = QDir(folder.path()).canonicalPath();
         for (const char* sub : {"work/alpha/deep", "work/beta", "other"})
             QDir(root).mkpath(QString::fromLatin1(sub));
-        previousFolder = QDir::currentPath();
         QDir::setCurrent(root + "/work");
     }
     ~FrmdirTest() override { QDir::setCurrent(previousFolder); }
 
     // "/" and the temporary folder as volumes, and one that cannot be listed, whose name is
     // the start of the working folder's but which does not hold it.
-    QPointer<frmdir> openChooser()
+    void openChooser()
     {
         const QStringList volumes{"/", root, root + "/wor"};
-        auto* chooser = new frmdir(&owner, fake.platform(), &txtout, [volumes] { return volumes; });
+        chooser = new frmdir(&owner, fake.platform(), &txtout, [volumes] { return volumes; });
         chooser->show();
-        return chooser;
     }
     // A real double click is a click followed by a press the desktop reports as a double click.
     void click(const QString& sub, bool twice)
@@ -104,47 +98,36 @@ protected:
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
-    QString root;
-    QString previousFolder;
+    QString root, previousFolder = QDir::currentPath();
     QLineEdit txtout{"/before"};
     QPointer<frmdir> chooser;
 };
 
-Close key(Qt::Key k)
-{
-    return [k](QWidget* w) { QTest::keyClick(w, k); };
-}
-Close button(const QString& text)
-{
-    return [text](QWidget* w) {
-        for (QPushButton* b : w->findChildren<QPushButton*>())
-            if (b->text().remove(QLatin1Char('&')) == text)
-                b->click();
-    };
-}
-// A click at a point of the window, taken by whatever lies there.
-Close clickAt(QPoint at)
-{
-    return [at](QWidget* w) {
-        QWidget* target = w->childAt(at) ? w->childAt(at) : w;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(w, at));
-    };
-}
-
 TEST_F(DialogTest, EveryWayOfClosingEachDialogEnablesTheMainWindow)
 {
     QLineEdit txtout("/before");
+    using Close = std::function<void(QWidget*)>;
+    const auto key = [](Qt::Key k) -> Close { return [k](QWidget* w) { QTest::keyClick(w, k); }; };
+    // A click at a point of the window, taken by whatever lies there.
+    const auto clickAt = [](QPoint at) -> Close {
+        return [at](QWidget* w) {
+            QWidget* target = w->childAt(at) ? w->childAt(at) : w;
+            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(w, at));
+        };
+    };
     using Ways = std::vector<std::pair<const char*, Close>>;
     const std::tuple<const char*, std::function<QWidget*()>, Ways> dialogs[] = {
         {"tip", [&] { return startThroughTip(tipSetup()); },
-         {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
+         {{"OK", [](QWidget* w) { static_cast<frmTip*>(w)->cmdOK->click(); }},
+          {"Enter", key(Qt::Key_Return)}}},
         {"info", [&] { return frminfo::open(&owner, fake.screen, QString(), 1); },
-         {{"OK", button("OK")}, {"Enter", key(Qt::Key_Return)}}},
+         {{"OK", [](QWidget* w) { static_cast<frminfo*>(w)->cmdOK->click(); }},
+          {"Enter", key(Qt::Key_Return)}}},
         {"about", [&] { return frmAbout::open(&owner, fake.shell, fake.messageBox, fake.screen); },
          {{"banner", clickAt({100, 30})}, {"disclaimer", clickAt({30, 160})},
           {"outline", clickAt({0, 0})}, {"grey line", clickAt({20, 136})}}},
         {"frmdir", [&] { return frmdir::open(&owner, fake.platform(), &txtout); },
-         {{"Cancel", button("Cancel")}}},
+         {{"Cancel", [](QWidget* w) { static_cast<frmdir*>(w)->Command2->click(); }}}},
     };
     const std::pair<const char*, Close> anyDialog[] = {
         {"Esc", key(Qt::Key_Escape)},
@@ -173,11 +156,9 @@ TEST_F(DialogTest, TipFileGivesOneTipALineOrTheMissingFileText)
     // Open to everyone, so that only the file's own permissions keep it from being read.
     ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
     const std::tuple<QString, QByteArray, QStringList> cases[] = {
-        {"LF", "one\ntwo\n", {"one", "two"}},
-        {"CR LF", "one\r\ntwo\r\n", {"one", "two"}},
-        {"CR", "one\rtwo\r", {"one", "two"}},
-        {"empty middle line", "one\n\nthree\n", {"one", "", "three"}},
-        {"last line without end", "one\r\ntwo", {"one", "two"}},
+        {"LF, CR LF, CR, last line without end", "one\ntwo\r\nthree\rfour",
+         {"one", "two", "three", "four"}},
+        {"empty middle line", "one\n\nthree\r\n", {"one", "", "three"}},
         {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "Caf\xC3\xA9", {"Caf\u00E9"}},
         {"empty", "", {}},
         {"missing", {}, {}},
@@ -305,7 +286,6 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
     } shell;
     shell.mainWindow = &owner;
     QPointer<frmAbout> about = frmAbout::open(&owner, shell, fake.messageBox, fake.screen);
-    EXPECT_EQ(about->Timer1->interval(), 100);
     const std::pair<int, int> steps[] = {{0, 384}, {1, 376}, {69, -176}, {1, -184}, {1, 393},
                                          {1, 385}};
     for (const auto& [ticks, left] : steps) {
@@ -319,18 +299,16 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
     EXPECT_TRUE(shell.boxUp);
     flushDeletes();
     EXPECT_TRUE(about.isNull() && owner.isEnabled());
-    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    EXPECT_EQ(fake.messageBox.messages[0].title, "Kadrel");
-    EXPECT_EQ(fake.messageBox.messages[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(fake.messageBox.messages[0].text,
-              "Can not open\n" + kHomePage + "\n\nError 3001: No program");
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList{"Kadrel|Critical|Can not open\n" + kHomePage
+                          + "\n\nError 3001: No program"});
 }
 
 // A double click opens a folder, a single click only highlights it, OK writes it; a volume
 // that cannot be listed is reported and the drive steps back.
 TEST_F(FrmdirTest, DoubleClickOpensOkWritesTheFolderAndAnUnlistedVolumeStepsBack)
 {
-    chooser = openChooser();
+    openChooser();
     EXPECT_EQ(chooser->Drive1->currentText(), root);
     EXPECT_EQ(chooser->Dir1->path(), root + "/work");
     click("work/alpha", true);
@@ -348,14 +326,11 @@ TEST_F(FrmdirTest, DoubleClickOpensOkWritesTheFolderAndAnUnlistedVolumeStepsBack
     EXPECT_EQ(txtout.text(), root);
     EXPECT_TRUE(chooser.isNull() && owner.isEnabled());
 
-    chooser = openChooser();
+    openChooser();
     chooser->Drive1->setCurrentIndex(0);
     chooser->Drive1->setCurrentIndex(2);
-    ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-    const test::RecordedMessage& message = fake.messageBox.messages.front();
-    EXPECT_EQ(message.title, "Cinevra");
-    EXPECT_EQ(message.icon, MessageIcon::Information);
-    EXPECT_EQ(message.text, root + "/wor: No such file or directory");
+    EXPECT_EQ(takeMessages(fake.messageBox),
+              QStringList{"Cinevra|Information|" + root + "/wor: No such file or directory"});
     // Back on the drive that worked last, not the one the window opened on.
     EXPECT_EQ(chooser->Drive1->currentText(), "/");
     EXPECT_EQ(chooser->Dir1->path(), "/");
