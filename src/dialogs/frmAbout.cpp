@@ -91,7 +91,7 @@ void frmAbout::buildLayout()
     Image1->setGeometry(banner);
     Image1->setPixmap(aboutBanner(banner.size()));
 
-    Label1 = textLabel(QStringLiteral("Version: 2.0"), sansFont(9.75), this);
+    Label1 = textLabel(QStringLiteral("Version: " KADREL_VERSION), sansFont(9.75), this);
     Label1->setGeometry(twips(240, 1200, 2775, 255));
 
     const QFont courier = fixedPitchFont(9.75);

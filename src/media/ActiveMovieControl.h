@@ -91,6 +91,9 @@ public:
     FileStatus QueueFrameFile(const QString& path, const FrameEncoder& encoder);
     FileStatus FinishFrameFiles();
 
+    // The frame on show as a packed DIB, the snapshot the saving methods write.
+    Status SnapshotFrame(FrameBuffer& buffer) { return snapshotInto(buffer); }
+
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
 
