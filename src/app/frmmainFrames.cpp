@@ -71,7 +71,8 @@ void frmmain::mnucopyframe_Click()
         cmdplay1_Click();
     const Result<QImage> image = frameOnShow(m_movie);
     if (!image) {
-        showFailure(this, QStringLiteral("The frame was not copied\n\n%1").arg(image.status().text()));
+        showFailure(this,
+                    QStringLiteral("The frame was not copied\n\n%1").arg(image.status().text()));
         return;
     }
     QGuiApplication::clipboard()->setImage(image.value());

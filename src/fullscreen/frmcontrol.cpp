@@ -155,7 +155,7 @@ void frmcontrol::createControls()
 void frmcontrol::createFrameControls(TwipsPerPixel tpp)
 {
     const auto step = [&](const char* name, const QString& face, const QString& tip,
-                          const QKeySequence& key, const QKeySequence& other,
+                          QKeyCombination key, QKeyCombination other,
                           void (frmcontrol::*handler)()) {
         auto* b = new QPushButton(face, Frame1);
         b->setObjectName(QLatin1String(name));
@@ -164,19 +164,17 @@ void frmcontrol::createFrameControls(TwipsPerPixel tpp)
         connect(b, &QPushButton::clicked, this, handler);
         // The keys work on the panel and, from Form_Load, on the full-screen window.
         auto* keys = new QAction(this);
-        keys->setShortcuts({key, other});
+        keys->setShortcuts({QKeySequence(key), QKeySequence(other)});
         connect(keys, &QAction::triggered, this, handler);
         addAction(keys);
         return b;
     };
     cmdprevframe = step("cmdprevframe", QStringLiteral("\u25c0|"),
-                        QStringLiteral("Previous Frame (Shift+F7)"),
-                        QKeySequence(Qt::SHIFT | Qt::Key_F7), QKeySequence(Qt::CTRL | Qt::Key_Left),
-                        &frmcontrol::cmdprevframe_Click);
+                        QStringLiteral("Previous Frame (Shift+F7)"), Qt::SHIFT | Qt::Key_F7,
+                        Qt::CTRL | Qt::Key_Left, &frmcontrol::cmdprevframe_Click);
     cmdnextframe = step("cmdnextframe", QStringLiteral("|\u25b6"),
-                        QStringLiteral("Next Frame (Shift+F8)"),
-                        QKeySequence(Qt::SHIFT | Qt::Key_F8), QKeySequence(Qt::CTRL | Qt::Key_Right),
-                        &frmcontrol::cmdnextframe_Click);
+                        QStringLiteral("Next Frame (Shift+F8)"), Qt::SHIFT | Qt::Key_F8,
+                        Qt::CTRL | Qt::Key_Right, &frmcontrol::cmdnextframe_Click);
     lblframe = new QLabel(Frame1);
     lblframe->setObjectName(QStringLiteral("lblframe"));
     lblframe->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
