@@ -150,6 +150,7 @@ TEST_F(MainWindowTest, FrameCommandsFollowTheMediaTheRunAndThePanel)
     });
     window->cmdbulkcapture->click();
     EXPECT_EQ(during + items(), u"00001111"_s);
+    EXPECT_EQ(readoutFrame(window->lblframe), 249);  // the run's last frame stays on show
     window->mnuclose_Click();
     EXPECT_EQ(items() + window->lblframe->text(), u"0000"_s);
 
