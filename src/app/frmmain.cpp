@@ -74,7 +74,7 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
     m_transport = std::make_unique<Transport>(
         m_state, m_movie, *this,
         TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1,
-                          lblframe},
+                          lblframe, [this] { return static_cast<QWidget*>(Video); }},
         m_yield);
     m_fullScreen = std::make_unique<FullScreenMode>(m_state, m_movie, m_platform, *this);
     m_movie.setVideoHost(Video);

@@ -61,7 +61,10 @@ frmcontrol::frmcontrol(FullScreenMode& mode)
     m_transport = std::make_unique<Transport>(
         m_mode.state(), m_mode.movie(), *this,
         TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1,
-                          lblframe},
+                          lblframe,
+                          [this]() -> QWidget* {
+                              return m_mode.frmfullLoaded() ? &m_mode.frmfull() : nullptr;
+                          }},
         m_mode.eventYield());
 }
 

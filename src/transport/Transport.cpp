@@ -18,7 +18,11 @@ Transport::Transport(ProgramState& state, ActiveMovieControl& movie, TransportWi
       m_movie(movie),
       m_window(window),
       m_controls(controls),
-      m_yield(std::move(yield))
+      m_yield(std::move(yield)),
+      m_pictures(m_controls.videoHost, [this] {
+          if (!m_state.paused)
+              showFrame();
+      })
 {
 }
 

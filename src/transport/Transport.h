@@ -10,8 +10,11 @@
 #include "common/ProgramState.h"
 #include "media/ActiveMovieControl.h"
 #include "transport/FormTimer.h"
+#include "transport/PictureWatch.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 class QLabel;
 class QSlider;
@@ -44,6 +47,7 @@ struct TransportControls {
     QSlider* Slider2;   // volume level 0..100
     FormTimer& Timer1;  // the one-second position timer
     QLabel* lblframe;   // "Frame 1234 · 00:00:49.360"
+    std::function<QWidget*()> videoHost;  // where the window draws the video, if anywhere
 };
 
 class Transport {
@@ -97,6 +101,8 @@ private:
     TransportWindow& m_window;
     TransportControls m_controls;
     EventYield m_yield;
+    // While playing, each picture painted brings the readout up to date.
+    PictureWatch m_pictures;
 };
 
 }  // namespace kadrel

@@ -190,7 +190,7 @@ protected:
 
 }  // namespace
 
-// For each clip: a whole-video run writes frame<n>, then the window steps forward from the
+// For each clip: the readout counts up while it plays; a whole-video run writes frame<n>, then the window steps forward from the
 // first picture to the last and back again, across keyframes, through B-frames and past each
 // end, then moves by the slider and Go To; whatever the readout says, the picture on show is
 // the run's file of that number, and on a variable frame rate the one that started last by
@@ -211,6 +211,8 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         SCOPED_TRACE(clip.name.toStdString());
         ASSERT_TRUE(generateClip(clip.spec, folder.filePath(clip.name)).ok());
         open(clip.name);
+        // Playing, the readout follows the pictures painted, not only the one-second timer.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return readoutFrame(window->lblframe) >= 3; }, 10000));
         const QString out = folder.filePath(clip.name + u"-out"_s);
         window->capture->txtout->setText(out);
         window->capture->cmdbulkcapture_Click();
