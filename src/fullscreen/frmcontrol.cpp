@@ -7,8 +7,8 @@
 #include "fullscreen/frmfull.h"
 #include "media/ImageFormat.h"
 
-#include <QCloseEvent>
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
