@@ -73,7 +73,8 @@ frmmain::frmmain(Platform& platform, ProgramState& state, ActiveMovieControl& mo
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_transport = std::make_unique<Transport>(
         m_state, m_movie, *this,
-        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1},
+        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1,
+                          lblframe, [this] { return static_cast<QWidget*>(Video); }},
         m_yield);
     m_fullScreen = std::make_unique<FullScreenMode>(m_state, m_movie, m_platform, *this);
     m_movie.setVideoHost(Video);
@@ -166,8 +167,13 @@ void frmmain::buildTransport()
     connect(Slider1, &EventSlider::clicked, this, &frmmain::Slider1_Click);
     connect(Slider1, &QSlider::valueChanged, this, &frmmain::Slider1_Change);
 
+    // The state is a word; the frame readout shares its line.
     lblstate = named(new QLabel(Frame1), "lblstate");
-    lblstate->setGeometry(twips(570, 750, 3165, 300));
+    lblstate->setGeometry(twips(570, 750, 1005, 300));
+    lblframe = named(new QLabel(Frame1), "lblframe");
+    lblframe->setGeometry(twips(1590, 750, 2145, 300));
+    lblframe->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblframe->setToolTip(QStringLiteral("The frame on show, as a bulk capture numbers it"));
     lbllength = named(new QLabel(Frame1), "lbllength");
     lbllength->setGeometry(twips(570, 1110, 1500, 360));
     lbllength->setToolTip(QStringLiteral("Current Frame..."));
@@ -269,6 +275,7 @@ void frmmain::buildMenus()
     mnuabout = addItem(mnuhelp, "mnuabout",
                        QStringLiteral("&About Kadrel - Video Image Extractor..."),
                        QKeySequence(Qt::Key_F2), &frmmain::mnuabout_Click);
+    buildFrameItems();
 }
 
 QAction* frmmain::addItem(QMenu* menu, const char* name, const QString& caption,

@@ -92,6 +92,11 @@ public:
     void mnulast_Click();
     void mnuback_Click();
     void mnuforward_Click();
+    // Picture by picture, to a frame or a time, and the picture on show to the clipboard.
+    void mnuprevframe_Click();
+    void mnunextframe_Click();
+    void mnugoto_Click();
+    void mnucopyframe_Click();
     void mnumute_Click();
     void cmdmute_Click();
     void cmdmute1_Click();
@@ -134,6 +139,7 @@ public:
     EventSlider* Slider1 = nullptr;
     QLabel* lblstate = nullptr;
     QLabel* lbllength = nullptr;
+    QLabel* lblframe = nullptr;
     QPushButton* cmdseek = nullptr;
     QPushButton* cmdstep = nullptr;
     QPushButton* cmdback = nullptr;
@@ -159,11 +165,15 @@ public:
     QAction* mnulast = nullptr;
     QAction* mnuback = nullptr;
     QAction* mnuforward = nullptr;
+    QAction* mnuprevframe = nullptr;
+    QAction* mnunextframe = nullptr;
+    QAction* mnugoto = nullptr;
     QMenu* mnutools = nullptr;
     QAction* mnufullscreen = nullptr;
     QAction* mnurepeat = nullptr;
     QAction* mnumute = nullptr;
     QAction* mnucapture = nullptr;
+    QAction* mnucopyframe = nullptr;
     QMenu* mnuhelp = nullptr;
     QAction* mnutopics = nullptr;
     QAction* mnutip = nullptr;
@@ -186,6 +196,8 @@ public:
     void showWindow() override;
     void hideWindow() override;
     void showTransport(bool paused) override;
+    QString frameReadout() const override;
+    void setFrameReadout(const QString& text) override;
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
 
@@ -207,6 +219,9 @@ private:
     void buildLayout();
     void buildTransport();
     void buildMenus();
+    void buildFrameItems();
+    // The items that need a picture: on for video, off otherwise.
+    void enableFrameItems(bool on);
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,
                      const QKeySequence& shortcut, void (frmmain::*handler)());
     QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption,

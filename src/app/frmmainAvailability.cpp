@@ -34,6 +34,7 @@ void frmmain::enableaudio()
     cmdfullscreen->setEnabled(false);
     cmdbulkcapture->setEnabled(false);
     Frame3->setEnabled(false);
+    enableFrameItems(false);
 }
 
 void frmmain::enablevideo()
@@ -51,6 +52,7 @@ void frmmain::enablevideo()
     cmdstep->setEnabled(true);
     cmdbulkcapture->setEnabled(true);
     Frame3->setEnabled(true);
+    enableFrameItems(true);
 }
 
 void frmmain::disable()
@@ -74,6 +76,8 @@ void frmmain::disable()
     cmdbulkcapture->setEnabled(false);
     cmdcancel->setEnabled(false);
     Frame3->setEnabled(false);
+    enableFrameItems(false);
+    lblframe->clear();
 }
 
 // With no media loaded the items keep what they were last given.

@@ -58,6 +58,8 @@ void frmmain::unlockAfterRun()
     for (const auto& [command, enabled] : m_runLocked)
         command->setEnabled(enabled);
     m_runLocked.clear();
+    // The run leaves the media on the last frame it wrote.
+    m_transport->showFrame();
 }
 
 }  // namespace kadrel

@@ -34,7 +34,7 @@ bool frmmain::takeMenuKey(QKeyEvent* key)
     const QKeySequence pressed(key->keyCombination());
     for (QMenu* menu : {mnufile, mnucontrol, mnutools, mnuhelp}) {
         for (const QAction* item : menu->actions()) {
-            if (item->shortcut() != pressed)
+            if (item->shortcut() != pressed)  // a second key gives way to a text box
                 continue;
             if (menu == mnufile)
                 mnufile_Click();

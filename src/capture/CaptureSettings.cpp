@@ -83,7 +83,7 @@ void CaptureSettings::buildLayout()
     cmddir->setGeometry(twips(4800, 840, 255, 375));
     cmddir->setToolTip(QStringLiteral("Open Directory List"));
 
-    Label7 = new QLabel(QStringLiteral("Output &Type:"), this);
+    Label7 = new QLabel(QStringLiteral("Output T&ype:"), this);
     Label7->setGeometry(twips(120, 1320, 975, 255));
     lsttypes = new QListWidget(this);
     lsttypes->setGeometry(twips(1440, 1320, 3615, 450));
@@ -97,7 +97,7 @@ void CaptureSettings::buildLayout()
     Option1->setGeometry(twips(120, 1800, 4215, 495));
     Option1->setChecked(true);
     Option2 = new QRadioButton(
-        QStringLiteral("&From To Capture (Captures the frames inside the selected region) "), this);
+        QStringLiteral("Fro&m To Capture (Captures the frames inside the selected region) "), this);
     Option2->setGeometry(twips(120, 2280, 4935, 375));
 
     lblfrom = new QLabel(QStringLiteral("From"), this);
@@ -123,7 +123,7 @@ void CaptureSettings::buildLayout()
     cmdbulkcapture->setGeometry(twips(480, 4800, 1575, 375));
     cmdbulkcapture->setToolTip(QStringLiteral("Begin frame capture..."));
     cmdbulkcapture->setEnabled(false);
-    cmdcancel = new QPushButton(QStringLiteral("&Cancel Capture"), this);
+    cmdcancel = new QPushButton(QStringLiteral("Ca&ncel Capture"), this);
     cmdcancel->setGeometry(twips(3000, 4800, 1575, 375));
     cmdcancel->setToolTip(QStringLiteral("Cancel Capture process"));
     cmdcancel->setEnabled(false);

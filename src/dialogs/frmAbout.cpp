@@ -19,7 +19,9 @@ namespace {
 
 constexpr int kClientWidth = 5895;
 constexpr int kClientHeight = 3255;
-constexpr int kLinkStart = 5760;
+// The link comes in whole, its right end this far inside the box's right edge, so that no
+// part of it is ever cut off there.
+constexpr int kLinkMargin = 135;
 constexpr int kLinkTop = 1800;
 // 23 characters of 120 twips in the link's fixed-pitch font, at least: wider when the
 // desktop's font is.
@@ -61,7 +63,7 @@ frmAbout::frmAbout(QWidget* owner, ShellService& shell, MessageBoxService& messa
     : DialogWindow(screen, Qt::Dialog | Qt::FramelessWindowHint),
       m_shell(shell),
       m_messageBox(messageBox),
-      m_linkLeft(kLinkStart),
+      m_linkLeft(0),
       m_linkWidth(kLinkWidth)
 {
     buildLayout();
@@ -91,7 +93,7 @@ void frmAbout::buildLayout()
     Image1->setGeometry(banner);
     Image1->setPixmap(aboutBanner(banner.size()));
 
-    Label1 = textLabel(QStringLiteral("Version: 2.0"), sansFont(9.75), this);
+    Label1 = textLabel(QStringLiteral("Version: " KADREL_VERSION), sansFont(9.75), this);
     Label1->setGeometry(twips(240, 1200, 2775, 255));
 
     const QFont courier = fixedPitchFont(9.75);
@@ -107,6 +109,7 @@ void frmAbout::buildLayout()
     // Sized to its text, so that none of it is cut off.
     m_linkWidth = std::max(kLinkWidth, static_cast<int>(std::ceil(Label3->sizeHint().width()
                                                                    * twipsPerPixel().x)));
+    m_linkLeft = linkStart();
     placeLink();
 
     lblDisclaimer = textLabel(
@@ -132,12 +135,17 @@ void frmAbout::Form_Load(QWidget* owner)
 
 void frmAbout::Timer1_Timer()
 {
-    // Right to left; once wholly past the left edge it comes in again at the right edge.
+    // Right to left; once wholly past the left edge it comes in again, whole, at the right.
     if (m_linkLeft > -m_linkWidth)
         m_linkLeft -= kLinkStep;
     else
-        m_linkLeft = kClientWidth;
+        m_linkLeft = linkStart();
     placeLink();
+}
+
+int frmAbout::linkStart() const
+{
+    return kClientWidth - kLinkMargin - m_linkWidth;
 }
 
 void frmAbout::placeLink()

@@ -43,6 +43,7 @@ private:
     void Form_Click();
     void Label3_Click();
     void placeLink();
+    int linkStart() const;
 
     ShellService& m_shell;
     MessageBoxService& m_messageBox;

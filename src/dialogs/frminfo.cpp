@@ -39,6 +39,9 @@ frminfo::frminfo(QWidget* owner, ScreenMetrics& screen, const QString& mediaPath
 {
     buildLayout();
     holdOwner(owner);
+    // Over the main window, like the other dialogs, rather than at a fixed screen place.
+    if (owner)
+        move(owner->frameGeometry().center() - rect().center());
     Form_Load(mediaPath, durationSeconds, locale);
 }
 
@@ -55,7 +58,6 @@ void frminfo::buildLayout()
     setWindowTitle(QStringLiteral("Media info..."));
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     setClientTwips(3990, 1665);
-    moveClientTwips(735, 945);
 
     Label1 = captionLabel(QStringLiteral("File Name :-"), twips(120, 120, 840, 195), this);
     txtfile = new QLineEdit(this);

@@ -4,6 +4,7 @@
 #include "fullscreen/frmfull.h"
 #include "media/Volume.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
@@ -154,6 +155,7 @@ void FullScreenMode::passcontolstate()
     panel.Slider1->setValue(position.value);
     panel.Slider2->setValue(main.slider(Slider::Slider2).value);
     panel.cmdnormal->setEnabled(true);
+    panel.lblframe->setText(main.frameReadout());
 }
 
 }  // namespace kadrel

@@ -64,6 +64,9 @@ public:
     // The play or the pause button, the position timer and the state label as they are for
     // a paused or a playing media.
     virtual void showTransport(bool paused) = 0;
+    // The frame readout's text, which the state copies carry between the windows.
+    virtual QString frameReadout() const = 0;
+    virtual void setFrameReadout(const QString& text) = 0;
 
     // The message the main window's own capture shows when a frame could not be written to
     // path, shown over owner.

@@ -8,8 +8,10 @@
 #include "output/ImageFormat.h"
 #include "output/SaveFrame.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
@@ -25,6 +27,10 @@ constexpr double kFrameTop = -120;
 constexpr double kFrameHeight = 735;
 constexpr double kSliderLeft = 4800;
 constexpr double kRightMargin = 120;
+// Right of the position slider: the two frame steps and the readout.
+constexpr double kGap = 60;
+constexpr double kReadoutWidth = 2250;
+constexpr double kFrameControlsWidth = kGap + 375 + 375 + kGap + kReadoutWidth;
 
 constexpr int kPositionTimerMs = 1000;
 
@@ -55,7 +61,11 @@ frmcontrol::frmcontrol(FullScreenMode& mode)
     orderTabs();
     m_transport = std::make_unique<Transport>(
         m_mode.state(), m_mode.movie(), *this,
-        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1},
+        TransportControls{cmdplay, cmdplay1, cmdmute, cmdmute1, Slider1, Slider2, Timer1,
+                          lblframe,
+                          [this]() -> QWidget* {
+                              return m_mode.frmfullLoaded() ? &m_mode.frmfull() : nullptr;
+                          }},
         m_mode.eventYield());
 }
 
@@ -143,6 +153,44 @@ void frmcontrol::createControls()
     connect(cmdmute1, &QPushButton::clicked, this, [this] { cmdmute1_Click(); });
     connect(cmdcapture, &QPushButton::clicked, this, [this] { cmdcapture_Click(); });
     connect(Slider2, &QSlider::valueChanged, this, [this] { Slider2_Change(); });
+    createFrameControls(tpp);
+}
+
+void frmcontrol::createFrameControls(TwipsPerPixel tpp)
+{
+    const auto step = [&](const char* name, const QString& face, const QString& tip,
+                          QKeyCombination key, QKeyCombination other,
+                          void (frmcontrol::*handler)()) {
+        auto* b = new QPushButton(face, Frame1);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(tip);
+        b->setAutoRepeat(true);
+        connect(b, &QPushButton::clicked, this, handler);
+        // The keys work on the panel and, from Form_Load, on the full-screen window.
+        auto* keys = new QAction(this);
+        keys->setShortcuts({QKeySequence(key), QKeySequence(other)});
+        connect(keys, &QAction::triggered, this, handler);
+        addAction(keys);
+        return b;
+    };
+    cmdprevframe = step("cmdprevframe", QStringLiteral("\u25c0|"),
+                        QStringLiteral("Previous Frame (Shift+F7)"), Qt::SHIFT | Qt::Key_F7,
+                        Qt::CTRL | Qt::Key_Left, &frmcontrol::cmdprevframe_Click);
+    cmdnextframe = step("cmdnextframe", QStringLiteral("|\u25b6"),
+                        QStringLiteral("Next Frame (Shift+F8)"), Qt::SHIFT | Qt::Key_F8,
+                        Qt::CTRL | Qt::Key_Right, &frmcontrol::cmdnextframe_Click);
+    lblframe = new QLabel(Frame1);
+    lblframe->setObjectName(QStringLiteral("lblframe"));
+    lblframe->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    placeFrameControls(kPanelWidth, tpp);
+}
+
+void frmcontrol::placeFrameControls(double fullWidth, TwipsPerPixel tpp)
+{
+    const double left = fullWidth - kRightMargin - kFrameControlsWidth;
+    cmdprevframe->setGeometry(pxRect(left + kGap, 240, 375, 375, tpp));
+    cmdnextframe->setGeometry(pxRect(left + kGap + 375, 240, 375, 375, tpp));
+    lblframe->setGeometry(pxRect(left + 2 * kGap + 750, 240, kReadoutWidth, 375, tpp));
 }
 
 void frmcontrol::orderTabs()
@@ -163,7 +211,10 @@ void frmcontrol::Form_Load()
         pxRect(kFrameLeft, kFrameTop, fullWidth + kRightMargin, kFrameHeight, tpp));
     const QRect slider = Slider1->geometry();
     Slider1->setGeometry(slider.x(), slider.y(),
-                         px(fullWidth - kSliderLeft - kRightMargin, tpp.x), slider.height());
+                         px(fullWidth - kSliderLeft - kRightMargin - kFrameControlsWidth, tpp.x),
+                         slider.height());
+    placeFrameControls(fullWidth, tpp);
+    m_mode.frmfull().addActions(actions());
 }
 
 void frmcontrol::Form_QueryUnload()
@@ -203,6 +254,7 @@ void frmcontrol::passcontolstate()
     main.setEnabled(Control::cmdfullscreen, true);
     main.setEnabled(Control::cmdnormal, false);
     main.setEnabled(Control::cmdinfo, true);
+    main.setFrameReadout(lblframe->text());
     // The state label is not on the panel; with the buttons and the timer it follows the
     // media, whichever window paused or played it last.
     main.showTransport(paused);
@@ -259,6 +311,16 @@ void frmcontrol::cmdseek_Click()
 void frmcontrol::cmdstep_Click()
 {
     m_transport->stepForward();
+}
+
+void frmcontrol::cmdprevframe_Click()
+{
+    m_transport->previousFrame();
+}
+
+void frmcontrol::cmdnextframe_Click()
+{
+    m_transport->nextFrame();
 }
 
 void frmcontrol::Slider1_MouseDown()

@@ -4,6 +4,7 @@
 // transport state comes from the main window when full-screen mode begins and goes back to
 // it when the panel is unloaded.
 
+#include "common/Twips.h"
 #include "transport/FormTimer.h"
 #include "transport/Transport.h"
 
@@ -11,7 +12,9 @@
 
 #include <memory>
 
+class QAction;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QSlider;
 
@@ -36,6 +39,8 @@ public:
     void cmdnext_Click();
     void cmdseek_Click();
     void cmdstep_Click();
+    void cmdprevframe_Click();
+    void cmdnextframe_Click();
     void cmdnormal_Click();
     void cmdmute_Click() { mute(); }
     void cmdmute1_Click() { mute(); }
@@ -62,6 +67,9 @@ public:
     QPushButton* cmdcapture;
     QSlider* Slider2;  // volume
     QSlider* Slider1;  // position in whole seconds
+    QPushButton* cmdprevframe;
+    QPushButton* cmdnextframe;
+    QLabel* lblframe;  // the frame on show
     FormTimer Timer1;
 
 protected:
@@ -71,6 +79,9 @@ protected:
 private:
     void createControls();
     void orderTabs();
+    void createFrameControls(TwipsPerPixel tpp);
+    // Lays out the frame controls at the right end of a strip fullWidth twips wide.
+    void placeFrameControls(double fullWidth, TwipsPerPixel tpp);
     // The main window's check marks, and full-screen mode ending with the media.
     bool muteChecked() const override;
     void setMuteChecked(bool checked) override;

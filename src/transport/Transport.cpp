@@ -1,8 +1,10 @@
 #include "transport/Transport.h"
 
+#include "capture/FrameNumber.h"
 #include "common/Rounding.h"
 #include "media/Volume.h"
 
+#include <QLabel>
 #include <QSlider>
 #include <QWidget>
 
@@ -16,7 +18,11 @@ Transport::Transport(ProgramState& state, ActiveMovieControl& movie, TransportWi
       m_movie(movie),
       m_window(window),
       m_controls(controls),
-      m_yield(std::move(yield))
+      m_yield(std::move(yield)),
+      m_pictures(m_controls.videoHost, [this] {
+          if (!m_state.paused)
+              showFrame();
+      })
 {
 }
 
@@ -26,6 +32,7 @@ void Transport::showPlaying()
     m_controls.cmdplay1->show();
     m_controls.Timer1.setEnabled(true);
     m_state.paused = false;
+    showFrame();
 }
 
 void Transport::showPaused()
@@ -34,6 +41,7 @@ void Transport::showPaused()
     m_controls.Timer1.setEnabled(false);
     m_controls.cmdplay1->hide();
     m_controls.cmdplay->show();
+    showFrame();
 }
 
 void Transport::toStart()
@@ -64,6 +72,7 @@ void Transport::move(int limit, int target)
             slider->setValue(target);
             silentSeek();
         }
+        showFrame();
         return;
     }
     m_controls.Timer1.setEnabled(false);
@@ -73,15 +82,27 @@ void Transport::move(int limit, int target)
         m_yield();
     }
     m_controls.Timer1.setEnabled(true);
+    showFrame();
+}
+
+// A move while paused lands on the capture time nearest the slider's second, so that the
+// picture on show is always one a bulk run numbers the same way.
+void Transport::silentSeek()
+{
+    const double seconds = m_controls.Slider1->value();
+    const Result<CapturePlan> plan = frames();
+    silentSeekTo(plan ? plan.value().captureTime(roundToInt32Clamped(
+                            seconds / plan.value().timePerFrame))
+                      : seconds);
 }
 
 // A position moves only while the media runs: it runs silently for the moment of the move,
 // then the sound is what the volume controls show.
-void Transport::silentSeek()
+void Transport::silentSeekTo(double seconds)
 {
     m_movie.SetVolume(kSilentVolume);
     m_movie.PlayMedia();
-    (void)m_movie.SetPosition(m_controls.Slider1->value());  // a refused move leaves the picture
+    (void)m_movie.SetPosition(seconds);  // a refused move leaves the picture
     m_movie.PauseMedia();
     m_movie.SetVolume(shownVolume(m_window.muteChecked(), m_state.volumeLevel));
     m_yield();
@@ -112,6 +133,7 @@ void Transport::release()
 {
     if (m_state.paused) {
         silentSeek();
+        showFrame();
         return;
     }
     (void)m_movie.SetPosition(m_controls.Slider1->value());  // a refused move leaves the picture
@@ -120,6 +142,7 @@ void Transport::release()
         m_state.positionHeld = false;
         m_controls.Timer1.setEnabled(true);
     }
+    showFrame();
 }
 
 void Transport::volumeChanged()
@@ -139,6 +162,7 @@ void Transport::tick()
                                 slider->maximum()));
     if (slider->value() == slider->maximum())
         endOfMedia();
+    showFrame();
 }
 
 void Transport::endOfMedia()
@@ -156,6 +180,75 @@ void Transport::endOfMedia()
         (void)m_movie.SetFullScreen(false, m_window.muteChecked());
         m_window.unloadFrmfull();
     }
+}
+
+void Transport::nextFrame()
+{
+    stepFrames(1);
+}
+
+void Transport::previousFrame()
+{
+    stepFrames(-1);
+}
+
+void Transport::stepFrames(std::int32_t delta)
+{
+    const Result<CapturePlan> plan = frames();
+    if (!plan)
+        return;
+    if (!m_state.paused)
+        m_window.cmdplay1_Click();
+    const Result<std::int32_t> shown = shownFrame();
+    if (!shown)
+        return;
+    const CapturePlan& p = plan.value();
+    const std::int32_t to = std::clamp(shown.value() + delta, p.firstFrame, p.lastFrame);
+    if (to != shown.value())
+        goToFrame(p, to);
+}
+
+void Transport::goToFrame(const CapturePlan& frames, std::int32_t frame)
+{
+    if (!m_state.paused)
+        m_window.cmdplay1_Click();
+    const double time = frames.captureTime(frame);
+    QSlider* const slider = m_controls.Slider1;
+    slider->setValue(std::clamp(roundToInt32Clamped(time), slider->minimum(), slider->maximum()));
+    silentSeekTo(time);
+    showFrame();
+}
+
+Result<CapturePlan> Transport::frames()
+{
+    return CapturePlan::wholeVideo(m_movie);
+}
+
+Result<double> Transport::shownPosition()
+{
+    const MediaSession& session = m_movie.session();
+    // Paused, the session reports 0; the graph still knows where it stands.
+    if (session.playing || !session.mediaPosition)
+        return m_movie.GetPosition();
+    return session.mediaPosition->get_CurrentPosition();
+}
+
+Result<std::int32_t> Transport::shownFrame()
+{
+    const Result<CapturePlan> plan = frames();
+    if (!plan)
+        return plan.status();
+    const Result<double> position = shownPosition();
+    if (!position)
+        return position.status();
+    return frameAtPosition(plan.value(), position.value());
+}
+
+void Transport::showFrame()
+{
+    const Result<CapturePlan> plan = frames();
+    const Result<std::int32_t> shown = shownFrame();
+    m_controls.lblframe->setText(shown ? frameReadout(plan.value(), shown.value()) : QString());
 }
 
 }  // namespace kadrel

@@ -3,14 +3,20 @@
 // seconds, the silent seek while paused, mute and volume, the position slider's press and
 // release, and the position timer with the end of the media. Each window keeps its own
 // controls and handlers; its handlers call one Transport, which works on those controls.
+// The frame moves and the readout count pictures by the numbers a bulk run gives them.
 
+#include "capture/CapturePlan.h"
 #include "common/EventYield.h"
 #include "common/ProgramState.h"
 #include "media/ActiveMovieControl.h"
 #include "transport/FormTimer.h"
+#include "transport/PictureWatch.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
+class QLabel;
 class QSlider;
 class QWidget;
 
@@ -40,6 +46,8 @@ struct TransportControls {
     QSlider* Slider1;   // position in whole seconds
     QSlider* Slider2;   // volume level 0..100
     FormTimer& Timer1;  // the one-second position timer
+    QLabel* lblframe;   // "Frame 1234 · 00:00:49.360"
+    std::function<QWidget*()> videoHost;  // where the window draws the video, if anywhere
 };
 
 class Transport {
@@ -65,10 +73,27 @@ public:
     // plays again with repeat on, otherwise it pauses and full-screen mode ends.
     void tick();
 
+    // Picture by picture: playback pauses first; at the first or the last picture the media
+    // stays where it is.
+    void nextFrame();
+    void previousFrame();
+    // Lands paused on a frame of the plan.
+    void goToFrame(const CapturePlan& frames, std::int32_t frame);
+    // The frames of the open video; fails for media without pictures.
+    Result<CapturePlan> frames();
+    // The capture number of the picture on show; fails for media without pictures.
+    Result<std::int32_t> shownFrame();
+    // The readout follows the media; it is empty without a picture.
+    void showFrame();
+
 private:
     // A move: nothing at limit, else the slider to target and the media after it.
     void move(int limit, int target);
     void silentSeek();
+    void silentSeekTo(double seconds);
+    void stepFrames(std::int32_t delta);
+    // Where the media stands, also while paused.
+    Result<double> shownPosition();
     void endOfMedia();
 
     ProgramState& m_state;
@@ -76,6 +101,8 @@ private:
     TransportWindow& m_window;
     TransportControls m_controls;
     EventYield m_yield;
+    // While playing, each picture painted brings the readout up to date.
+    PictureWatch m_pictures;
 };
 
 }  // namespace kadrel

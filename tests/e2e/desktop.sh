@@ -31,7 +31,7 @@ shot() {
     return 0
 }
 
-for tool in openbox xdotool import convert xprop xwininfo; do
+for tool in openbox xdotool xclip import convert compare xprop xwininfo; do
     command -v $tool >/dev/null || fail "$tool is missing (scripts/setup-debian.sh installs it)"
 done
 
@@ -166,6 +166,24 @@ wait_for 10 gone "Save Frame As..." || fail "the Save dialog stays"
 wait_for 5 test -s "$work/shot.bmp" || fail "no shot.bmp written"
 [ "$(stat -c %s "$work/shot.bmp")" -eq $((54 + 4 * 160 * 120)) ] ||
     fail "shot.bmp has the wrong size"
+
+step "frame by frame: three back, one on, saved; Copy Frame puts the same picture on the clipboard"
+keys "$main" shift+F7 shift+F7 ctrl+Left ctrl+Right
+keys "$main" F9
+wait_for 10 shown "Save Frame As..." || fail "no Save Frame As dialog"
+xdotool type --delay 20 "$work/picked"
+xdotool key Return
+wait_for 10 count "Save Frame As..." 2 || fail "no prompt to create the file"
+xdotool key Return
+wait_for 10 gone "Save Frame As..." || fail "the Save dialog stays"
+wait_for 5 test -s "$work/picked.bmp" || fail "no picked.bmp written"
+[ "$(compare -metric AE "$work/shot.bmp" "$work/picked.bmp" null: 2>&1)" != 0 ] ||
+    fail "the frame steps did not move the picture"
+keys "$main" ctrl+shift+c
+wait_for 5 sh -c "xclip -selection clipboard -t image/png -o >'$work/copied.png'" ||
+    fail "no image on the clipboard after Copy Frame"
+differ=$(compare -metric AE "$work/picked.bmp" "$work/copied.png" null: 2>&1)
+[ "$differ" = 0 ] || fail "the clipboard image differs from the saved frame: $differ"
 
 step "Ctrl+C after the Save dialog closes the media"
 keys "$main" ctrl+c

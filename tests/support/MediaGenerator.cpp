@@ -127,8 +127,8 @@ private:
         const bool quarter = m_recipe.rotation == 90 || m_recipe.rotation == 270;
         c->width = quarter ? m_recipe.height : m_recipe.width;
         c->height = quarter ? m_recipe.width : m_recipe.height;
-        c->time_base = {1, m_recipe.fps};
-        c->framerate = {m_recipe.fps, 1};
+        c->time_base = {m_recipe.fpsDivisor, m_recipe.fps};
+        c->framerate = {m_recipe.fps, m_recipe.fpsDivisor};
         c->gop_size = m_recipe.gop;
         c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
         c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
@@ -204,7 +204,8 @@ private:
         const uint8_t* const pixels[1] = {stored.constBits()};
         const int stride[1] = {static_cast<int>(stored.bytesPerLine())};
         sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
-        frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps) + index;
+        frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps)
+                     + (m_recipe.frameTicks.empty() ? index : m_recipe.frameTicks.at(index));
         return encode(frame.get());
     }
 

@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace kadrel::test {
 
@@ -44,6 +45,9 @@ struct ClipSpec {
     int fps = 25;
     int frames = 25;   // also fixes the length of sound-only media (frames / fps seconds)
     int gop = 12;      // frames between keyframes
+    int fpsDivisor = 1;  // the frame rate is fps / fpsDivisor (30000 / 1001: 29.97), video only
+    // Variable frame rate: frame k starts at frameTicks[k] / fps seconds (one per frame).
+    std::vector<int> frameTicks = {};
     bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
     double soundSeconds = 0.0; // the tone's length when it is not the picture's
     double soundStart = 0.0;   // the sound's first timestamp after the picture's, seconds

@@ -1,0 +1,251 @@
+// Picking the exact picture: the frame readout names the number a bulk run gives the picture
+// on show, after steps both ways, slider moves and Go To, on constant, 29.97 and variable frame
+// rates; Go To's entries; the frame commands with no media, with a video, on the full-screen
+// panel and while a run goes on; Copy Frame puts the saved picture on the clipboard.
+
+#include "MainWindowFixture.h"
+
+#include "capture/CaptureSettings.h"
+#include "dialogs/frmgoto.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "support/MediaGenerator.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace kadrel;
+using namespace kadrel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The number in "Frame 1234 · 00:00:49.360"; -1 when the readout shows none.
+int readoutFrame(const QLabel* readout)
+{
+    const QStringList words = readout->text().split(u' ');
+    return words.size() == 4 && words[0] == u"Frame"_s ? words[1].toInt() : -1;
+}
+
+frmgoto* goToBox()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<frmgoto*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+}  // namespace
+
+// 10 s at 25 frames a second on the recording graph: frames 0 to 249.
+TEST_F(MainWindowTest, GoToLandsOnAFrameOrATimeAndExplainsABadEntry)
+{
+    open(u"clip.avi"_s);
+    window->cmdplay1_Click();
+    const struct { const char* entry; int frame; const char* told; } rows[] = {
+        {"125", 125, nullptr},
+        {" 7 ", 7, nullptr},
+        {"5.5", 137, nullptr},           // a time in seconds: the picture on show then
+        {"0:09.96", 249, nullptr},
+        {"00:00:02.500", 62, nullptr},
+        {"250", -1, "There is no frame 250.\nThis video has frames 0 to 249 "
+                    "(00:00:00.000 to 00:00:09.960)."},
+        {"1:02.5", -1, "00:01:02.500 is past the last frame."},
+        {"1:75", -1, "\"1:75\" is neither a frame number nor a time."},
+        {"12 frames", -1, "\"12 frames\" is neither"},
+        {"", -1, "\"\" is neither"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        const double before = graph().position;
+        window->mnugoto_Click();
+        frmgoto* box = goToBox();
+        ASSERT_TRUE(box);
+        EXPECT_FALSE(window->isEnabled());
+        box->txtentry->setText(QString::fromUtf8(row.entry));
+        box->cmdOK_Click();
+        flushDeletes();
+        if (row.told) {
+            ASSERT_EQ(fake.messageBox.messages.size(), 1u);
+            EXPECT_TRUE(fake.messageBox.messages[0].text.contains(QString::fromUtf8(row.told)))
+                << fake.messageBox.messages[0].text.toStdString();
+            EXPECT_EQ(fake.messageBox.messages[0].title, u"Go To"_s);
+            fake.messageBox.messages.clear();
+            EXPECT_EQ(goToBox(), box);  // still up for another try
+            EXPECT_EQ(graph().position, before);
+            box->unload();
+            flushDeletes();
+        } else {
+            EXPECT_EQ(goToBox(), nullptr);
+            EXPECT_EQ(readoutFrame(window->lblframe), row.frame);
+            EXPECT_DOUBLE_EQ(graph().position, row.frame * 0.04);
+        }
+        EXPECT_TRUE(window->isEnabled());
+    }
+    EXPECT_EQ(window->lblframe->text(), u"Frame 62 \u00b7 00:00:02.480"_s);
+}
+
+// The frame items and keys: nothing with no media or sound only, everything with a video,
+// nothing while a run writes frames; Shift+F8 and Ctrl+Right step on, Shift+F7 and Ctrl+Left
+// back, pausing first, but a text box keeps Ctrl+Right; F7 and F8 still move by seconds. The
+// panel steps the same way and its readout comes back. Alt+F, C, T and H open the menus: no
+// control of the window takes their letters.
+TEST_F(MainWindowTest, FrameCommandsFollowTheMediaTheRunAndThePanel)
+{
+    const auto items = [&] {
+        QString on;
+        for (const QAction* item : {window->mnuprevframe, window->mnunextframe,
+                                    window->mnugoto, window->mnucopyframe})
+            on += item->isEnabled() ? u'1' : u'0';
+        return on;
+    };
+    press({"Shift+F8", "Ctrl+G", "Ctrl+Shift+C"});
+    EXPECT_EQ(items() + takeEffects(), u"0000"_s);
+    graphs.script->hasVideo = false;
+    open(u"song.wav"_s);
+    EXPECT_EQ(items() + window->lblframe->text(), u"0000"_s);
+    graphs.script->hasVideo = true;
+    open(u"clip.avi"_s);
+    EXPECT_EQ(items() + window->lblframe->text(), u"1111Frame 0 \u00b7 00:00:00.000"_s);
+
+    graph().position = 2.5;  // playing
+    const struct { const char* key; int frame, second; } steps[] = {
+        {"Shift+F8", 63, 3}, {"Ctrl+Right", 64, 3}, {"Shift+F7", 63, 3}, {"Ctrl+Left", 62, 2},
+        {"F8", 75, 3}, {"Shift+F7", 74, 3}, {"F5", 0, 0}, {"Ctrl+Left", 0, 0}, {"Tab", 0, 0}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.key);
+        if (step.key == "Tab"_L1)
+            window->capture->txtout->setFocus();
+        press({QString::fromUtf8(step.key == "Tab"_L1 ? "Ctrl+Right" : step.key)});
+        EXPECT_TRUE(state.paused);
+        EXPECT_EQ(readoutFrame(window->lblframe), step.frame);
+        EXPECT_EQ(window->Slider1->value(), step.second);
+    }
+
+    window->cmdfullscreen_Click();
+    frmcontrol& panel = window->fullScreenMode().frmcontrol();
+    for (auto step : {&frmcontrol::cmdnextframe_Click, &frmcontrol::cmdnextframe_Click,
+                      &frmcontrol::cmdprevframe_Click})
+        (panel.*step)();
+    EXPECT_EQ(readoutFrame(panel.lblframe), 1);
+    EXPECT_GT(panel.lblframe->x(), panel.Slider1->geometry().right());
+    window->fullScreenMode().leave();
+    EXPECT_EQ(readoutFrame(window->lblframe), 1);
+    EXPECT_DOUBLE_EQ(graph().position, 0.04);
+
+    window->capture->txtout->setText(folder.filePath(u"out"_s));
+    QString during;
+    QTimer::singleShot(0, window.get(), [&] {
+        press({"Shift+F8", "Ctrl+G"});
+        during = items() + (goToBox() ? "box" : "");
+    });
+    window->cmdbulkcapture->click();
+    EXPECT_EQ(during + items(), u"00001111"_s);
+    EXPECT_EQ(readoutFrame(window->lblframe), 249);  // the run's last frame stays on show
+    window->mnuclose_Click();
+    EXPECT_EQ(items() + window->lblframe->text(), u"0000"_s);
+
+    static const QRegularExpression mnemonic(u"&([^&])"_s);
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        const QVariant caption = control->property("text");
+        const QString letter = mnemonic.match(caption.toString()).captured(1).toUpper();
+        EXPECT_TRUE(letter.isEmpty() || !u"FCTH"_s.contains(letter))
+            << caption.toString().toStdString();
+    }
+}
+
+namespace {
+
+class FramePickingMediaTest : public MainWindowTest {
+protected:
+    FramePickingMediaTest() : MainWindowTest(makeFfmpegGraph) {}
+
+    // The index carried by the picture on show, read from the clipboard after Copy Frame,
+    // which must hold exactly what Save Frame As writes.
+    int shownIndex()
+    {
+        window->mnucopyframe_Click();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        const QString png = folder.filePath(u"copied.png"_s);
+        fake.fileDialog.replies = {folder.filePath(u"saved.png"_s)};
+        window->mnucapture_Click();
+        EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+                  QImage(folder.filePath(u"saved.png"_s)).convertToFormat(QImage::Format_RGB32));
+        copied.save(png);
+        return frameIndexFromImageFile(png);
+    }
+};
+
+}  // namespace
+
+// For each clip: the readout counts up while it plays; a whole-video run writes frame<n>, then the window steps forward from the
+// first picture to the last and back again, across keyframes, through B-frames and past each
+// end, then moves by the slider and Go To; whatever the readout says, the picture on show is
+// the run's file of that number, and on a variable frame rate the one that started last by
+// n x T + T/2.
+TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
+{
+    std::vector<int> vfrTicks;  // frames of 1, 2 and 3 fiftieths of a second
+    for (int k = 0, t = 0; k < 30; t += 1 + k % 3, ++k)
+        vfrTicks.push_back(t);
+    const struct { QString name; ClipSpec spec; } clips[] = {
+        {u"cfr.mp4"_s, {.codec = ClipSpec::Codec::H264, .frames = 30, .gop = 12}},
+        {u"ntsc.mp4"_s, {.codec = ClipSpec::Codec::H264, .fps = 30000, .frames = 30, .gop = 12,
+                         .fpsDivisor = 1001}},
+        {u"vfr.mp4"_s, {.codec = ClipSpec::Codec::H264, .fps = 50, .frames = 30, .gop = 12,
+                        .frameTicks = vfrTicks}},
+    };
+    for (const auto& clip : clips) {
+        SCOPED_TRACE(clip.name.toStdString());
+        ASSERT_TRUE(generateClip(clip.spec, folder.filePath(clip.name)).ok());
+        open(clip.name);
+        // Playing, the readout follows the pictures painted, not only the one-second timer.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return readoutFrame(window->lblframe) >= 3; }, 10000));
+        const QString out = folder.filePath(clip.name + u"-out"_s);
+        window->capture->txtout->setText(out);
+        window->capture->cmdbulkcapture_Click();
+        fake.messageBox.messages.clear();
+        const int count = int(QDir(out).entryList(QDir::Files).size());
+        ASSERT_GT(count, 20);
+        const double t = movie.GetTimePerFrame().value();
+        std::vector<int> run;
+        for (int n = 0; n < count; ++n) {
+            run.push_back(frameIndexFromBitmap(out + u"/frame%1.bmp"_s.arg(n)));
+            int expected = n;
+            if (!clip.spec.frameTicks.empty())
+                for (expected = 0; expected + 1 < 30
+                     && vfrTicks[expected + 1] / 50.0 <= n * t + t / 2; ++expected) {}
+            ASSERT_EQ(run.back(), expected) << n;
+        }
+
+        window->Slider1->setValue(0);
+        window->Slider1_Click();
+        const auto check = [&](int n) {
+            EXPECT_EQ(readoutFrame(window->lblframe), n);
+            EXPECT_EQ(shownIndex(), run[n]) << n;
+        };
+        for (int n = 0; n < count; ++n, window->mnunextframe_Click())
+            check(n);
+        check(count - 1);  // the last picture stays
+        for (int n = count - 1; n >= 0; --n, window->mnuprevframe_Click())
+            check(n);
+        check(0);
+
+        window->Slider1->setValue(1);
+        window->Slider1_Click();
+        check(std::min(int(std::lround(1.0 / t)), count - 1));
+        window->mnugoto_Click();
+        goToBox()->txtentry->setText(u"00:00:00.5"_s);
+        goToBox()->cmdOK_Click();
+        check(int(std::floor(0.5 / t + 1e-6)));
+        flushDeletes();
+    }
+}
