@@ -106,8 +106,9 @@ struct TinyDisk {
 
 // Each case prepares the folder, on the disk and on a tmpfs: the error number of frame 3's file.
 // A failing file is named, and leaves the files before it and nothing from it on; the writer is
-// then ready for the next run. Longer files in the way are cut to the frame's length. A tmpfs that fills up in the middle of frame 3 leaves no partial
-// file either, and closing the writer writes the files in hand.
+// then ready for the next run. Longer files in the way are cut to the frame's length. A tmpfs
+// that fills up in the middle of frame 3 leaves no partial file either, and closing the writer
+// writes the files in hand.
 TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
 {
     const auto nothing = [](const QString&, qint64) { return true; };
