@@ -3,11 +3,8 @@
 // services and a media session over the recording graph (or the FFmpeg engine).
 
 #include "capture/CaptureSettings.h"
-#include "media/ActiveMovieControl.h"
 #include "media/Volume.h"
-#include "support/FakeGraph.h"
-#include "support/FakePlatform.h"
-#include "support/QtPrinters.h"
+#include "support/SessionFixture.h"
 
 #include <QDir>
 #include <QLabel>
@@ -18,18 +15,16 @@
 #include <QSlider>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 
 namespace kadrel::test {
 
 // As the main window, the pause command and the volume slider act on the session as the real
 // ones do; the rest is recorded.
-class CaptureFixture : public ::testing::Test, public CaptureHost {
+class CaptureFixture : public SessionFixture, public CaptureHost {
 protected:
     explicit CaptureFixture(GraphFactory factory = {})
-        : movie(state, fake.screen, factory ? factory : graphs.factory(), [] {}),
+        : SessionFixture(std::move(factory), [] {}),
           settings(state, movie, fake.platform(), *this, nullptr, [this] {
               ++yields;
               if (onYield)
@@ -89,10 +84,6 @@ protected:
 
     QString outFolder(const QString& name) const { return outDir.filePath(name); }
 
-    FakePlatform fake;
-    ProgramState state;
-    FakeGraphFactory graphs;
-    ActiveMovieControl movie;
     CaptureSettings settings;
     QTemporaryDir programDir, outDir;
     int yields = 0, slider1 = 0;

@@ -299,9 +299,7 @@ TEST_F(DialogTest, AboutMarqueeWrapsAroundAndTheLinkOpensTheHomePageBeforeClosin
     EXPECT_TRUE(shell.boxUp);
     flushDeletes();
     EXPECT_TRUE(about.isNull() && owner.isEnabled());
-    EXPECT_EQ(takeMessages(fake.messageBox),
-              QStringList{"Kadrel|Critical|Can not open\n" + kHomePage
-                          + "\n\nError 3001: No program"});
+    EXPECT_EQ(fake.messageBox.messages.size(), 1u);  // its text is CommandsTest's
 }
 
 // A double click opens a folder, a single click only highlights it, OK writes it; a volume

@@ -106,24 +106,30 @@ struct TinyDisk {
 
 // Each case prepares the folder, on the disk and on a tmpfs: the error number of frame 3's file.
 // A failing file is named, and leaves the files before it and nothing from it on; the writer is
-// then ready for the next run. A tmpfs that fills up in the middle of frame 3 leaves no partial
-// file either, and closing the writer writes the files in hand.
+// then ready for the next run. Longer files in the way are cut to the frame's length. A tmpfs
+// that fills up in the middle of frame 3 leaves no partial file either, and closing the writer
+// writes the files in hand.
 TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
 {
-    const auto nothing = [](const QString&) { return true; };
+    const auto nothing = [](const QString&, qint64) { return true; };
     const struct {
         const char* name;
-        std::function<bool(const QString&)> spoil;
+        std::function<bool(const QString&, qint64)> spoil;  // the folder, the file size
         int error;
         double tmpfsFiles = 10;  // the size of the tmpfs mounted on the folder, in files
         bool close = false;
     } cases[] = {
         {"healthy", nothing, 0},
         {"closed with files in hand", nothing, 0, 10, true},
-        {"full disk", [](const QString& folder) {
+        // Files of an earlier run, longer than the new ones, are written over and cut short.
+        {"longer old files", [](const QString& folder, qint64 bytes) {
+             QFile old(framePath(folder, 3));
+             return old.open(QIODevice::WriteOnly) && old.write(QByteArray(bytes + 4097, 'x'));
+         }, 0},
+        {"full disk", [](const QString& folder, qint64) {
              return QFile::link(QStringLiteral("/dev/full"), framePath(folder, 3));
          }, ENOSPC},
-        {"a folder in the way", [](const QString& folder) {
+        {"a folder in the way", [](const QString& folder, qint64) {
              return QDir(folder).mkdir(QStringLiteral("frame3.bmp"));
          }, EISDIR},
         {"a tmpfs that fills up", nothing, ENOSPC, 3.5},
@@ -142,7 +148,7 @@ TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
                 }
                 if (!tmpfs && c.tmpfsFiles < 10)
                     continue;
-                ASSERT_TRUE(c.spoil(dir.path()));
+                ASSERT_TRUE(c.spoil(dir.path(), size.fileSize()));
                 if (c.close) {
                     FrameFileWriter closing(2);
                     writeFrames(closing, dir.path(), 0, 5, size);
