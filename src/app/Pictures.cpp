@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 namespace kadrel {
@@ -47,14 +46,7 @@ void soundWaves(QPainter& p, const QColor& ink)
 
 void floppy(QPainter& p, const QColor& ink)
 {
-    QPainterPath body;
-    body.moveTo(1.5, 1.5);
-    body.lineTo(12, 1.5);
-    body.lineTo(14.5, 4);
-    body.lineTo(14.5, 14.5);
-    body.lineTo(1.5, 14.5);
-    body.closeSubpath();
-    p.drawPath(body);
+    p.drawPolygon(QPolygonF{{{1.5, 1.5}, {12, 1.5}, {14.5, 4}, {14.5, 14.5}, {1.5, 14.5}}});
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4, 1.5, 7, 4.5));    // shutter
     p.drawRect(QRectF(3.5, 8.5, 9, 6));    // label

@@ -1,7 +1,6 @@
 #include "fullscreen/PanelIcons.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include <functional>
@@ -110,14 +109,7 @@ QPixmap floppyIcon()
 {
     return drawIcon(18, 18, [](QPainter& p) {
         // The body with its cut corner; the shutter and the label are cut out of it.
-        QPainterPath body;
-        body.moveTo(0, 0);
-        body.lineTo(16, 0);
-        body.lineTo(18, 2);
-        body.lineTo(18, 18);
-        body.lineTo(0, 18);
-        body.closeSubpath();
-        p.drawPath(body);
+        p.drawPolygon(QPolygonF{{{0, 0}, {16, 0}, {18, 2}, {18, 18}, {0, 18}}});
         p.setCompositionMode(QPainter::CompositionMode_Clear);
         p.drawRect(QRectF(4, 1, 9, 6));
         p.drawRect(QRectF(3, 10, 12, 7));
