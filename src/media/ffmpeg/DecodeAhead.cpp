@@ -17,6 +17,9 @@ constexpr double kSoundHigh = 2.0;       // seconds of sound above which reading
 constexpr double kFarAhead = 5.0;
 // The longest a move waits for its frame: a file that gives nothing for this long is stalled.
 constexpr auto kWaitLimit = std::chrono::seconds(10);
+// A seek to time 0 may land past the first picture (a program stream's seek lands after its
+// first I-frame); a seek to before 0 reads from the first packet of the file.
+constexpr double kBeforeStart = -1.0;
 
 }  // namespace
 
@@ -269,7 +272,9 @@ void DecodeAhead::run()
         lock.unlock();
         if (m_reseek) {
             m_reseek = false;
-            m_seekPosition = std::max(0.0, m_seekPosition - m_backoff);
+            // Back to 0, then to before it: the first packet of the file.
+            m_seekPosition = m_seekPosition > 0.0 ? std::max(0.0, m_seekPosition - m_backoff)
+                                                  : kBeforeStart;
             m_backoff *= 2;
             seekContainer();
         } else if (decodePending) {
@@ -325,18 +330,7 @@ void DecodeAhead::readPacket()
                     noteKeyframe(t);
             }
         }
-        bool hold;
-        {
-            std::lock_guard lock(m_mutex);
-            hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundFirst();
-        }
-        if (hold) {
-            PacketPtr copy = makePacket();
-            av_packet_move_ref(copy.get(), m_packet.get());
-            m_pending.push_back(std::move(copy));
-        } else {
-            decodeVideo(m_packet.get());
-        }
+        decodeOrHold();
     } else {
         bool wanted;
         {
@@ -347,6 +341,22 @@ void DecodeAhead::readPacket()
             decodeSound(m_packet.get());
     }
     av_packet_unref(m_packet.get());
+}
+
+void DecodeAhead::decodeOrHold()
+{
+    bool hold;
+    {
+        std::lock_guard lock(m_mutex);
+        hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundFirst();
+    }
+    if (hold) {
+        PacketPtr copy = makePacket();
+        av_packet_move_ref(copy.get(), m_packet.get());
+        m_pending.push_back(std::move(copy));
+    } else {
+        decodeVideo(m_packet.get());
+    }
 }
 
 void DecodeAhead::decodeVideo(const AVPacket* packet)
@@ -367,7 +377,7 @@ void DecodeAhead::drain()
         decodeVideo(nullptr);
     drainSound();
     m_drained = true;
-    if (m_checkLanding && m_seekPosition > 0.0) {
+    if (m_checkLanding && m_seekPosition >= 0.0) {
         // The seek ran past the end of what can be read (a cut file): try further back.
         m_reseek = true;
         return;
@@ -419,7 +429,7 @@ void DecodeAhead::pushVideo(AVFrame* frame)
         m_checkLanding = false;
         std::lock_guard lock(m_mutex);
         // The container put us after the target: try again from further back.
-        if (start > m_seekTarget + 1e-9 && m_seekPosition > 0.0 && m_workSerial == m_serial) {
+        if (start > m_seekTarget + 1e-9 && m_seekPosition >= 0.0 && m_workSerial == m_serial) {
             m_reseek = true;
             return;
         }

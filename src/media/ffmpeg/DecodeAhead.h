@@ -82,6 +82,7 @@ private:
     void startSeek(double target);
     void seekContainer();
     void readPacket();
+    void decodeOrHold();
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
     void drain();

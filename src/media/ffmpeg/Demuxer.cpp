@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <set>
 
 namespace kadrel::ffmpeg {
 
@@ -45,6 +46,25 @@ double statedEnd(const AVStream* s)
     if (!s || s->duration == AV_NOPTS_VALUE || s->duration <= 0)
         return 0.0;
     return streamStart(s) + s->duration * av_q2d(s->time_base);
+}
+
+// Containers whose streams state no length of their own: what libavformat gives as a stream's
+// length is the file's, which runs to the end of the longer stream.
+bool statesNoStreamLength(const AVInputFormat* format)
+{
+    const QByteArray name(format->name);
+    return name == "asf" || name == "mpeg" || name == "flv" || name == "matroska,webm";
+}
+
+// The stream of the tail reader that is s of the main one: readers number the streams of a
+// program stream or FLV in the order they first meet them.
+int sameStream(const AVFormatContext* tail, const AVStream* s)
+{
+    for (unsigned i = 0; s && i < tail->nb_streams; ++i)
+        if (tail->streams[i]->id == s->id
+            && tail->streams[i]->codecpar->codec_type == s->codecpar->codec_type)
+            return static_cast<int>(i);
+    return -1;
 }
 
 }  // namespace
@@ -107,29 +127,35 @@ void Demuxer::readVideoProperties()
         const int quarter = static_cast<int>(std::lround(angle / 90.0));
         m_rotation = ((quarter % 4) + 4) % 4 * 90;
     }
-    for (int i = 0, n = avformat_index_get_entries_count(m_video); i < n; ++i) {
+    const int entries = avformat_index_get_entries_count(m_video);
+    const bool listsAll = entries > 0 && entries == m_video->nb_frames;
+    for (int i = 0; i < entries; ++i) {
         const AVIndexEntry* e = avformat_index_get_entry(m_video, i);
         if (!e || e->timestamp == AV_NOPTS_VALUE)
             continue;
+        m_shownPictures += listsAll && !(e->flags & AVINDEX_DISCARD_FRAME);
         const double t = toSeconds(m_video, e->timestamp);
         m_lastPromised = std::max(m_lastPromised, t);
         if (e->flags & AVINDEX_KEYFRAME)
             m_keyframes.push_back(t);
     }
     std::sort(m_keyframes.begin(), m_keyframes.end());
-    if (m_keyframes.empty() && m_video->duration > 0 && m_timePerFrame > 0.0)
-        m_lastPromised = streamStart(m_video) + m_video->duration * av_q2d(m_video->time_base)
-                         - m_origin - m_timePerFrame;
 }
 
 // The end of the longest stream, else of the last packets in the file, else the container's
 // own length, from program time 0. The video's own end likewise, so that a sound track
-// running on past the picture is not taken for more frames.
+// running on past the picture is not taken for more frames: where the container states no
+// length per stream, it is where the last video packets end. The last frame the file
+// promises is the last one before that end, or a later one its index lists.
 void Demuxer::computeDuration(const QString& path)
 {
     Ends ends{std::max(statedEnd(m_video), statedEnd(m_audio)), statedEnd(m_video)};
-    if (ends.any <= 0.0)
+    if (ends.any <= 0.0) {
         ends = tailEnds(path);
+    } else if (m_video && statesNoStreamLength(m_input->iformat)) {
+        if (const Ends tail = tailEnds(path); tail.video > 0.0)
+            ends = {std::max(ends.any, tail.any), tail.video};
+    }
     if (ends.any <= 0.0 && m_input->duration > 0) {
         const double start = m_input->start_time == AV_NOPTS_VALUE
                                  ? 0.0
@@ -138,6 +164,12 @@ void Demuxer::computeDuration(const QString& path)
     }
     m_duration = std::max(0.0, ends.any - m_origin);
     m_videoEnd = ends.video > 0.0 ? std::clamp(ends.video - m_origin, 0.0, m_duration) : m_duration;
+    // An index of every picture (MP4's) counts the pictures shown, where an edit list may
+    // state a little more.
+    if (m_shownPictures > 0)
+        m_videoEnd = std::min(m_videoEnd, m_shownPictures * m_timePerFrame);
+    if (m_video && ends.video > 0.0)
+        m_lastPromised = std::max(m_lastPromised, m_videoEnd - m_timePerFrame);
 }
 
 // Containers disagree on whether their own length counts from 0 or from the first
@@ -149,13 +181,15 @@ Demuxer::Ends Demuxer::tailEnds(const QString& path) const
     InputPtr tail = openSecondReader(path);
     if (!tail)
         return {};
+    const int64_t size = avio_size(tail->pb);
     if (m_input->duration > 0) {
+        // A program stream's reader knows no stream before it meets one: it goes by bytes.
         const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
         const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
-        avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0);
+        if (avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0) < 0 && size > kTailBytes)
+            av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE);
         return lastPacketsEnds(tail.get());
     }
-    const int64_t size = avio_size(tail->pb);
     if (size > kTailBytes && av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE) >= 0)
         if (const Ends ends = lastPacketsEnds(tail.get()); ends.any > 0.0)
             return ends;
@@ -173,27 +207,49 @@ InputPtr Demuxer::openSecondReader(const QString& path) const
 }
 
 // The ends of the chosen streams' packets from the reading position on (up to a limit when
-// the container says how long it is).
+// the container says how long it is). A program stream gives some pictures no time of their
+// own (its reference pictures none, its last one the time of the one before): then the last
+// picture is as many frames after the first keyframe with a time as there are pictures from
+// it, less those shown before it.
 Demuxer::Ends Demuxer::lastPacketsEnds(AVFormatContext* tail) const
 {
     const int limit = m_input->duration > 0 ? kTailPackets : INT_MAX;
     const PacketPtr packet = makePacket();
-    const int videoIndex = m_video ? m_video->index : -1;
     Ends ends;
+    std::set<int64_t> videoTimes;
+    bool untimed = false;
+    double keyframe = -1e300;
+    int fromKeyframe = 0;
     for (int n = 0; n < limit && av_read_frame(tail, packet.get()) >= 0; ++n) {
         const int index = packet->stream_index;
-        const bool chosen = index == videoIndex || (m_audio && index == m_audio->index);
+        const bool video = index == sameStream(tail, m_video);
         const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-        if (chosen && ts != AV_NOPTS_VALUE && index < static_cast<int>(tail->nb_streams)) {
+        if ((video || index == sameStream(tail, m_audio)) && ts != AV_NOPTS_VALUE) {
             const double base = av_q2d(tail->streams[index]->time_base);
             const double length = packet->duration > 0 ? packet->duration * base
-                                  : index == videoIndex         ? m_timePerFrame
-                                                                : 0.0;
+                                  : video              ? m_timePerFrame
+                                                       : 0.0;
             ends.any = std::max(ends.any, ts * base + length);
-            if (index == videoIndex)
+            if (video)
                 ends.video = std::max(ends.video, ts * base + length);
         }
+        if (video) {
+            const bool timed =
+                packet->pts != AV_NOPTS_VALUE && videoTimes.insert(packet->pts).second;
+            const double t = packet->pts * av_q2d(tail->streams[index]->time_base);
+            untimed |= !timed;
+            if (fromKeyframe > 0)
+                fromKeyframe += !timed || t > keyframe;
+            else if (timed && (packet->flags & AV_PKT_FLAG_KEY)) {
+                keyframe = t;
+                fromKeyframe = 1;
+            }
+        }
         av_packet_unref(packet.get());
+    }
+    if (untimed && fromKeyframe > 0) {
+        ends.video = std::max(ends.video, keyframe + fromKeyframe * m_timePerFrame);
+        ends.any = std::max(ends.any, ends.video);
     }
     return ends;
 }
