@@ -112,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"streamed.mkv",
                   ClipSpec{.codec = Codec::H264, .frames = 40, .withAudio = true, .streamed = true}},
         std::pair{"streamed.webm", ClipSpec{.codec = Codec::Vp8, .frames = 40, .streamed = true}},
-        // a program stream: the clock starts at about 0.5 s, and the first GOP must not be lost
+        // program streams: the clock starts at about 0.5 s, and the first GOP must not be lost
+        std::pair{"vcd.mpg", ClipSpec{.codec = Codec::Mpeg1, .frames = 40, .withAudio = true}},
         std::pair{"dvd.vob", ClipSpec{.codec = Codec::Mpeg2, .frames = 40, .gop = 15,
                                       .withAudio = true}},
         // ASF states no length per stream; its sound starts before the picture

@@ -123,24 +123,6 @@ TEST(RealWorldFiles, MoveWhileTheDeviceStalls)
     }
 }
 
-// An MPEG-1 program stream (its clock starts at about 0.5 s): the bulk run's steps give every
-// picture from the first, and a move back to 0 the first picture again.
-TEST(RealWorldFiles, ProgramStreamFromTheFirstPicture)
-{
-    const ClipSpec recipe{.codec = Codec::Mpeg1, .frames = 40, .withAudio = true};
-    FilgraphManager graph;
-    ASSERT_TRUE(graph.RenderFile(clip("vcd.mpg", recipe)));
-    EXPECT_NEAR(graph.get_VideoEnd().value(), 40 * T, T / 2);
-    for (int k = 0; k < 40; ++k) {
-        ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
-        EXPECT_EQ(frameOnShow(graph).valueOr(-1), k);
-    }
-    for (int k : {0, 39, 0}) {
-        ASSERT_TRUE(graph.put_CurrentPosition(k * T));
-        EXPECT_EQ(frameOnShow(graph).valueOr(-1), k);
-    }
-}
-
 QString cutCopy(const QString& path, double keep)
 {
     QFile whole(path);

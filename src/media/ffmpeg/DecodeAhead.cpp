@@ -416,14 +416,33 @@ void DecodeAhead::drainSound()
         queueSound(std::move(rest));
 }
 
+// A picture without a time of its own follows the one before. The decoder's guess from the
+// packets' decoding times can be a picture off after a program stream's seek, so there the
+// first picture placed is one with its own time: those before it are dropped.
+std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
+{
+    const AVStream* stream = m_demuxer.videoStream();
+    if (frame->pts != AV_NOPTS_VALUE) {
+        m_picturesTimed = true;
+        return m_demuxer.toSeconds(stream, frame->pts);
+    }
+    if (!m_checkLanding)
+        return m_lastStart + m_demuxer.timePerFrame();
+    if (m_picturesTimed)
+        return std::nullopt;
+    const int64_t ts = frame->best_effort_timestamp;
+    return ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(stream, ts)
+                                : m_lastStart + m_demuxer.timePerFrame();
+}
+
 void DecodeAhead::pushVideo(AVFrame* frame)
 {
     if (m_reseek)
         return;
-    const AVStream* stream = m_demuxer.videoStream();
-    const int64_t ts = frame->best_effort_timestamp;
-    const double start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(stream, ts)
-                                              : m_lastStart + m_demuxer.timePerFrame();
+    const std::optional<double> placed = frameStart(frame);
+    if (!placed)
+        return;
+    const double start = *placed;
     m_lastStart = start;
     if (m_checkLanding) {
         m_checkLanding = false;

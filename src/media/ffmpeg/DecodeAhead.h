@@ -23,6 +23,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -90,6 +91,7 @@ private:
     void setSkipping(bool skipping);
     void queueSound(SoundChunk chunk);
     bool missingAfter(const VideoFrame& last, double key);
+    std::optional<double> frameStart(const AVFrame* frame);
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
     double keyframeAtOrBefore(double t) const;
@@ -130,6 +132,7 @@ private:
     bool m_readEnded = false;
     bool m_drained = false;
     bool m_checkLanding = false;
+    bool m_picturesTimed = false;  // some picture had a time of its own
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;
