@@ -1,7 +1,6 @@
 // The engine on the files people really have: sound that is shorter or longer than the
 // picture, starts late or has gaps (played through a fake device in real time), a device
-// that stops taking sound while a move waits, a file cut short, a streamed file that states
-// no length.
+// that stops taking sound while a move waits, files cut short.
 
 #include "media/FakeSoundSink.h"
 #include "media/MediaErrors.h"
@@ -10,6 +9,7 @@
 #include "support/MediaGenerator.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -128,45 +128,54 @@ QString cutCopy(const QString& path, double keep)
     QFile whole(path);
     EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray bytes = whole.readAll();
-    QFile cut(path + ".cut.mp4");
+    QFile cut(QStringLiteral("%1.%2.%3").arg(path).arg(keep).arg(QFileInfo(path).suffix()));
     EXPECT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(bytes.left(qsizetype(bytes.size() * keep)));
     return cut.fileName();
 }
 
-// An MP4 cut short with its index intact: the frames before the cut are exact, every
-// frame after it fails with the first missing frame's number (never a copy of the last
-// picture), and playback ends at the last picture that decodes.
-TEST(RealWorldFiles, FileCutShort)
+// Files cut short: every frame of the frame set shows its own picture until the first one
+// that fails, with that frame's number; every later frame fails alike, never showing an
+// earlier picture. An MP4 keeps its index (the length it states), and playback ends at the
+// last picture that decodes.
+TEST(RealWorldFiles, FilesCutShortGiveNoCopies)
 {
-    const ClipSpec recipe{
-        .codec = Codec::H264, .width = 320, .height = 240, .frames = 100, .faststart = true};
-    FilgraphManager graph;
-    const Status rendered = graph.RenderFile(cutCopy(clip("whole.mp4", recipe), 0.5));
-    ASSERT_TRUE(rendered) << qPrintable(rendered.text());
-    EXPECT_NEAR(graph.get_Duration().value(), 4.0, T);  // as the index says
-    int k = 0;
-    for (; k < 100; ++k) {
-        ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
-        const Result<int> shown = frameOnShow(graph);
-        if (!shown)
-            break;
-        ASSERT_EQ(shown.value(), k);
-    }
-    ASSERT_GT(k, 3);
-    ASSERT_LT(k, 60);
-    const int lastGood = k - 1;
-    for (int later : {k, k + 1, 99}) {
-        ASSERT_TRUE(graph.put_CurrentPosition(later * T));
-        const Status s = frameOnShow(graph).status();
-        EXPECT_EQ(s.number(), mediaerror::kMissingFrame);
-        EXPECT_EQ(s.description(), QStringLiteral("The file ends before frame %1").arg(k));
-    }
-    ASSERT_TRUE(graph.put_CurrentPosition((lastGood - 2) * T));
-    ASSERT_TRUE(graph.Run());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= 4.0; },
-                                int((100 - lastGood) * T * 1000) / 2));
-    EXPECT_EQ(frameOnShow(graph).valueOr(-1), lastGood);
+    const std::pair<const char*, ClipSpec> cases[] = {
+        {"cut.mp4", {.codec = Codec::H264, .width = 320, .height = 240, .frames = 100,
+                     .faststart = true}},
+        {"cut.mkv", {.codec = Codec::H264, .width = 320, .height = 240, .frames = 100,
+                     .withAudio = true}},
+        {"cut.webm", {.codec = Codec::Vp8, .width = 320, .height = 240, .frames = 100}}};
+    for (const auto& [file, recipe] : cases)
+        for (const double keep : {0.35, 0.5, 0.8}) {
+            SCOPED_TRACE(testing::Message() << file << " cut at " << keep);
+            FilgraphManager graph;
+            const Status rendered = graph.RenderFile(cutCopy(clip(file, recipe), keep));
+            ASSERT_TRUE(rendered) << qPrintable(rendered.text());
+            const double videoEnd = graph.get_VideoEnd().value();
+            int missing = -1;
+            for (int k = 0; k + 0.5 < videoEnd / T; ++k) {
+                ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
+                const Result<int> shown = frameOnShow(graph);
+                missing = shown || missing >= 0 ? missing : k;
+                if (shown) {
+                    ASSERT_EQ(missing, -1) << "frame " << k << " after a missing one";
+                    ASSERT_EQ(shown.value(), k);
+                    continue;
+                }
+                EXPECT_EQ(shown.status().number(), mediaerror::kMissingFrame);
+                ASSERT_EQ(shown.status().description(),
+                          QStringLiteral("The file ends before frame %1").arg(missing));
+            }
+            if (QByteArray(file) != "cut.mp4" || keep != 0.5)
+                continue;
+            EXPECT_NEAR(graph.get_Duration().value(), 4.0, T);
+            ASSERT_GT(missing, 3);
+            ASSERT_TRUE(graph.put_CurrentPosition((missing - 3) * T) && graph.Run());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= 4.0; },
+                                        int((100 - missing) * T * 1000) / 2));
+            EXPECT_EQ(frameOnShow(graph).valueOr(-1), missing - 1);
+        }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace kadrel::ffmpeg {
 
@@ -302,6 +303,8 @@ void DecodeAhead::seekContainer()
     m_readEnded = false;
     m_drained = false;
     m_checkLanding = m_video != nullptr;
+    m_damaged.reset();
+    m_holed = false;
 }
 
 void DecodeAhead::readPacket()
@@ -314,8 +317,10 @@ void DecodeAhead::readPacket()
         return;
     }
     if (err < 0) {
-        // The end of the file, or damage that ends reading: what was read is what there is.
+        // The end of the file, or damage that ends reading: what was read is what there is. A
+        // damaged picture right before it is where the file was cut: it has no picture.
         m_readEnded = true;
+        m_damaged.reset();
         return;
     }
     const AVStream* video = m_demuxer.videoStream();
@@ -326,11 +331,19 @@ void DecodeAhead::readPacket()
             if (ts != AV_NOPTS_VALUE && m_workSerial == m_serial) {
                 const double t = m_demuxer.toSeconds(video, ts);
                 m_readUpTo = std::max(m_readUpTo, t);
+                m_lastPacketTime = t;
                 if (m_packet->flags & AV_PKT_FLAG_KEY)
                     noteKeyframe(t);
             }
         }
-        decodeOrHold();
+        if (m_damaged)
+            decodeOrHold(std::exchange(m_damaged, nullptr).get());
+        if (m_packet->flags & AV_PKT_FLAG_CORRUPT) {
+            m_damaged = makePacket();
+            av_packet_move_ref(m_damaged.get(), m_packet.get());
+        } else {
+            decodeOrHold(m_packet.get());
+        }
     } else {
         bool wanted;
         {
@@ -343,7 +356,7 @@ void DecodeAhead::readPacket()
     av_packet_unref(m_packet.get());
 }
 
-void DecodeAhead::decodeOrHold()
+void DecodeAhead::decodeOrHold(AVPacket* packet)
 {
     bool hold;
     {
@@ -352,10 +365,10 @@ void DecodeAhead::decodeOrHold()
     }
     if (hold) {
         PacketPtr copy = makePacket();
-        av_packet_move_ref(copy.get(), m_packet.get());
+        av_packet_move_ref(copy.get(), packet);
         m_pending.push_back(std::move(copy));
     } else {
-        decodeVideo(m_packet.get());
+        decodeVideo(packet);
     }
 }
 
@@ -435,12 +448,32 @@ std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
                                 : m_lastStart + m_demuxer.timePerFrame();
 }
 
+// The last pictures of a file cut short may decode around one whose data is gone (a B-frame
+// after the cut, shown before a picture read earlier): nothing after that hole is shown, so
+// that its frame is missing rather than the picture before it. A hole is a cut where the
+// file promises pictures past what was read, or where the picture after it is not before
+// the last packet read.
+bool DecodeAhead::holeAtTheCut(double start)
+{
+    const double t = m_demuxer.timePerFrame();
+    if (m_checkLanding || !m_readEnded || m_holed || start <= m_lastStart + 1.5 * t)
+        return m_holed;
+    double readUpTo;
+    {
+        std::lock_guard lock(m_mutex);
+        readUpTo = m_readUpTo;
+    }
+    m_holed = readUpTo + t / 2 < m_demuxer.lastPromisedFrame()
+              || start >= m_lastPacketTime - 1e-6;
+    return m_holed;
+}
+
 void DecodeAhead::pushVideo(AVFrame* frame)
 {
     if (m_reseek)
         return;
     const std::optional<double> placed = frameStart(frame);
-    if (!placed)
+    if (!placed || holeAtTheCut(*placed))
         return;
     const double start = *placed;
     m_lastStart = start;

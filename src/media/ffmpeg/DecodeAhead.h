@@ -83,7 +83,7 @@ private:
     void startSeek(double target);
     void seekContainer();
     void readPacket();
-    void decodeOrHold();
+    void decodeOrHold(AVPacket* packet);
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
     void drain();
@@ -92,6 +92,7 @@ private:
     void queueSound(SoundChunk chunk);
     bool missingAfter(const VideoFrame& last, double key);
     std::optional<double> frameStart(const AVFrame* frame);
+    bool holeAtTheCut(double start);
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
     double keyframeAtOrBefore(double t) const;
@@ -129,10 +130,13 @@ private:
     int m_workSerial = 0;
     std::deque<PacketPtr> m_pending;  // video packets read while the frame queue was full
     PacketPtr m_packet = makePacket();
+    PacketPtr m_damaged;  // a damaged video packet, decoded unless the file ends after it
     bool m_readEnded = false;
     bool m_drained = false;
     bool m_checkLanding = false;
     bool m_picturesTimed = false;  // some picture had a time of its own
+    double m_lastPacketTime = 0.0;  // of the last video packet read
+    bool m_holed = false;  // a picture of a file cut short is missing: none after it is shown
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;

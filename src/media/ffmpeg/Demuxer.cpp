@@ -146,7 +146,8 @@ void Demuxer::readVideoProperties()
 // own length, from program time 0. The video's own end likewise, so that a sound track
 // running on past the picture is not taken for more frames: where the container states no
 // length per stream, it is where the last video packets end. The last frame the file
-// promises is the last one before that end, or a later one its index lists.
+// promises is the last one before that end, or a later one its index lists: a picture
+// missing before it is missing from the file, never the one before it again.
 void Demuxer::computeDuration(const QString& path)
 {
     Ends ends{std::max(statedEnd(m_video), statedEnd(m_audio)), statedEnd(m_video)};
@@ -168,28 +169,29 @@ void Demuxer::computeDuration(const QString& path)
     // state a little more.
     if (m_shownPictures > 0)
         m_videoEnd = std::min(m_videoEnd, m_shownPictures * m_timePerFrame);
-    if (m_video && ends.video > 0.0)
+    if (m_video)
         m_lastPromised = std::max(m_lastPromised, m_videoEnd - m_timePerFrame);
 }
 
 // Containers disagree on whether their own length counts from 0 or from the first
 // timestamp; the last packets do not. They are read through a second reader, so that this
-// one stays at the start of the file. A streamed file states no length at all: its end is
-// found from its last bytes, else by reading it through.
+// one stays at the start of the file: from the last seconds of the stated length, else from
+// the last bytes (a program stream's reader knows no stream to seek by, a cut Matroska file
+// has lost its index), else by reading the file through. A streamed file states no length.
 Demuxer::Ends Demuxer::tailEnds(const QString& path) const
 {
     InputPtr tail = openSecondReader(path);
     if (!tail)
         return {};
-    const int64_t size = avio_size(tail->pb);
     if (m_input->duration > 0) {
-        // A program stream's reader knows no stream before it meets one: it goes by bytes.
         const int64_t start = m_input->start_time == AV_NOPTS_VALUE ? 0 : m_input->start_time;
         const int64_t from = start + m_input->duration - kTailSeconds * AV_TIME_BASE;
-        if (avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0) < 0 && size > kTailBytes)
-            av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE);
-        return lastPacketsEnds(tail.get());
+        if (avformat_seek_file(tail.get(), -1, INT64_MIN, from, from, 0) >= 0)
+            if (const Ends ends = lastPacketsEnds(tail.get()); ends.any > 0.0)
+                return ends;
+        tail = openSecondReader(path);
     }
+    const int64_t size = tail ? avio_size(tail->pb) : 0;
     if (size > kTailBytes && av_seek_frame(tail.get(), -1, size - kTailBytes, AVSEEK_FLAG_BYTE) >= 0)
         if (const Ends ends = lastPacketsEnds(tail.get()); ends.any > 0.0)
             return ends;
