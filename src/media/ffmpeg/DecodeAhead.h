@@ -17,23 +17,19 @@
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
 #include "media/ffmpeg/Demuxer.h"
+#include "media/ffmpeg/FrameQueue.h"
+#include "media/ffmpeg/HeldPackets.h"
+#include "media/ffmpeg/SeekPolicy.h"
+#include "media/ffmpeg/SoundQueue.h"
 #include "media/ffmpeg/SoundSink.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
 namespace kadrel::ffmpeg {
-
-struct VideoFrame {
-    FramePtr frame;
-    double start = 0.0;  // seconds on the program's time line
-    int serial = -1;
-};
 
 class DecodeAhead final : public SoundSource {
 public:
@@ -95,8 +91,6 @@ private:
     bool holeAtTheCut(double start);
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
-    double keyframeAtOrBefore(double t) const;
-    void noteKeyframe(double t);
 
     Demuxer& m_demuxer;
     Decoder* m_video;
@@ -106,15 +100,14 @@ private:
     // Shared with the UI thread, under m_mutex.
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<VideoFrame> m_frames;
-    std::deque<SoundChunk> m_sound;
-    double m_soundSeconds = 0.0;
+    FrameQueue m_frames;
+    SoundQueue m_sound;
     int m_serial = 0;
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     int m_endedSerial = -1;
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
-    std::vector<double> m_keyframes;
+    SeekPolicy m_seeks;  // its keyframes under m_mutex, its position the worker's
     bool m_soundWanted = false;
     int m_frameWaits = 0;  // showFrameAt calls waiting for a frame
     bool m_lossy = false;  // frames of the present serial were left out by the decoder
@@ -128,7 +121,7 @@ private:
 
     // The worker's own.
     int m_workSerial = 0;
-    std::deque<PacketPtr> m_pending;  // video packets read while the frame queue was full
+    HeldPackets m_held;
     PacketPtr m_packet = makePacket();
     PacketPtr m_damaged;  // a damaged video packet, decoded unless the file ends after it
     bool m_readEnded = false;
@@ -140,8 +133,6 @@ private:
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;
-    double m_seekPosition = 0.0;
-    double m_backoff = 1.0;
     double m_lastStart = 0.0;
     double m_soundEnd = 0.0;
     std::thread m_thread;
