@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtEndian>
 
 using namespace kadrel;
@@ -29,12 +30,12 @@ protected:
         session.setFullScreenHost([this] { return &fullScreen; });
     }
 
-    // The graph calls an action makes.
+    // The graph calls an action makes, but for its queries, which are the session's own.
     QStringList callsOf(const std::function<void()>& action)
     {
         script->calls.clear();
         action();
-        return script->calls;
+        return script->calls.filter(QRegularExpression(QStringLiteral("^(?!get_)")));
     }
     void open() { ASSERT_TRUE(session.OpenMedia("/v/clip.avi").ok()); }
 
@@ -56,7 +57,7 @@ TEST_F(SessionTest, OpenReopenCloseAndFullScreenFollowTheirCallOrders)
               QStringList({"RenderFile(/v/clip.avi)", "put_Volume(0)", "put_Balance(0)",
                            "put_WindowStyle(100663296)", "put_Left(0)", "put_Top(0)",
                            "put_Width(329)", "put_Height(241)", "put_Owner(Video)", "put_Rate(1)",
-                           "get_Duration", "get_CurrentPosition", "get_CurrentPosition", "Run"}));
+                           "Run"}));
     EXPECT_TRUE(session.session().playing);
     EXPECT_EQ(session.GetDuration(), 12.12);
     EXPECT_EQ(yields, 2);  // one in the close, one in the open
@@ -164,7 +165,7 @@ TEST_F(SessionTest, BitmapFileBytesAndFailures)
     for (quint32 bits : {32, 24}) {
         script->bitsPerPixel = int(bits);
         EXPECT_EQ(callsOf([&] { ASSERT_TRUE(session.SaveFrameBitmap(file.fileName()).ok()); }),
-                  QStringList({"get_VideoHeight", "get_VideoWidth", "GetCurrentImage(3112)"}));
+                  QStringList({"GetCurrentImage(3112)"}));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         file.close();

@@ -6,11 +6,8 @@
 #include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/FilgraphManager.h"
-#include "support/MediaGenerator.h"
+#include "support/EngineClips.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -18,24 +15,10 @@
 namespace kadrel {
 namespace {
 
+using namespace test;
 using ffmpeg::FilgraphManager;
-using test::ClipSpec;
-using test::FakeSoundSink;
 using Codec = ClipSpec::Codec;
-constexpr double T = 0.04;
-
-QString inFolder(const QString& name)
-{
-    static QTemporaryDir dir;
-    return dir.filePath(name);
-}
-
-QString clip(const QString& name, const ClipSpec& recipe)
-{
-    const Status made = test::generateClip(recipe, inFolder(name));
-    EXPECT_TRUE(made.ok()) << qPrintable(made.text());
-    return inFolder(name);
-}
+constexpr double T = kFrameTime;
 
 // A graph whose sound goes to a fake device; state sees what the device did.
 std::unique_ptr<FilgraphManager> renderWithSink(const QString& path, FakeSoundSink::Options options,
@@ -49,16 +32,6 @@ std::unique_ptr<FilgraphManager> renderWithSink(const QString& path, FakeSoundSi
     const Status s = graph->RenderFile(path);
     EXPECT_TRUE(s.ok()) << qPrintable(s.text());
     return graph;
-}
-
-Result<int> frameOnShow(FilgraphManager& graph)
-{
-    const int pixels = graph.get_VideoWidth().valueOr(0) * graph.get_VideoHeight().valueOr(0);
-    QByteArray bmp = QByteArray("BM") + QByteArray(8, '\0') + char(54)
-                     + QByteArray(43 + 4 * pixels, '\0');
-    if (const Status s = graph.GetCurrentImage(40 + 4 * pixels, bmp.data() + 14); !s)
-        return s;
-    return test::frameIndexFromBitmap(bmp);
 }
 
 struct SoundCase {
@@ -121,17 +94,6 @@ TEST(RealWorldFiles, MoveWhileTheDeviceStalls)
         ASSERT_TRUE(graph->put_CurrentPosition(k * T));
         EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k);
     }
-}
-
-QString cutCopy(const QString& path, double keep)
-{
-    QFile whole(path);
-    EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    QFile cut(QStringLiteral("%1.%2.%3").arg(path).arg(keep).arg(QFileInfo(path).suffix()));
-    EXPECT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(qsizetype(bytes.size() * keep)));
-    return cut.fileName();
 }
 
 // Files cut short: every frame of the frame set shows its own picture until the first one
