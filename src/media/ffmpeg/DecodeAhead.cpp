@@ -385,11 +385,11 @@ std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
 // after the cut, shown before a picture read earlier): nothing after that hole is shown, so
 // that its frame is missing rather than the picture before it. A hole is a cut where the
 // file promises pictures past what was read, or where the picture after it is not before
-// the last packet read.
+// the last packet read. While playback leaves pictures out, holes are its own.
 bool DecodeAhead::holeAtTheCut(double start)
 {
     const double t = m_demuxer.timePerFrame();
-    if (m_checkLanding || !m_readEnded || m_holed || start <= m_lastStart + 1.5 * t)
+    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || start <= m_lastStart + 1.5 * t)
         return m_holed;
     double readUpTo;
     {
