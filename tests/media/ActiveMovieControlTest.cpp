@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QtEndian>
 
 using namespace kadrel;
@@ -30,12 +29,12 @@ protected:
         session.setFullScreenHost([this] { return &fullScreen; });
     }
 
-    // The graph calls an action makes, but for its queries, which are the session's own.
+    // The graph calls an action makes.
     QStringList callsOf(const std::function<void()>& action)
     {
         script->calls.clear();
         action();
-        return script->calls.filter(QRegularExpression(QStringLiteral("^(?!get_)")));
+        return script->calls;
     }
     void open() { ASSERT_TRUE(session.OpenMedia("/v/clip.avi").ok()); }
 
@@ -53,7 +52,9 @@ protected:
 TEST_F(SessionTest, OpenReopenCloseAndFullScreenFollowTheirCallOrders)
 {
     script->duration = 12.125;
-    EXPECT_EQ(callsOf([&] { open(); }),
+    QStringList opening = callsOf([&] { open(); });
+    opening.removeIf([](const QString& call) { return call.startsWith("get_"); });  // its own
+    EXPECT_EQ(opening,
               QStringList({"RenderFile(/v/clip.avi)", "put_Volume(0)", "put_Balance(0)",
                            "put_WindowStyle(100663296)", "put_Left(0)", "put_Top(0)",
                            "put_Width(329)", "put_Height(241)", "put_Owner(Video)", "put_Rate(1)",
@@ -165,7 +166,7 @@ TEST_F(SessionTest, BitmapFileBytesAndFailures)
     for (quint32 bits : {32, 24}) {
         script->bitsPerPixel = int(bits);
         EXPECT_EQ(callsOf([&] { ASSERT_TRUE(session.SaveFrameBitmap(file.fileName()).ok()); }),
-                  QStringList({"GetCurrentImage(3112)"}));
+                  QStringList({"get_VideoHeight", "get_VideoWidth", "GetCurrentImage(3112)"}));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         file.close();
