@@ -22,6 +22,8 @@ constexpr int64_t kTailSeconds = 10;
 constexpr int kTailPackets = 20000;
 // How much of a streamed file's end is read to find its last packets.
 constexpr int64_t kTailBytes = 4 << 20;
+// Packets ending this much before the length the file states mean the file was cut.
+constexpr double kCutShort = 1.0;
 
 double streamStart(const AVStream* s)
 {
@@ -157,12 +159,17 @@ void Demuxer::computeDuration(const QString& path)
         if (const Ends tail = tailEnds(path); tail.video > 0.0)
             ends = {std::max(ends.any, tail.any), tail.video};
     }
-    if (ends.any <= 0.0 && m_input->duration > 0) {
-        const double start = m_input->start_time == AV_NOPTS_VALUE
-                                 ? 0.0
-                                 : m_input->start_time / double(AV_TIME_BASE);
-        ends.any = start + m_input->duration / double(AV_TIME_BASE);
-    }
+    const double stated = m_input->duration <= 0 ? 0.0
+                          : (m_input->start_time == AV_NOPTS_VALUE ? 0.0
+                                                                   : m_input->start_time)
+                                    / double(AV_TIME_BASE)
+                                + m_input->duration / double(AV_TIME_BASE);
+    if (ends.any <= 0.0)
+        ends.any = stated;
+    // A Matroska file whose packets stop well before the length its header states was cut
+    // short: its frames run to that length, and those past its data are missing.
+    if (QByteArray(m_input->iformat->name) == "matroska,webm" && ends.any + kCutShort < stated)
+        ends = {stated, stated};
     m_duration = std::max(0.0, ends.any - m_origin);
     m_videoEnd = ends.video > 0.0 ? std::clamp(ends.video - m_origin, 0.0, m_duration) : m_duration;
     // An index of every picture (MP4's) counts the pictures shown, where an edit list may
