@@ -89,12 +89,15 @@ public:
         std::mt19937 random(2024);
         std::uniform_real_distribution<double> position(0.0, m_control.GetDuration());
         std::vector<double> latencies;
+        QStringList times;  // for the same moves by other programs
         QElapsedTimer wall;
         wall.start();
         for (int i = 0; i < 50; ++i) {
             QElapsedTimer one;
             one.start();
-            if (const Status s = moveToCaptureTime(m_control, position(random)); !s)
+            const double t = position(random);
+            times << QString::number(t, 'f', 3);
+            if (const Status s = moveToCaptureTime(m_control, t); !s)
                 return fail(s.text());
             if (const Status s = saveFrame(m_control, snapshot); !s)
                 return fail(s.text());
@@ -102,6 +105,7 @@ public:
         }
         const double seconds = wall.nsecsElapsed() / 1e9;
         std::sort(latencies.begin(), latencies.end());
+        std::printf("times=%s\n", qPrintable(times.join(QLatin1Char(' '))));
         std::printf("median_ms=%.1f worst_ms=%.1f\n",
                     (latencies[24] + latencies[25]) / 2, latencies.back());
         printRate(static_cast<long>(latencies.size()), seconds);

@@ -11,6 +11,9 @@
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
 #   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
+#   seek    30 s of 1080p 25 fps H.264 with noise, preset medium, GOP 60: `kadrel-bench seek`
+#           (50 paused moves, each with a snapshot) against `ffmpeg -ss T -i CLIP -frames:v 1`
+#           for the same times; median and worst milliseconds
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
 # peak memory (the largest of /usr/bin/time's %M), and the ratios.
 #
@@ -23,7 +26,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k png jpg tmpfs}")
+clips=("${@:-hd heavy sd 4k png jpg tmpfs seek}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
@@ -50,6 +53,8 @@ make_clip() {
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
                 -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
         4k) x264 4k.mp4 3840x2160 10 veryfast ;;
+        seek) ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=25,noise=alls=20" \
+                -t 30 -c:v libx264 -preset medium -bf 3 -g 60 -pix_fmt yuv420p "$work/seek.mp4" ;;
         *) echo "unknown clip $1" >&2; exit 1 ;;
     esac
 }
@@ -83,9 +88,30 @@ timed() {
     rss[$who]+="$m"$'\n'
 }
 
+# seek_row FILE: Kadrel's moves, then ffmpeg's one-frame decodes at the same times.
+seek_row() {
+    local out times t start median worst ms=()
+    out=$("$bench" seek "$1")
+    times=$(sed -n 's/^times=//p' <<<"$out")
+    for t in $times; do
+        start=$(now)
+        ffmpeg -v error -ss "$t" -i "$1" -frames:v 1 -y "$work/one.bmp"
+        ms+=("$(calc "($(now) - $start) * 1000")")
+    done
+    read -r median worst < <(printf '%s\n' "${ms[@]}" | sort -g |
+        awk '{ v[NR] = $1 } END { printf "%.1f %.1f\n", (v[25] + v[26]) / 2, v[NR] }')
+    printf 'seek   kadrel-bench %s  ffmpeg median_ms=%s worst_ms=%s\n' \
+        "$(grep -o 'median_ms=.*' <<<"$out")" "$median" "$worst"
+}
+
 for clip in "${clips[@]}"; do
     make_clip "$clip"
     file=$work/$(file_of "$clip")
+    if [[ $clip == seek ]]; then
+        seek_row "$file"
+        rm -f "$file"
+        continue
+    fi
     out=$work/out
     case $clip in
         png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$out" "$file")

@@ -1,16 +1,13 @@
 // The engine on the files people really have: sound that is shorter or longer than the
 // picture, starts late or has gaps (played through a fake device in real time), a device
-// that stops taking sound while a move waits, a file cut short, a streamed file that states
-// no length.
+// that stops taking sound while a move waits, files cut short.
 
 #include "media/FakeSoundSink.h"
 #include "media/MediaErrors.h"
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/FilgraphManager.h"
-#include "support/MediaGenerator.h"
+#include "support/EngineClips.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -18,24 +15,10 @@
 namespace kadrel {
 namespace {
 
+using namespace test;
 using ffmpeg::FilgraphManager;
-using test::ClipSpec;
-using test::FakeSoundSink;
 using Codec = ClipSpec::Codec;
-constexpr double T = 0.04;
-
-QString inFolder(const QString& name)
-{
-    static QTemporaryDir dir;
-    return dir.filePath(name);
-}
-
-QString clip(const QString& name, const ClipSpec& recipe)
-{
-    const Status made = test::generateClip(recipe, inFolder(name));
-    EXPECT_TRUE(made.ok()) << qPrintable(made.text());
-    return inFolder(name);
-}
+constexpr double T = kFrameTime;
 
 // A graph whose sound goes to a fake device; state sees what the device did.
 std::unique_ptr<FilgraphManager> renderWithSink(const QString& path, FakeSoundSink::Options options,
@@ -49,16 +32,6 @@ std::unique_ptr<FilgraphManager> renderWithSink(const QString& path, FakeSoundSi
     const Status s = graph->RenderFile(path);
     EXPECT_TRUE(s.ok()) << qPrintable(s.text());
     return graph;
-}
-
-Result<int> frameOnShow(FilgraphManager& graph)
-{
-    const int pixels = graph.get_VideoWidth().valueOr(0) * graph.get_VideoHeight().valueOr(0);
-    QByteArray bmp = QByteArray("BM") + QByteArray(8, '\0') + char(54)
-                     + QByteArray(43 + 4 * pixels, '\0');
-    if (const Status s = graph.GetCurrentImage(40 + 4 * pixels, bmp.data() + 14); !s)
-        return s;
-    return test::frameIndexFromBitmap(bmp);
 }
 
 struct SoundCase {
@@ -123,50 +96,48 @@ TEST(RealWorldFiles, MoveWhileTheDeviceStalls)
     }
 }
 
-QString cutCopy(const QString& path, double keep)
+// Files cut short: every frame of the frame set shows its own picture until the first one
+// that fails, with that frame's number; every later frame fails alike, never showing an
+// earlier picture. An MP4 keeps its index (the length it states), and playback ends at the
+// last picture that decodes.
+TEST(RealWorldFiles, FilesCutShortGiveNoCopies)
 {
-    QFile whole(path);
-    EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    QFile cut(path + ".cut.mp4");
-    EXPECT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(qsizetype(bytes.size() * keep)));
-    return cut.fileName();
-}
-
-// An MP4 cut short with its index intact: the frames before the cut are exact, every
-// frame after it fails with the first missing frame's number (never a copy of the last
-// picture), and playback ends at the last picture that decodes.
-TEST(RealWorldFiles, FileCutShort)
-{
-    const ClipSpec recipe{
-        .codec = Codec::H264, .width = 320, .height = 240, .frames = 100, .faststart = true};
-    FilgraphManager graph;
-    const Status rendered = graph.RenderFile(cutCopy(clip("whole.mp4", recipe), 0.5));
-    ASSERT_TRUE(rendered) << qPrintable(rendered.text());
-    EXPECT_NEAR(graph.get_Duration().value(), 4.0, T);  // as the index says
-    int k = 0;
-    for (; k < 100; ++k) {
-        ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
-        const Result<int> shown = frameOnShow(graph);
-        if (!shown)
-            break;
-        ASSERT_EQ(shown.value(), k);
-    }
-    ASSERT_GT(k, 3);
-    ASSERT_LT(k, 60);
-    const int lastGood = k - 1;
-    for (int later : {k, k + 1, 99}) {
-        ASSERT_TRUE(graph.put_CurrentPosition(later * T));
-        const Status s = frameOnShow(graph).status();
-        EXPECT_EQ(s.number(), mediaerror::kMissingFrame);
-        EXPECT_EQ(s.description(), QStringLiteral("The file ends before frame %1").arg(k));
-    }
-    ASSERT_TRUE(graph.put_CurrentPosition((lastGood - 2) * T));
-    ASSERT_TRUE(graph.Run());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= 4.0; },
-                                int((100 - lastGood) * T * 1000) / 2));
-    EXPECT_EQ(frameOnShow(graph).valueOr(-1), lastGood);
+    const std::pair<const char*, ClipSpec> cases[] = {
+        {"cut.mp4", {.codec = Codec::H264, .width = 320, .height = 240, .frames = 100,
+                     .faststart = true}},
+        {"cut.mkv", {.codec = Codec::H264, .width = 320, .height = 240, .frames = 100,
+                     .withAudio = true}},
+        {"cut.webm", {.codec = Codec::Vp8, .width = 320, .height = 240, .frames = 100}}};
+    for (const auto& [file, recipe] : cases)
+        for (const double keep : {0.35, 0.5, 0.8}) {
+            SCOPED_TRACE(testing::Message() << file << " cut at " << keep);
+            FilgraphManager graph;
+            const Status rendered = graph.RenderFile(cutCopy(clip(file, recipe), keep));
+            ASSERT_TRUE(rendered) << qPrintable(rendered.text());
+            const double videoEnd = graph.get_VideoEnd().value();
+            int missing = -1;
+            for (int k = 0; k + 0.5 < videoEnd / T; ++k) {
+                ASSERT_TRUE(graph.Run() && graph.put_CurrentPosition(k * T) && graph.Pause());
+                const Result<int> shown = frameOnShow(graph);
+                missing = shown || missing >= 0 ? missing : k;
+                if (shown) {
+                    ASSERT_EQ(missing, -1) << "frame " << k << " after a missing one";
+                    ASSERT_EQ(shown.value(), k);
+                    continue;
+                }
+                EXPECT_EQ(shown.status().number(), mediaerror::kMissingFrame);
+                ASSERT_EQ(shown.status().description(),
+                          QStringLiteral("The file ends before frame %1").arg(missing));
+            }
+            if (QByteArray(file) != "cut.mp4" || keep != 0.5)
+                continue;
+            EXPECT_NEAR(graph.get_Duration().value(), 4.0, T);
+            ASSERT_GT(missing, 3);
+            ASSERT_TRUE(graph.put_CurrentPosition((missing - 3) * T) && graph.Run());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= 4.0; },
+                                        int((100 - missing) * T * 1000) / 2));
+            EXPECT_EQ(frameOnShow(graph).valueOr(-1), missing - 1);
+        }
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ using OutputPtr = std::unique_ptr<AVFormatContext, OutputDeleter>;
 
 constexpr int kGrid = 4;
 constexpr int kSampleRate = 44100;
-constexpr int kAudioChunk = 1024;
 
 // The bit of the frame index each block holds, row by row; -1 marks a corner.
 constexpr int kBlockBit[kGrid][kGrid] = {
@@ -82,8 +81,8 @@ public:
         const bool video = m_recipe.codec != ClipSpec::Codec::None;
         if (Status s = video ? openVideo() : Status(); !s)
             return s;
-        if (m_recipe.withAudio)
-            openAudio();
+        if (Status s = m_recipe.withAudio ? openAudio() : Status(); !s)
+            return s;
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err >= 0 && m_recipe.streamed)
             m_output->pb->seekable = 0;  // the muxer cannot go back to write length or index
@@ -103,6 +102,8 @@ public:
         }
         if (s && m_audioStream)
             s = audioUntil(soundEnd());
+        if (s && m_sound)
+            s = encodeSound(nullptr);
         if (s && video)
             s = encode(nullptr);
         if (s && (err = av_write_trailer(m_output.get())) < 0)
@@ -118,8 +119,7 @@ private:
         const bool vp8 = m_recipe.codec == ClipSpec::Codec::Vp8;
         const AVCodec* codec = h264  ? avcodec_find_encoder_by_name("libx264")
                                : vp8 ? avcodec_find_encoder_by_name("libvpx")
-                                     : avcodec_find_encoder(mjpeg ? AV_CODEC_ID_MJPEG
-                                                                  : AV_CODEC_ID_MPEG4);
+                                     : avcodec_find_encoder(builtInCodec());
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
@@ -150,6 +150,7 @@ private:
             av_opt_set(c->priv_data, "deadline", "realtime", 0);
             av_opt_set(c->priv_data, "cpu-used", "8", 0);
         } else {
+            c->max_b_frames = m_recipe.codec == ClipSpec::Codec::Mpeg2 ? 2 : 0;
             c->flags |= AV_CODEC_FLAG_QSCALE;
             c->global_quality = FF_QP2LAMBDA * 3;
         }
@@ -173,16 +174,45 @@ private:
         return {};
     }
 
-    // 16-bit stereo PCM needs no encoder: the samples are the packets.
-    void openAudio()
+    AVCodecID builtInCodec() const
+    {
+        switch (m_recipe.codec) {
+        case ClipSpec::Codec::Mjpeg: return AV_CODEC_ID_MJPEG;
+        case ClipSpec::Codec::Mpeg1: return AV_CODEC_ID_MPEG1VIDEO;
+        case ClipSpec::Codec::Mpeg2: return AV_CODEC_ID_MPEG2VIDEO;
+        case ClipSpec::Codec::Wmv2: return AV_CODEC_ID_WMV2;
+        default: return AV_CODEC_ID_MPEG4;
+        }
+    }
+
+    // 16-bit stereo PCM needs no encoder: the samples are the packets. A container that
+    // takes no PCM gets its own sound codec.
+    Status openAudio()
     {
         m_audioStream = avformat_new_stream(m_output.get(), nullptr);
         m_audioStream->time_base = {1, kSampleRate};
+        const AVOutputFormat* format = m_output->oformat;
+        if (avformat_query_codec(format, AV_CODEC_ID_PCM_S16LE, FF_COMPLIANCE_NORMAL) != 1) {
+            const AVCodec* codec = avcodec_find_encoder(format->audio_codec);
+            m_sound.reset(avcodec_alloc_context3(codec));
+            AVCodecContext* c = m_sound.get();
+            c->sample_fmt = codec->sample_fmts[0];
+            c->sample_rate = kSampleRate;
+            c->bit_rate = 128000;
+            c->time_base = {1, kSampleRate};
+            av_channel_layout_default(&c->ch_layout, 2);
+            if (int err = avcodec_open2(c, codec, nullptr); err < 0)
+                return fail(QStringLiteral("cannot open the sound encoder"), err);
+            m_chunk = c->frame_size;
+            avcodec_parameters_from_context(m_audioStream->codecpar, c);
+            return {};
+        }
         AVCodecParameters* p = m_audioStream->codecpar;
         p->codec_type = AVMEDIA_TYPE_AUDIO;
         p->codec_id = AV_CODEC_ID_PCM_S16LE;
         p->sample_rate = kSampleRate;
         av_channel_layout_default(&p->ch_layout, 2);
+        return {};
     }
 
     Status videoFrame(int index)
@@ -236,23 +266,73 @@ private:
     {
         const double until = std::min(seconds, soundEnd());
         for (int err = 0; m_recipe.soundStart + double(m_samples) / kSampleRate < until;
-             m_samples += kAudioChunk) {
+             m_samples += m_chunk) {
             const double t = m_recipe.soundStart + double(m_samples) / kSampleRate;
             if (t >= m_recipe.gapAt && t < m_recipe.gapAt + m_recipe.gapLength)
                 continue;
-            av_new_packet(m_packet.get(), 4 * kAudioChunk);
+            const int64_t pts =
+                std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate) + m_samples;
+            if (m_sound) {
+                if (Status s = encodeSound(toneFrame(pts).get()); !s)
+                    return s;
+                continue;
+            }
+            av_new_packet(m_packet.get(), 4 * m_chunk);
             auto* samples = reinterpret_cast<int16_t*>(m_packet->data);
-            for (int i = 0; i < 2 * kAudioChunk; ++i)
-                samples[i] = static_cast<int16_t>(
-                    9830 * std::sin(2 * M_PI * 440.0 * double(m_samples + i / 2) / kSampleRate));
-            m_packet->pts = std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate)
-                            + m_samples;
+            for (int i = 0; i < 2 * m_chunk; ++i)
+                samples[i] = static_cast<int16_t>(32767 * tone(m_samples + i / 2));
+            m_packet->pts = pts;
             m_packet->dts = m_packet->pts;
-            m_packet->duration = kAudioChunk;
+            m_packet->duration = m_chunk;
             if ((err = writePacket(m_audioStream, {1, kSampleRate})) < 0)
                 return fail(QStringLiteral("writing failed"), err);
         }
         return {};
+    }
+
+    static double tone(int64_t sample)
+    {
+        return 0.3 * std::sin(2 * M_PI * 440.0 * double(sample) / kSampleRate);
+    }
+
+    // One chunk of the tone in the sound encoder's sample format (16-bit or float, packed or
+    // planar).
+    FramePtr toneFrame(int64_t pts) const
+    {
+        FramePtr frame = makeFrame();
+        frame->format = m_sound->sample_fmt;
+        frame->sample_rate = kSampleRate;
+        frame->nb_samples = m_chunk;
+        av_channel_layout_copy(&frame->ch_layout, &m_sound->ch_layout);
+        av_frame_get_buffer(frame.get(), 0);
+        const auto format = static_cast<AVSampleFormat>(frame->format);
+        const bool planar = av_sample_fmt_is_planar(format);
+        const bool floats = av_get_packed_sample_fmt(format) == AV_SAMPLE_FMT_FLT;
+        for (int i = 0; i < m_chunk; ++i)
+            for (int ch = 0; ch < 2; ++ch) {
+                const double v = tone(m_samples + i);
+                uint8_t* plane = frame->extended_data[planar ? ch : 0];
+                const int at = planar ? i : 2 * i + ch;
+                if (floats)
+                    reinterpret_cast<float*>(plane)[at] = float(v);
+                else
+                    reinterpret_cast<int16_t*>(plane)[at] = static_cast<int16_t>(32767 * v);
+            }
+        frame->pts = pts;
+        return frame;
+    }
+
+    Status encodeSound(AVFrame* frame)
+    {
+        int err = avcodec_send_frame(m_sound.get(), frame);
+        while (err >= 0) {
+            err = avcodec_receive_packet(m_sound.get(), m_packet.get());
+            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+                return {};
+            if (err >= 0)
+                err = writePacket(m_audioStream, m_sound->time_base);
+        }
+        return fail(QStringLiteral("sound encoding failed"), err);
     }
 
     int writePacket(AVStream* stream, AVRational timeBase)
@@ -265,6 +345,8 @@ private:
     const ClipSpec& m_recipe;
     OutputPtr m_output;
     CodecPtr m_video;
+    CodecPtr m_sound;  // null for PCM
+    int m_chunk = 1024;  // samples per sound packet or frame
     SwsPtr m_sws;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;

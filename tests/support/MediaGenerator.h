@@ -31,6 +31,9 @@ struct ClipSpec {
         H264,   // libx264 with two B-frames
         Mjpeg,  // full-range YUV
         Vp8,    // libvpx, for WebM (which takes no PCM sound)
+        Mpeg1,  // MPEG-1 video, for a program stream (.mpg)
+        Mpeg2,  // MPEG-2 video with two B-frames, for a DVD program stream (.vob)
+        Wmv2,   // Windows Media Video 8, for ASF (.wmv)
         None,   // no video: sound only (set withAudio)
     };
     enum class Content {
@@ -48,7 +51,9 @@ struct ClipSpec {
     int fpsDivisor = 1;  // the frame rate is fps / fpsDivisor (30000 / 1001: 29.97), video only
     // Variable frame rate: frame k starts at frameTicks[k] / fps seconds (one per frame).
     std::vector<int> frameTicks = {};
-    bool withAudio = false;    // a 440 Hz tone as 16-bit PCM (.avi, .mkv, .wav; not .mp4)
+    // A 440 Hz tone: 16-bit PCM where the container takes it (.avi, .mkv, .wav), else in the
+    // container's own sound codec (MP2 in .mpg and .vob, WMA 2 in .wmv); not in .mp4.
+    bool withAudio = false;
     double soundSeconds = 0.0; // the tone's length when it is not the picture's
     double soundStart = 0.0;   // the sound's first timestamp after the picture's, seconds
     double gapAt = -1.0;       // a stretch of this length without sound packets, from gapAt
@@ -68,7 +73,8 @@ struct ClipSpec {
     bool faststart = false;  // MP4: the index before the data, kept by a file cut short
 };
 
-// Writes the clip to path; the container follows the extension (.avi, .mp4, .mkv, .wav).
+// Writes the clip to path; the container follows the extension (.avi, .mp4, .mkv, .webm,
+// .mpg, .vob, .wmv, .wav).
 Status generateClip(const ClipSpec& recipe, const QString& path);
 
 // The colours of the bars, left to right: white, yellow, cyan, green, magenta, red, blue, black.

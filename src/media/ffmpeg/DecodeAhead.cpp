@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace kadrel::ffmpeg {
 
 namespace {
 
-constexpr size_t kFrameQueue = 6;       // decoded frames kept ready ahead of the one on show
-constexpr size_t kPendingPackets = 512;  // video packets held back while sound is short
-constexpr double kSoundLow = 0.5;        // seconds of sound below which reading goes on
-constexpr size_t kSoundFirstPackets = 64;  // video packets held back while sound is read first
-constexpr double kSoundHigh = 2.0;       // seconds of sound above which reading waits
-// Without a keyframe index, a jump further ahead than this seeks instead of decoding forward.
-constexpr double kFarAhead = 5.0;
+constexpr double kSoundLow = 0.5;   // seconds of sound below which reading goes on
+constexpr double kSoundHigh = 2.0;  // seconds of sound above which reading waits
 // The longest a move waits for its frame: a file that gives nothing for this long is stalled.
 constexpr auto kWaitLimit = std::chrono::seconds(10);
 
@@ -23,7 +19,7 @@ constexpr auto kWaitLimit = std::chrono::seconds(10);
 DecodeAhead::DecodeAhead(Demuxer& demuxer, Decoder* video, Decoder* audio,
                          AudioResampler* resampler)
     : m_demuxer(demuxer), m_video(video), m_audio(audio), m_resampler(resampler),
-      m_keyframes(demuxer.indexedKeyframes())
+      m_sound(*resampler), m_seeks(demuxer.indexedKeyframes())
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -43,20 +39,7 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
 {
     std::unique_lock lock(m_mutex);
     m_soundFloor = key;
-    const bool current = shown.frame && shown.serial == m_serial;
-    bool seek = false;
-    if (current)
-        seek = key < shown.start;
-    else
-        seek = shown.frame || m_serial != 0;  // a stale frame; or nothing yet after a seek
-    if (!seek) {
-        // Ahead: decode forward unless a keyframe that has not been read lies before key.
-        const double keyframe = keyframeAtOrBefore(key);
-        seek = keyframe > m_readUpTo + 1e-6
-               || (keyframe <= m_readUpTo && key > m_readUpTo + kFarAhead && m_readUpTo > 0)
-               || m_lossy || m_abandoned;
-    }
-    if (seek)
+    if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned)
         startSeek(key);
 
     ++m_frameWaits;
@@ -65,13 +48,11 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     VideoFrame candidate;
     bool timedOut = false;
     for (;;) {
-        while (!m_frames.empty() && m_frames.front().serial != m_serial)
-            m_frames.pop_front();
-        if (!m_frames.empty()) {
-            const bool noneYet = !candidate.frame && !(shown.frame && shown.serial == m_serial);
-            if (m_frames.front().start <= key || noneYet) {
-                candidate = std::move(m_frames.front());
-                m_frames.pop_front();
+        if (const VideoFrame* next = m_frames.front(m_serial)) {
+            const bool noneYet =
+                !candidate.frame && !(shown.frame && !isStale(shown.serial, m_serial));
+            if (next->start <= key || noneYet) {
+                candidate = m_frames.pop();
                 m_changed.notify_all();
                 if (candidate.start > key)
                     break;  // nothing starts before key: the first frame it is
@@ -117,7 +98,6 @@ void DecodeAhead::startSeek(double target)
     m_seekTarget = target;
     m_frames.clear();
     m_sound.clear();
-    m_soundSeconds = 0.0;
     m_readUpTo = -1e300;
     m_lossy = false;
     m_abandoned = false;
@@ -136,13 +116,10 @@ bool DecodeAhead::takeDueFrame(double now, VideoFrame& shown)
 {
     std::lock_guard lock(m_mutex);
     bool changed = false;
-    while (!m_frames.empty()
-           && (m_frames.front().serial != m_serial || m_frames.front().start <= now)) {
-        if (m_frames.front().serial == m_serial) {
-            shown = std::move(m_frames.front());
-            changed = true;
-        }
-        m_frames.pop_front();
+    for (const VideoFrame* next = m_frames.front(m_serial); next && next->start <= now;
+         next = m_frames.front(m_serial)) {
+        shown = m_frames.pop();
+        changed = true;
     }
     if (changed)
         m_changed.notify_all();
@@ -165,28 +142,8 @@ void DecodeAhead::setSoundWanted(bool wanted)
 bool DecodeAhead::takeSound(SoundChunk& chunk)
 {
     std::lock_guard lock(m_mutex);
-    while (!m_sound.empty()) {
-        SoundChunk next = std::move(m_sound.front());
-        m_sound.pop_front();
-        const int channels = m_resampler->channels();
-        const double length = double(next.samples.size()) / channels / m_resampler->sampleRate();
-        m_soundSeconds -= length;
-        m_changed.notify_all();
-        if (next.serial != m_serial || next.start + length <= m_soundFloor)
-            continue;
-        if (next.start < m_soundFloor) {
-            // Cut the part before the floor so the sound starts where the picture does.
-            const auto skip = static_cast<size_t>((m_soundFloor - next.start)
-                                                  * m_resampler->sampleRate())
-                              * channels;
-            next.samples.erase(next.samples.begin(),
-                               next.samples.begin() + std::min(skip, next.samples.size()));
-            next.start = m_soundFloor;
-        }
-        chunk = std::move(next);
-        return true;
-    }
-    return false;
+    m_changed.notify_all();
+    return m_sound.take(chunk, m_serial, m_soundFloor);
 }
 
 void DecodeAhead::setBehind(bool behind)
@@ -204,37 +161,25 @@ bool DecodeAhead::abandonRead()
     return true;
 }
 
-double DecodeAhead::keyframeAtOrBefore(double t) const
-{
-    const auto after = std::upper_bound(m_keyframes.begin(), m_keyframes.end(), t + 1e-9);
-    return after == m_keyframes.begin() ? -1e300 : *std::prev(after);
-}
-
-void DecodeAhead::noteKeyframe(double t)
-{
-    const auto at = std::lower_bound(m_keyframes.begin(), m_keyframes.end(), t);
-    if (at == m_keyframes.end() || *at != t)
-        m_keyframes.insert(at, t);
-}
-
 bool DecodeAhead::hasWork() const
 {
     if (m_quit || m_seekPending || m_reseek)
         return true;
     if (m_stalled)
         return false;
-    const bool videoRoom = m_video && m_frames.size() < kFrameQueue;
-    const bool soundShort = m_audio && m_soundWanted && m_soundSeconds < kSoundLow;
+    const bool videoRoom = m_video && !m_frames.full();
+    const bool soundShort = m_audio && m_soundWanted && m_sound.seconds() < kSoundLow;
     // A frame being waited for is read up to whatever sound lies before it.
     const bool soundFull =
-        m_audio && m_soundWanted && m_soundSeconds > kSoundHigh && m_frameWaits == 0;
-    if (!m_pending.empty() && videoRoom)
+        m_audio && m_soundWanted && m_sound.seconds() > kSoundHigh && m_frameWaits == 0;
+    if (!m_held.empty() && videoRoom)
         return true;
     if (m_readEnded)
-        return !m_drained && m_pending.empty();
+        return !m_drained && m_held.empty();
     if (soundFull)
         return false;
-    return (videoRoom && m_pending.empty()) || (soundShort && m_pending.size() < kPendingPackets);
+    return (videoRoom && m_held.empty())
+           || (soundShort && m_held.size() < HeldPackets::kWhileSoundShort);
 }
 
 // Sound running short is read before pictures are decoded, so that a busy machine drops
@@ -242,8 +187,8 @@ bool DecodeAhead::hasWork() const
 // simply have ended. A frame being waited for goes first.
 bool DecodeAhead::soundFirst() const
 {
-    return m_audio && m_soundWanted && m_soundSeconds < kSoundLow && m_frameWaits == 0
-           && m_pending.size() < kSoundFirstPackets;
+    return m_audio && m_soundWanted && m_sound.seconds() < kSoundLow && m_frameWaits == 0
+           && m_held.size() < HeldPackets::kWhileSoundFirst;
 }
 
 void DecodeAhead::run()
@@ -259,24 +204,20 @@ void DecodeAhead::run()
             m_demuxer.interrupt(false);
             m_workSerial = m_serial;
             m_endedSerial = -1;
-            m_seekPosition = m_seekTarget;
-            m_backoff = 1.0;
+            m_seeks.start(m_seekTarget);
             lock.unlock();
             seekContainer();
             continue;
         }
-        const bool decodePending = !m_pending.empty() && m_frames.size() < kFrameQueue
-                                   && (!soundFirst() || m_readEnded);
+        const bool decodeHeld = !m_held.empty() && !m_frames.full()
+                                && (!soundFirst() || m_readEnded);
         lock.unlock();
         if (m_reseek) {
             m_reseek = false;
-            m_seekPosition = std::max(0.0, m_seekPosition - m_backoff);
-            m_backoff *= 2;
+            m_seeks.retreat();
             seekContainer();
-        } else if (decodePending) {
-            PacketPtr packet = std::move(m_pending.front());
-            m_pending.pop_front();
-            decodeVideo(packet.get());
+        } else if (decodeHeld) {
+            decodeVideo(m_held.take().get());
         } else if (m_readEnded) {
             drain();
         } else {
@@ -287,17 +228,19 @@ void DecodeAhead::run()
 
 void DecodeAhead::seekContainer()
 {
-    m_demuxer.seek(m_seekPosition);
+    m_demuxer.seek(m_seeks.position());
     if (m_video)
         m_video->flush();
     if (m_audio)
         m_audio->flush();
     m_resampler->reset();
     setSkipping(false);
-    m_pending.clear();
+    m_held.clear();
     m_readEnded = false;
     m_drained = false;
     m_checkLanding = m_video != nullptr;
+    m_damaged.reset();
+    m_holed = false;
 }
 
 void DecodeAhead::readPacket()
@@ -313,8 +256,10 @@ void DecodeAhead::readPacket()
         return;
     }
     if (err < 0) {
-        // The end of the file, or damage that ends reading: what was read is what there is.
+        // The end of the file, or damage that ends reading: what was read is what there is. A
+        // damaged picture right before it is where the file was cut: it has no picture.
         m_readEnded = true;
+        m_damaged.reset();
         return;
     }
     const AVStream* video = m_demuxer.videoStream();
@@ -322,24 +267,21 @@ void DecodeAhead::readPacket()
         const int64_t ts = m_packet->pts != AV_NOPTS_VALUE ? m_packet->pts : m_packet->dts;
         {
             std::lock_guard lock(m_mutex);
-            if (ts != AV_NOPTS_VALUE && m_workSerial == m_serial) {
+            if (ts != AV_NOPTS_VALUE && !isStale(m_workSerial, m_serial)) {
                 const double t = m_demuxer.toSeconds(video, ts);
                 m_readUpTo = std::max(m_readUpTo, t);
+                m_lastPacketTime = t;
                 if (m_packet->flags & AV_PKT_FLAG_KEY)
-                    noteKeyframe(t);
+                    m_seeks.noteKeyframe(t);
             }
         }
-        bool hold;
-        {
-            std::lock_guard lock(m_mutex);
-            hold = m_frames.size() >= kFrameQueue || !m_pending.empty() || soundFirst();
-        }
-        if (hold) {
-            PacketPtr copy = makePacket();
-            av_packet_move_ref(copy.get(), m_packet.get());
-            m_pending.push_back(std::move(copy));
+        if (m_damaged)
+            decodeOrHold(std::exchange(m_damaged, nullptr).get());
+        if (m_packet->flags & AV_PKT_FLAG_CORRUPT) {
+            m_damaged = makePacket();
+            av_packet_move_ref(m_damaged.get(), m_packet.get());
         } else {
-            decodeVideo(m_packet.get());
+            decodeOrHold(m_packet.get());
         }
     } else {
         bool wanted;
@@ -351,6 +293,20 @@ void DecodeAhead::readPacket()
             decodeSound(m_packet.get());
     }
     av_packet_unref(m_packet.get());
+}
+
+void DecodeAhead::decodeOrHold(AVPacket* packet)
+{
+    bool hold;
+    {
+        std::lock_guard lock(m_mutex);
+        hold = m_frames.full() || !m_held.empty() || soundFirst();
+    }
+    if (hold) {
+        m_held.hold(packet);
+    } else {
+        decodeVideo(packet);
+    }
 }
 
 void DecodeAhead::decodeVideo(const AVPacket* packet)
@@ -371,13 +327,13 @@ void DecodeAhead::drain()
         decodeVideo(nullptr);
     drainSound();
     m_drained = true;
-    if (m_checkLanding && m_seekPosition > 0.0) {
+    if (m_checkLanding && m_seeks.canRetry()) {
         // The seek ran past the end of what can be read (a cut file): try further back.
         m_reseek = true;
         return;
     }
     std::lock_guard lock(m_mutex);
-    if (m_workSerial == m_serial && !m_reseek)
+    if (!isStale(m_workSerial, m_serial) && !m_reseek)
         m_endedSerial = m_serial;
     m_changed.notify_all();
 }
@@ -390,7 +346,7 @@ void DecodeAhead::setSkipping(bool skipping)
     m_video->setSkipNonReference(skipping);
     if (skipping) {
         std::lock_guard lock(m_mutex);
-        m_lossy = m_workSerial == m_serial;
+        m_lossy = !isStale(m_workSerial, m_serial);
     }
 }
 
@@ -410,20 +366,60 @@ void DecodeAhead::drainSound()
         queueSound(std::move(rest));
 }
 
+// A picture without a time of its own follows the one before. The decoder's guess from the
+// packets' decoding times can be a picture off after a program stream's seek, so there the
+// first picture placed is one with its own time: those before it are dropped.
+std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
+{
+    const AVStream* stream = m_demuxer.videoStream();
+    if (frame->pts != AV_NOPTS_VALUE) {
+        m_picturesTimed = true;
+        return m_demuxer.toSeconds(stream, frame->pts);
+    }
+    if (!m_checkLanding)
+        return m_lastStart + m_demuxer.timePerFrame();
+    if (m_picturesTimed)
+        return std::nullopt;
+    const int64_t ts = frame->best_effort_timestamp;
+    return ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(stream, ts)
+                                : m_lastStart + m_demuxer.timePerFrame();
+}
+
+// The last pictures of a file cut short may decode around one whose data is gone (a B-frame
+// after the cut, shown before a picture read earlier): nothing after that hole is shown, so
+// that its frame is missing rather than the picture before it. A hole is a cut where the
+// file promises pictures past what was read, or where the picture after it is not before
+// the last packet read. While playback leaves pictures out, holes are its own.
+bool DecodeAhead::holeAtTheCut(double start)
+{
+    const double t = m_demuxer.timePerFrame();
+    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || start <= m_lastStart + 1.5 * t)
+        return m_holed;
+    double readUpTo;
+    {
+        std::lock_guard lock(m_mutex);
+        readUpTo = m_readUpTo;
+    }
+    m_holed = readUpTo + t / 2 < m_demuxer.lastPromisedFrame()
+              || start >= m_lastPacketTime - 1e-6;
+    return m_holed;
+}
+
 void DecodeAhead::pushVideo(AVFrame* frame)
 {
     if (m_reseek)
         return;
-    const AVStream* stream = m_demuxer.videoStream();
-    const int64_t ts = frame->best_effort_timestamp;
-    const double start = ts != AV_NOPTS_VALUE ? m_demuxer.toSeconds(stream, ts)
-                                              : m_lastStart + m_demuxer.timePerFrame();
+    const std::optional<double> placed = frameStart(frame);
+    if (!placed || holeAtTheCut(*placed))
+        return;
+    const double start = *placed;
     m_lastStart = start;
     if (m_checkLanding) {
         m_checkLanding = false;
         std::lock_guard lock(m_mutex);
         // The container put us after the target: try again from further back.
-        if (start > m_seekTarget + 1e-9 && m_seekPosition > 0.0 && m_workSerial == m_serial) {
+        if (start > m_seekTarget + 1e-9 && m_seeks.canRetry()
+            && !isStale(m_workSerial, m_serial)) {
             m_reseek = true;
             return;
         }
@@ -432,9 +428,9 @@ void DecodeAhead::pushVideo(AVFrame* frame)
     VideoFrame decoded{makeFrame(), start, m_workSerial};
     av_frame_move_ref(decoded.frame.get(), frame);
     std::lock_guard lock(m_mutex);
-    if (m_workSerial != m_serial)
+    if (isStale(m_workSerial, m_serial))
         return;
-    m_frames.push_back(std::move(decoded));
+    m_frames.push(std::move(decoded));
     m_changed.notify_all();
 }
 
@@ -452,14 +448,11 @@ void DecodeAhead::pushSound(const AVFrame* frame)
 
 void DecodeAhead::queueSound(SoundChunk chunk)
 {
-    const double length =
-        double(chunk.samples.size()) / m_resampler->channels() / m_resampler->sampleRate();
-    m_soundEnd = chunk.start + length;
+    m_soundEnd = chunk.start + m_sound.length(chunk);
     std::lock_guard lock(m_mutex);
-    if (m_workSerial != m_serial || chunk.start + length <= m_soundFloor)
+    if (isStale(m_workSerial, m_serial))
         return;
-    m_soundSeconds += length;
-    m_sound.push_back(std::move(chunk));
+    m_sound.push(std::move(chunk), m_soundFloor);
     m_changed.notify_all();
 }
 

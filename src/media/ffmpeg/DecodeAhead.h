@@ -17,22 +17,19 @@
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
 #include "media/ffmpeg/Demuxer.h"
+#include "media/ffmpeg/FrameQueue.h"
+#include "media/ffmpeg/HeldPackets.h"
+#include "media/ffmpeg/SeekPolicy.h"
+#include "media/ffmpeg/SoundQueue.h"
 #include "media/ffmpeg/SoundSink.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
-#include <vector>
 
 namespace kadrel::ffmpeg {
-
-struct VideoFrame {
-    FramePtr frame;
-    double start = 0.0;  // seconds on the program's time line
-    int serial = -1;
-};
 
 class DecodeAhead final : public SoundSource {
 public:
@@ -82,6 +79,7 @@ private:
     void startSeek(double target);
     void seekContainer();
     void readPacket();
+    void decodeOrHold(AVPacket* packet);
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
     void drain();
@@ -89,10 +87,10 @@ private:
     void setSkipping(bool skipping);
     void queueSound(SoundChunk chunk);
     bool missingAfter(const VideoFrame& last, double key);
+    std::optional<double> frameStart(const AVFrame* frame);
+    bool holeAtTheCut(double start);
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
-    double keyframeAtOrBefore(double t) const;
-    void noteKeyframe(double t);
 
     Demuxer& m_demuxer;
     Decoder* m_video;
@@ -102,16 +100,15 @@ private:
     // Shared with the UI thread, under m_mutex.
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<VideoFrame> m_frames;
-    std::deque<SoundChunk> m_sound;
-    double m_soundSeconds = 0.0;
+    FrameQueue m_frames;
+    SoundQueue m_sound;
     int m_serial = 0;
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     int m_endedSerial = -1;
     int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
-    std::vector<double> m_keyframes;
+    SeekPolicy m_seeks;  // its keyframes under m_mutex, its position the worker's
     bool m_soundWanted = false;
     int m_frameWaits = 0;  // showFrameAt calls waiting for a frame
     bool m_lossy = false;  // frames of the present serial were left out by the decoder
@@ -125,16 +122,18 @@ private:
 
     // The worker's own.
     int m_workSerial = 0;
-    std::deque<PacketPtr> m_pending;  // video packets read while the frame queue was full
+    HeldPackets m_held;
     PacketPtr m_packet = makePacket();
+    PacketPtr m_damaged;  // a damaged video packet, decoded unless the file ends after it
     bool m_readEnded = false;
     bool m_drained = false;
     bool m_checkLanding = false;
+    bool m_picturesTimed = false;  // some picture had a time of its own
+    double m_lastPacketTime = 0.0;  // of the last video packet read
+    bool m_holed = false;  // a picture of a file cut short is missing: none after it is shown
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;
-    double m_seekPosition = 0.0;
-    double m_backoff = 1.0;
     double m_lastStart = 0.0;
     double m_soundEnd = 0.0;
     std::thread m_thread;

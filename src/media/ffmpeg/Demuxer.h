@@ -34,8 +34,8 @@ public:
     double timePerFrame() const { return m_timePerFrame; }
     // Clockwise rotation of the picture for display: 0, 90, 180 or 270.
     int rotation() const { return m_rotation; }
-    // The start of the last video frame the container promises (its index, else its stated
-    // length); far in the past when it promises nothing.
+    // The start of the last video frame the file promises (its index, else the video's own
+    // end); far in the past when it promises nothing.
     double lastPromisedFrame() const { return m_lastPromised; }
 
     // Seconds of a timestamp of stream s on the program's time line.
@@ -43,7 +43,8 @@ public:
 
     // The next packet of the video or sound stream (others are skipped). AVERROR_EOF at the end.
     int read(AVPacket* packet);
-    // Positions the reading at the keyframe at or before seconds.
+    // Positions the reading at the keyframe at or before seconds; before 0, at the first
+    // packet of the file.
     int seek(double seconds);
 
     // Keyframe times known from the container's index at opening, ascending.
@@ -73,6 +74,7 @@ private:
     double m_timePerFrame = 0.0;
     int m_rotation = 0;
     double m_lastPromised = -1e300;
+    int m_shownPictures = 0;  // by an index listing every picture, else 0
     std::atomic<bool> m_interrupted{false};
     std::function<bool()> m_abandon;
     std::vector<double> m_keyframes;

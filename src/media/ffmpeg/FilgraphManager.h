@@ -6,7 +6,10 @@
 //   Demuxer       the container: streams, packets, keyframe index, seeking
 //   Decoder       threaded libavcodec decoding, drained at the end of the file
 //   DecodeAhead   a worker thread that reads and decodes ahead into small bounded queues,
-//                 with serial numbers so that nothing stale survives a move
+//                 with serial numbers so that nothing stale survives a move:
+//     FrameQueue, SoundQueue  the decoded frames and the converted sound (trimmed to the move)
+//     HeldPackets   the video packets held back while the frames are full or sound goes first
+//     SeekPolicy    when a move seeks, and re-seeking from further back when it lands wrong
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
 //                 caller's buffer, bottom-up) and to the picture the surface paints
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
@@ -15,7 +18,7 @@
 //   VideoSurface  the QWidget that paints the frame on show at its display aspect ratio,
 //                 centred in its rectangle between black bars
 //
-// Time: seconds, 0 at the first video frame. The frame on show after put_CurrentPosition(t)
+// Time: seconds, 0 at the first video frame (Demuxer's origin, for every container). The frame on show after put_CurrentPosition(t)
 // is the last frame starting at or before t + T/2 (T the time per frame). While running it
 // is decoded before the call returns; while halted, when the frame is first looked at (image,
 // size, paint, Pause, the next tick after Run), so that back-to-back moves coalesce.
