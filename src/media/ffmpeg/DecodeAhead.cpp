@@ -39,6 +39,15 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
 {
     std::unique_lock lock(m_mutex);
     m_soundFloor = key;
+    bool fromHistory = false;
+    if (const VideoFrame* kept = takenAt(key, shown); kept && kept->start != shown.start) {
+        shown = shareFrame(*kept);
+        if (!m_history.isNewest(kept))
+            return Shown::Changed;
+        fromHistory = true;  // the queue goes on from the run's newest frame
+    } else if (kept && !m_history.isNewest(kept)) {
+        return Shown::Unchanged;
+    }
     if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned)
         startSeek(key);
 
@@ -53,6 +62,7 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
                 !candidate.frame && !(shown.frame && !isStale(shown.serial, m_serial));
             if (next->start <= key || noneYet) {
                 candidate = m_frames.pop();
+                m_history.add(candidate);
                 m_changed.notify_all();
                 if (candidate.start > key)
                     break;  // nothing starts before key: the first frame it is
@@ -76,7 +86,7 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
         return Shown::Missing;
     if (timedOut)
         return Shown::TimedOut;
-    return candidate.frame || !shown.frame ? Shown::Changed : Shown::Unchanged;
+    return candidate.frame || fromHistory || !shown.frame ? Shown::Changed : Shown::Unchanged;
 }
 
 // Whether key lies past last, the final frame decoded, while the container promises frames
@@ -97,6 +107,7 @@ void DecodeAhead::startSeek(double target)
     m_seekPending = true;
     m_seekTarget = target;
     m_frames.clear();
+    m_history.clear();
     m_sound.clear();
     m_readUpTo = -1e300;
     m_lossy = false;
@@ -112,13 +123,27 @@ void DecodeAhead::restartSoundAt(double t)
     startSeek(t);
 }
 
+// After a step back the frames up to the newest one taken are in the history, not the queue.
+const VideoFrame* DecodeAhead::takenAt(double key, const VideoFrame& shown) const
+{
+    if (!shown.frame || isStale(shown.serial, m_serial) || m_lossy)
+        return nullptr;
+    return m_history.at(key);
+}
+
 bool DecodeAhead::takeDueFrame(double now, VideoFrame& shown)
 {
     std::lock_guard lock(m_mutex);
     bool changed = false;
+    if (const VideoFrame* kept = takenAt(now, shown); kept && kept->start > shown.start) {
+        shown = shareFrame(*kept);
+        changed = true;
+    }
     for (const VideoFrame* next = m_frames.front(m_serial); next && next->start <= now;
          next = m_frames.front(m_serial)) {
         shown = m_frames.pop();
+        if (!m_lossy)
+            m_history.add(shown);
         changed = true;
     }
     if (changed)

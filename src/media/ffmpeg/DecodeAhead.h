@@ -7,8 +7,9 @@
 // asked for: a bulk capture that steps forward one frame at a time decodes the file once,
 // front to back, while the UI thread converts and writes the previous frame.
 //
-// Moves of the position (showFrameAt) are answered from the queue when the target lies ahead
-// within reach of what has been read; a move backwards, or past a keyframe not yet read,
+// Moves of the position (showFrameAt) are answered from the frames already taken when the
+// target lies among them, from the queue when it lies ahead within reach of what has been
+// read; a move backwards before those, or past a keyframe not yet read,
 // starts a new serial: the queues are emptied, the worker seeks to the keyframe at or before
 // the target and decodes forward. Every frame and sound chunk carries the serial it was
 // decoded under, and anything of an older serial is thrown away, so nothing stale is shown
@@ -17,6 +18,7 @@
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
 #include "media/ffmpeg/Demuxer.h"
+#include "media/ffmpeg/FrameHistory.h"
 #include "media/ffmpeg/FrameQueue.h"
 #include "media/ffmpeg/HeldPackets.h"
 #include "media/ffmpeg/SeekPolicy.h"
@@ -87,6 +89,7 @@ private:
     void setSkipping(bool skipping);
     void queueSound(SoundChunk chunk);
     bool missingAfter(const VideoFrame& last, double key);
+    const VideoFrame* takenAt(double key, const VideoFrame& shown) const;
     std::optional<double> frameStart(const AVFrame* frame);
     bool holeAtTheCut(double start);
     void pushVideo(AVFrame* frame);
@@ -101,6 +104,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     FrameQueue m_frames;
+    FrameHistory m_history;  // the frames taken from m_frames, for steps back
     SoundQueue m_sound;
     int m_serial = 0;
     bool m_seekPending = false;

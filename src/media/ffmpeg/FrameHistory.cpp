@@ -1,0 +1,58 @@
+#include "media/ffmpeg/FrameHistory.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+#include <algorithm>
+
+namespace kadrel::ffmpeg {
+
+namespace {
+
+std::size_t pictureBytes(const AVFrame* frame)
+{
+    const int bytes = av_image_get_buffer_size(static_cast<AVPixelFormat>(frame->format),
+                                               frame->width, frame->height, 1);
+    return bytes > 0 ? std::size_t(bytes) : 0;
+}
+
+}  // namespace
+
+VideoFrame shareFrame(const VideoFrame& frame)
+{
+    return {FramePtr(av_frame_clone(frame.frame.get())), frame.start, frame.serial};
+}
+
+void FrameHistory::clear()
+{
+    m_frames.clear();
+    m_bytes = 0;
+}
+
+void FrameHistory::add(const VideoFrame& frame)
+{
+    if (!m_frames.empty() && isStale(m_frames.back().serial, frame.serial))
+        clear();
+    VideoFrame kept = shareFrame(frame);
+    if (!kept.frame) {
+        clear();  // out of memory: the run would have a gap
+        return;
+    }
+    m_bytes += pictureBytes(kept.frame.get());
+    m_frames.push_back(std::move(kept));
+    while (m_bytes > kBytes && m_frames.size() > 1) {
+        m_bytes -= pictureBytes(m_frames.front().frame.get());
+        m_frames.pop_front();
+    }
+}
+
+const VideoFrame* FrameHistory::at(double key) const
+{
+    const auto after = std::upper_bound(
+        m_frames.begin(), m_frames.end(), key,
+        [](double k, const VideoFrame& frame) { return k < frame.start; });
+    return after == m_frames.begin() ? nullptr : &*std::prev(after);
+}
+
+}  // namespace kadrel::ffmpeg
