@@ -1,26 +1,16 @@
-// Help Topics; the menus' shortcut keys: one item per key, still working after a menu closed
-// with Esc and after a dialog, winning over a text box; the two ways of leaving the program;
-// and what the window keeps out of reach while the capture settings write many frames.
+// Help Topics; the shortcut keys after a menu or a dialog closed; leaving the program; what
+// stays out of reach during a bulk run.
 
 #include "MainWindowFixture.h"
 
-#include "capture/CaptureSettings.h"
 #include "dialogs/HomePage.h"
-#include "support/Messages.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QTimer>
 
-using namespace kadrel;
-using namespace kadrel::test;
-using namespace Qt::StringLiterals;
 using namespace std::string_literals;
 
-// The help page and the home page (from the logo) go to the shell; when the shell cannot
-// open them the user is told why.
+// The help page and the home page go to the shell; when it cannot open them the user is told.
 TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
 {
     const QString page = folder.filePath(u"help.htm"_s);
@@ -58,15 +48,12 @@ TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
     bool muted = false;
     for (QMenu* menu : {window->mnufile, window->mnucontrol, window->mnutools, window->mnuhelp}) {
         SCOPED_TRACE(menu->objectName().toStdString());
-        // Opened with a click on its title, closed with Esc.
         QMenuBar* bar = window->menuBar();
         const QPoint title = bar->actionGeometry(menu->menuAction()).center();
         QTest::mouseClick(bar, Qt::LeftButton, {}, title);
         ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
         QTest::keyClick(menu, Qt::Key_Escape);
-        // The offscreen platform leaves the closed menu active, where a desktop activates the
-        // window again.
-        window->activateWindow();
+        window->activateWindow();  // as a desktop does; offscreen leaves the menu active
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QTest::qWait(20);
         EXPECT_NE(window->focusWidget(), window->menuBar());
@@ -81,8 +68,7 @@ TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
     EXPECT_EQ(window->lblstate->text(), u"Closed"_s);
 }
 
-// Saved, cancelled, or the information window: afterwards the focus is where it was (the
-// window itself when no control had it, never a text box) and Ctrl+C closes the media.
+// After a dialog the focus is where it was (never a text box) and Ctrl+C closes the media.
 TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
 {
     const std::pair<const char*, const char*> dialogs[] = {
@@ -107,8 +93,8 @@ TEST_F(MainWindowTest, AfterADialogTheFocusIsBackAndCtrlCCloses)
     }
 }
 
-// A one-second video (25 frames) for a bulk run; the parameter is a way of leaving ("" for
-// none: the run completes) and whether it comes during the run.
+// A one-second video for a bulk run; the parameter: a way of leaving ("" for none) and whether
+// it comes during the run.
 class BulkRun : public MainWindowTest,
                 public ::testing::WithParamInterface<std::pair<std::string, bool>> {
 protected:
@@ -122,7 +108,6 @@ protected:
     {
         return QDir(folder.filePath(u"out"_s)).entryList(QDir::Files).size();
     }
-    // Runs, with during called at the run's first yield.
     void runMeeting(std::function<void()> during)
     {
         QTimer::singleShot(0, window.get(), std::move(during));
@@ -130,10 +115,9 @@ protected:
     }
 };
 
-// During a run Open, Close, the Control and Tools menus and their keys are out of reach, and
-// the run ends with its message and gives them back. Exit writes no setting; the close box
-// writes the position slider's value, not the volume slider's. During a run either ends the
-// program once the frame in hand is written.
+// During a run the file and media commands and their keys are out of reach until it ends.
+// Exit writes no setting; the close box writes the position slider's value, not the volume's.
+// During a run either ends the program once the frame in hand is written.
 TEST_P(BulkRun, KeepsCommandsOutOfReachAndOnlyTheCloseBoxWritesThePositionSlider)
 {
     const auto [way, running] = GetParam();
