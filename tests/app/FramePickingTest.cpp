@@ -84,7 +84,6 @@ TEST_F(MainWindowTest, GoToLandsOnAFrameOrATimeAndExplainsABadEntry)
         EXPECT_DOUBLE_EQ(graph().position, frame * 0.04);
         EXPECT_TRUE(window->isEnabled());
     }
-    EXPECT_EQ(window->lblframe->text(), u"Frame 62 \u00b7 00:00:02.480"_s);
 }
 
 // The frame items follow the media and a run; the step keys pause first, a text box keeps
@@ -132,13 +131,8 @@ TEST_F(MainWindowTest, FrameCommandsFollowTheMediaTheRunAndThePanel)
     EXPECT_DOUBLE_EQ(graph().position, 0.04);
 
     window->capture->txtout->setText(folder.filePath(u"out"_s));
-    QString during;
-    QTimer::singleShot(0, window.get(), [&] {
-        press({"Shift+F8", "Ctrl+G"});
-        during = items() + (goToBox() ? "box" : "");
-    });
-    window->cmdbulkcapture->click();
-    EXPECT_EQ(during + items(), u"00001111"_s);
+    window->cmdbulkcapture->click();  // out of reach during the run: CommandsTest's BulkRun
+    EXPECT_EQ(items(), u"1111"_s);
     EXPECT_EQ(readoutFrame(window->lblframe), 249);  // the run's last frame stays on show
     window->mnuclose_Click();
     EXPECT_EQ(items() + window->lblframe->text(), u"0000"_s);
