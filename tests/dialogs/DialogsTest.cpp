@@ -252,8 +252,8 @@ TEST_F(DialogTest, ChooserDoubleClickOpensOkWritesTheFolderAndAnUnlistedVolumeSt
     QLineEdit txtout("/before");
     // "/", the temporary folder, and a volume that cannot be listed, named like the start of
     // the working folder's path.
-    const QStringList volumes{"/", root, root + "/wor"};
-    QPointer<frmdir> chooser = new frmdir(&owner, fake.platform(), &txtout, [&] { return volumes; });
+    const auto volumes = [root] { return QStringList{"/", root, root + "/wor"}; };
+    QPointer<frmdir> chooser = new frmdir(&owner, fake.platform(), &txtout, volumes);
     chooser->show();
     // A real double click is a click followed by a press the desktop reports as a double click.
     const auto click = [&](const QString& sub, bool twice) {
@@ -281,7 +281,7 @@ TEST_F(DialogTest, ChooserDoubleClickOpensOkWritesTheFolderAndAnUnlistedVolumeSt
     EXPECT_EQ(txtout.text(), root);
     EXPECT_TRUE(chooser.isNull() && owner.isEnabled());
 
-    chooser = new frmdir(&owner, fake.platform(), &txtout, [&] { return volumes; });
+    chooser = new frmdir(&owner, fake.platform(), &txtout, volumes);
     chooser->show();
     chooser->Drive1->setCurrentIndex(0);
     chooser->Drive1->setCurrentIndex(2);
