@@ -1,34 +1,19 @@
-// Full-screen mode from the main window: entering, the cursor watch and the panel, every way
-// out, and what the panel hands back to the main window, on the recording graph; the frame
-// saved from the panel and the video surface's round trip on the FFmpeg engine with
-// generated clips.
+// Full-screen mode from the main window: entering, the cursor watch and the panel's timing,
+// the ways out giving the video back, the state copied back; the surface's round trip.
 
 #include "MainWindowFixture.h"
 
-#include "fullscreen/FullScreenMode.h"
-#include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
 #include "media/Volume.h"
-#include "media/ffmpeg/FfmpegGraph.h"
 #include "media/ffmpeg/FilgraphManager.h"
 #include "output/SaveFrame.h"
-#include "support/MediaGenerator.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QPointer>
-#include <QPushButton>
-
-#include <functional>
-
-using namespace kadrel;
-using namespace kadrel::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
-// Logs the main window's showing and hiding into the graph's list, so that one list shows
-// both in order.
+// Logs the main window's showing and hiding into the graph's list: one list shows both in order.
 struct ShowLog final : QObject {
     explicit ShowLog(QStringList& log) : log(log) {}
     bool eventFilter(QObject*, QEvent* event) override
@@ -47,8 +32,7 @@ protected:
     {
         window->installEventFilter(&m_showLog);
     }
-    // clip.avi (10 s on the recording graph) open at the given second, playing or paused,
-    // the log cleared.
+    // clip.avi (10 s) open at the given second, playing or paused, the log cleared.
     void open(bool playing, int position = 3)
     {
         MainWindowTest::open(u"clip.avi"_s);
@@ -67,7 +51,6 @@ protected:
     FullScreenMode& mode() { return window->fullScreenMode(); }
     frmfull& full() { return mode().frmfull(); }
     frmcontrol& panel() { return mode().frmcontrol(); }
-    // The cursor moves and the watch ticks once.
     void moveCursor(QPoint by) { fake.cursor.position += by; full().Timer3_Timer(); }
 
 private:
@@ -83,6 +66,17 @@ void pressEscape(QWidget* target)
 {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_s);
     QCoreApplication::sendEvent(target, &press);
+}
+
+// The picture's place in a grab of colour bars: the lit pixels, widened by the black eighth bar.
+QRect measuredPicture(const QImage& shot)
+{
+    QRect lit;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) > 40 || qBlue(shot.pixel(x, y)) > 80)
+                lit |= QRect(x, y, 1, 1);
+    return lit.adjusted(0, 0, qRound(lit.width() / 7.0), 0);
 }
 
 }  // namespace
@@ -134,13 +128,8 @@ TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
     }
 }
 
-// Entering, playing or paused (and muted), in the fixed order, with the main window's state
-// copied to the panel. Each way out, after commands on the panel: the video comes back before
-// the main window
-// shows where it stood, both windows go (entering again makes fresh ones), and the main
-// window's transport shows the media as it stands, the volume set on the panel included. The
-// end of the media with repeat off, noticed by the main window's timer, leaves it paused at the
-// end (the panel's timer is TransportTest's, and so are its play and pause).
+// Entering in the fixed order; each way out gives the video back before the main window shows
+// (where it stood: DesktopEndToEnd), with the media as it stands and the panel's volume.
 TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
 {
     const auto on = [this](QPushButton* frmcontrol::*button) {
@@ -156,7 +145,6 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
         {"window manager, muted", false, [] {}, [this] { full().close(); }, true},
     };
     window->mnurepeat->setChecked(false);
-    window->move(200, 150);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         open(row.playing);
@@ -164,27 +152,24 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
         if (muted)
             window->mnumute_Click();
         window->cmdseek->setEnabled(false);
-        const QString level = u"put_Volume(%1)"_s.arg(volumeOfLevel(window->Slider2->value()));
+        const QString put = u"put_Volume(%1)"_s.arg(volumeOfLevel(window->Slider2->value()));
         graphs.script->calls.clear();
         enter();
-        // The panel's copy of the volume slider applies the level, then the switch silences
-        // the sound, moves the video and gives the level back unless muted.
+        // The panel's slider applies the level; the switch silences, moves, gives it back.
         EXPECT_EQ(graphs.script->calls.join(u' '),
-                  "get_AvgTimePerFrame " + level + " put_Volume(-10000) put_Width(1920) "
-                  "put_Height(1080) put_Owner(frmfull)" + (muted ? "" : ' ' + level)
+                  "get_AvgTimePerFrame " + put + " put_Volume(-10000) put_Width(1920) "
+                  "put_Height(1080) put_Owner(frmfull)" + (muted ? "" : ' ' + put)
                       + " main.Hide");
-        EXPECT_EQ(graph().owner, &full());
-        EXPECT_EQ(full().geometry(), QRect(0, 0, 1920, 1080));
         EXPECT_TRUE(full().Timer3.enabled());
         EXPECT_EQ(panel().cmdplay1->isHidden(), !row.playing);
         EXPECT_EQ(panel().Timer1.enabled(), row.playing);
         EXPECT_FALSE(panel().cmdseek->isEnabled());  // copied from the main window
         EXPECT_EQ(panel().Slider1->value(), 3);
         graph().position = QString(row.name).startsWith(u"end") ? 10.0 : 4.0;
-        QPointer<QWidget> fullWindow = &full();
-        QPointer<QWidget> panelWindow = &panel();
+        QPointer<QWidget> fullWindow = &full(), panelWindow = &panel();
         moveCursor({1, 0});
-        panel().Slider2->setValue(55 - (&row - rows));
+        const int level = 55 - int(&row - rows);
+        panel().Slider2->setValue(level);
         graphs.script->calls.clear();
         row.step();
         row.leave();
@@ -192,16 +177,11 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
         EXPECT_LT(log.indexOf("put_Owner(Video)"), log.indexOf("main.Show"));
         EXPECT_EQ(graph().owner, window->Video);
         EXPECT_FALSE(state.fullScreenActive);
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_EQ(window->pos(), QPoint(200, 150));
-        EXPECT_EQ(state.paused, row.pausedAfter);
         EXPECT_EQ(movie.session().playing, !row.pausedAfter);
         EXPECT_EQ(window->lblstate->text(), row.pausedAfter ? "Paused" : "Playing");
-        EXPECT_EQ(window->cmdplay->isHidden(), !row.pausedAfter);
-        EXPECT_EQ(window->cmdplay1->isHidden(), row.pausedAfter);
         EXPECT_EQ(window->Timer1.enabled(), !row.pausedAfter);
-        EXPECT_EQ(window->Slider2->value(), 55 - (&row - rows));
-        EXPECT_EQ(graph().volume, volumeOfLevel(55 - (&row - rows)));  // set after the mute
+        EXPECT_EQ(window->Slider2->value(), level);
+        EXPECT_EQ(graph().volume, volumeOfLevel(level));  // set after the mute
         EXPECT_EQ(window->cmdmute1->isHidden(), !muted);
         if (QString(row.name).startsWith(u"end")) {
             EXPECT_EQ(window->Slider1->value(), 10);
@@ -211,21 +191,18 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
     }
 }
 
-// The mute set on the panel comes back, and the sound stays off.
 TEST_F(FullScreen, MuteSetOnThePanelIsCarriedBack)
 {
     open(true);
     enter();
     panel().cmdmute->click();
     panel().cmdnormal->click();
-    EXPECT_TRUE(window->mnumute->isChecked() && window->cmdmute->isHidden());
-    EXPECT_FALSE(window->cmdmute1->isHidden());
+    EXPECT_TRUE(window->mnumute->isChecked() && !window->cmdmute1->isHidden());
     EXPECT_EQ(graph().volume, kSilentVolume);
 }
 
-// The panel hides, and the cursor watch stops, while the Save dialog is up; the watch runs
-// again after a saved frame and after a failed write, which is reported. Which frame a save
-// holds is SaveFrameTest's and EncodedFrames'.
+// The panel hides and the cursor watch stops while the Save dialog is up, and runs again after
+// (what a save holds is SaveFrameTest's).
 TEST_F(FullScreen, ThePanelSavesTheFrameOnShow)
 {
     open(false, 0);
@@ -239,39 +216,12 @@ TEST_F(FullScreen, ThePanelSavesTheFrameOnShow)
     };
     moveCursor({1, 0});
     panel().cmdcapture_Click();
-    EXPECT_TRUE(watchOffAndPanelHidden);
-    EXPECT_EQ(fake.fileDialog.calls.back().request.title, u"Save Frame As..."_s);
-    EXPECT_TRUE(fake.messageBox.messages.empty());
-    EXPECT_EQ(QFileInfo(path).size(), 54 + 4 * 32 * 24);
-    EXPECT_TRUE(full().Timer3.enabled());
-    const QString missing = folder.filePath(u"missing/frame.bmp"_s);
-    fake.fileDialog.replies.push_back(missing);
-    panel().cmdcapture_Click();
-    // Reported as the main window reports it (its text is MediaWindowTest's).
-    EXPECT_EQ(fake.messageBox.messages.size(), 1u);
+    EXPECT_TRUE(watchOffAndPanelHidden && QFileInfo::exists(path));
     EXPECT_TRUE(full().Timer3.enabled());
 }
 
-namespace {
-
-// The picture's place in a grab of the surface, measured on colour bars: the lit pixels'
-// bounds, widened by the black eighth bar.
-QRect measuredPicture(const QImage& shot)
-{
-    QRect lit;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if (qGray(shot.pixel(x, y)) > 40 || qBlue(shot.pixel(x, y)) > 80)
-                lit |= QRect(x, y, 1, 1);
-    return lit.adjusted(0, 0, qRound(lit.width() / 7.0), 0);
-}
-
-}  // namespace
-
-// Each picture is shown at its display aspect ratio (its sample aspect ratio applied), as
-// large as the picture box or the screen allows, centred between black bars; the surface
-// covers its host, goes to the full-screen window and comes back (outliving that window), and
-// saved frames keep the stored size.
+// The picture keeps its display aspect, as large as the host allows, centred; the surface goes
+// to the full-screen window and back (outliving it), and saved frames keep the stored size.
 TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
 {
     const struct { int width, height, sarNum, sarDen; } clips[] = {
@@ -280,11 +230,9 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.sarNum << ":"
                                         << c.sarDen);
         const QString name = u"bars%1.avi"_s.arg(c.width * c.sarNum);
-        ClipSpec recipe{.content = ClipSpec::Content::ColourBars, .width = c.width,
-                        .height = c.height, .frames = 10};
-        recipe.sampleAspectNum = c.sarNum;
-        recipe.sampleAspectDen = c.sarDen;
-        ASSERT_TRUE(generateClip(recipe, folder.filePath(name)).ok());
+        ASSERT_TRUE(generateClip({.content = ClipSpec::Content::ColourBars, .width = c.width,
+                                  .height = c.height, .frames = 10, .sampleAspectNum = c.sarNum,
+                                  .sampleAspectDen = c.sarDen}, folder.filePath(name)).ok());
         MainWindowTest::open(name);
         window->cmdplay1_Click();
         const double aspect = double(c.width) * c.sarNum / (double(c.height) * c.sarDen);

@@ -3,14 +3,18 @@
 // FFmpeg engine). The position timer never fires by itself: tests tick it with Timer1_Timer.
 
 #include "app/frmmain.h"
+#include "capture/CaptureSettings.h"
+#include "fullscreen/FullScreenMode.h"
+#include "fullscreen/frmcontrol.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "support/MediaGenerator.h"
+#include "support/Messages.h"
 #include "support/SessionFixture.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
 #include <QTest>
-
-#include <memory>
-#include <utility>
 
 namespace kadrel::test {
 
@@ -24,8 +28,7 @@ protected:
         window->Timer1.setInterval(24 * 3600 * 1000);
         window->Form_Load();
         window->show();
-        // Shortcut keys reach the active window only.
-        window->activateWindow();
+        window->activateWindow();  // shortcut keys reach the active window only
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
@@ -65,3 +68,7 @@ protected:
 };
 
 }  // namespace kadrel::test
+
+using namespace kadrel;
+using namespace kadrel::test;
+using namespace Qt::StringLiterals;

@@ -1,20 +1,10 @@
-// The transport, run on the main window and on the full-screen panel alike: moves at their
-// limits while paused and while playing, the position slider's press and release, the
-// position timer with the end of the media, mute and volume.
+// The transport on the main window and on the full-screen panel alike: moves at their limits,
+// the position slider, the position timer with the end of the media, mute and volume.
 
 #include "MainWindowFixture.h"
 
-#include "fullscreen/FullScreenMode.h"
-#include "fullscreen/frmcontrol.h"
-
-#include <functional>
-
-using namespace kadrel;
-using namespace kadrel::test;
-
 namespace {
 
-// One window's transport controls and handlers, as the tests work them.
 struct TransportView {
     QSlider* Slider1;
     QSlider* Slider2;
@@ -38,8 +28,7 @@ TransportView viewOf(Window& w)
 class TransportTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {
 protected:
     bool onPanel() const { return GetParam(); }
-    // Opens name (10 s unless the script says otherwise) and, for the panel, enters full
-    // screen; the transport shown, with the log cleared.
+    // Opens name (10 s unless said otherwise), on the panel in full screen; the log cleared.
     TransportView begin(const QString& name)
     {
         if (state.fullScreenActive)
@@ -93,9 +82,8 @@ TEST_P(TransportTest, MovesStopAtTheLimitsPausedSilentlyPlayingWithTheTimerOn)
     }
 }
 
-// Each tick shows the position in whole seconds (halves to the even one) and, on the main
-// window, the shortest duration. At the end the media plays again with repeat; otherwise it
-// stops at the start, paused, and full-screen mode ends.
+// Each tick shows the position in whole seconds (halves to even) and the shortest duration. At
+// the end the media repeats, or stops at the start, paused, and full-screen mode ends.
 TEST_P(TransportTest, TimerShowsThePositionAndAtTheEndRepeatsOrStops)
 {
     const QString replay = onPanel() ? "Run" : "Run Run";  // the panel's play acts only paused

@@ -1,6 +1,5 @@
-// The desktop's side: message boxes with long words (paths) broken into lines and, however
-// long the path and wherever the parent stands, inside the screen; the settings file; where
-// the program finds its data files and where frames go by default, on folder layouts made here.
+// The desktop's side: message boxes with long words (paths) broken, kept on the screen; the
+// settings file; where the data files are found and frames go by default.
 
 #include "common/QtPlatform.h"
 #include "common/UserFolders.h"
@@ -53,11 +52,8 @@ TEST(MessageBoxTest, LongWordsBreakAfterASeparatorOrAtTheLimit)
 
 TEST(MessageBoxTest, ABoxWithALongPathStaysOnTheScreen)
 {
-    QString path;
-    while (path.size() < 300)
-        path += "/folder" + QString::number(path.size());
-    const QString text = "Error 13: Permission denied\r\nCould Not Create/Access Directory:"
-                         "\r\n\r\n\"" + path + "/\"";
+    const QString path = u"/folder"_s.repeated(43);
+    const QString text = "Could Not Create/Access Directory:\r\n\r\n\"" + path + "/\"";
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget parent;
     parent.resize(300, 200);

@@ -26,9 +26,9 @@ TEST(Rounding, HalfToEvenWithOverflowAsAnError)
 
     for (double bad : {2147483648.0, -2147483649.0, 1e300, std::nan(""), double(INFINITY)})
         EXPECT_EQ(roundToInt32(bad).status().number(), kOverflowError) << bad;
-    EXPECT_EQ(roundToInt32Clamped(1e300), INT32_MAX);
-    EXPECT_EQ(roundToInt32Clamped(-1e300), INT32_MIN);
-    EXPECT_EQ(roundToInt32Clamped(std::nan("")), 0);
+    EXPECT_EQ(QList<int>({roundToInt32Clamped(1e300), roundToInt32Clamped(-1e300),
+                          roundToInt32Clamped(std::nan(""))}),
+              QList<int>({INT32_MAX, INT32_MIN, 0}));
 }
 
 // Lengths in twips become pixels half to even: 2.5 -> 2, 3.5 -> 4.
@@ -40,5 +40,4 @@ TEST(Rounding, TwoDecimalsAndTwips)
         EXPECT_DOUBLE_EQ(roundTo2Decimals(in), out);
     EXPECT_DOUBLE_EQ(twipsPerPixelForDpi(120), 12.0);
     EXPECT_EQ(QList<int>({px(4935, 15), px(37.5, 15), px(52.5, 15)}), QList<int>({329, 2, 4}));
-    EXPECT_EQ(pxRect(120, 120, 4935, 3615, {15, 15}), QRect(8, 8, 329, 241));
 }
