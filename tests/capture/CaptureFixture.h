@@ -19,8 +19,7 @@
 
 namespace kadrel::test {
 
-// As the main window, the pause command and the volume slider act on the session as the real
-// ones do; the rest is recorded.
+// Pause and volume act on the session as the main window's do; the rest is recorded.
 class CaptureFixture : public SessionFixture, public CaptureHost {
 protected:
     explicit CaptureFixture(GraphFactory factory = {})
@@ -49,7 +48,7 @@ protected:
     QString defaultOutputFolder() const override { return programDir.path(); }
     QWidget* mainWindow() override { return nullptr; }
 
-    // Opens media as the main window does: a 10 s video at 25 frames per second by default.
+    // As the main window opens media: by default a 10 s video at 25 frames per second.
     void open(const QString& path = QStringLiteral("/media/clip.avi"))
     {
         ASSERT_TRUE(movie.OpenMedia(path).ok());
@@ -65,14 +64,13 @@ protected:
         settings.sldto->setValue(to);
     }
 
-    // Runs into folder; returns the names of the files there, sorted.
+    // The names of the files the run leaves in folder, and those of frames first..last: sorted.
     QStringList runInto(const QString& folder)
     {
         settings.txtout->setText(folder);
         settings.cmdbulkcapture_Click();
         return QDir(folder).entryList(QDir::Files, QDir::Name);
     }
-
     static QStringList frameNames(int first, int last)
     {
         QStringList names;
@@ -82,7 +80,18 @@ protected:
         return names;
     }
 
-    QString outFolder(const QString& name) const { return outDir.filePath(name); }
+    // Begin, options, From, To, folder, Cancel, counter | Frame1, Capture, the locked commands.
+    QString controls() const
+    {
+        QString flags;
+        for (const QWidget* w : std::initializer_list<const QWidget*>{
+                 settings.cmdbulkcapture, settings.Option1, settings.Option2, settings.sldfrom,
+                 settings.sldto, settings.cmddir, settings.txtout, settings.cmdcancel,
+                 settings.Label2})
+            flags += w->isEnabled() ? u'1' : u'0';
+        return flags + QStringLiteral(" %1%2%3").arg(frame1Enabled).arg(cmdcaptureEnabled)
+                           .arg(!locked);
+    }
 
     CaptureSettings settings;
     QTemporaryDir programDir, outDir;

@@ -1,10 +1,13 @@
-// The bulk run on the recording graph: the files it writes, the counter, cancel and close,
-// failures, and what nothing may disturb meanwhile.
+// The window's wiring of the bulk loop (BulkCaptureTest's): what it locks and gives back, its
+// counter and messages, Cancel and close; and whole videos on the FFmpeg engine, frame-exact.
 
 #include "CaptureFixture.h"
+#include "media/ffmpeg/FfmpegGraph.h"
+#include "support/MediaGenerator.h"
+#include "support/Messages.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace kadrel {
@@ -12,46 +15,56 @@ namespace {
 
 using CaptureRunTest = test::CaptureFixture;
 
-TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
+// Each end of a run, from a yield between moving to frame 5 and saving it: its files, the
+// counter, the message; the window locked throughout, a second start refused, all given back.
+TEST_F(CaptureRunTest, EachEndOfARunIsShownAndGivesTheWindowBack)
 {
-    // From -1: the whole video. The counter after the last frame, the progress bar's value and
-    // range. Whether the sound was muted. Where the picture ends before the sound, the frame
-    // count is CaptureSettingsTest's and the run's files CaptureMediaTest's.
-    const struct { const char* name; double duration, videoEnd, timePerFrame;
-                   int from, to, first, last; const char* counter; bool muted; } runs[] = {
-        {"whole-10s", 10.0, 10.0, 0.04, -1, 0, 0, 249, "249/249 249 [0..249]", false},
-        {"whole-29.97fps", 10.01, 10.01, 1001.0 / 30000, -1, 0, 0, 299, "299/299 299 [0..299]",
-         false},
-        {"10-20-at-30fps", 10.0, 10.0, 1.0 / 30, 10, 20, 10, 20, "20/20 20 [10..20]", false},
-        // Repeated additions of 0.04 would pass 8 s just before frame 200.
-        {"100-200", 10.0, 10.0, 0.04, 100, 200, 100, 200, "200/200 200 [100..200]", true},
-        {"0-1", 10.0, 10.0, 0.04, 0, 1, 0, 1, "1/1 1 [0..1]", false},
-        // To fixed at the last frame, and off.
-        {"248-249", 10.0, 10.0, 0.04, 248, 249, 248, 249, "249/249 249 [248..249]", false},
-    };
-    // Begin, options, From, To, folder, Cancel, counter | Frame1, Capture, the locked commands.
-    const auto controls = [this] {
-        QString flags;
-        for (const QWidget* w : std::initializer_list<const QWidget*>{
-                 settings.cmdbulkcapture, settings.Option1, settings.Option2, settings.sldfrom,
-                 settings.sldto, settings.cmddir, settings.txtout, settings.cmdcancel,
-                 settings.Label2})
-            flags += w->isEnabled() ? u'1' : u'0';
-        return flags + QStringLiteral(" %1%2%3").arg(frame1Enabled).arg(cmdcaptureEnabled)
-                           .arg(!locked);
+    ASSERT_TRUE(QDir().mkpath(outDir.filePath(QStringLiteral("dir/frame3.bmp"))));
+    ASSERT_TRUE(QFile(outDir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly));
+    enum Request { None, Cancel, Close, MoveAway };
+    const QString stopped = QStringLiteral("Cinevra\\|Critical\\|The capture stopped: \"@/");
+    const struct {
+        const char* folder;
+        int from, to;  // From -1: the whole video
+        bool muted;
+        Request request;
+        const char* failing;
+        int first, last;  // the files left
+        const char* counter;
+        QString message;  // a pattern; @ is the output folder
+    } runs[] = {
+        {"range", 100, 200, false, None, "", 100, 200, "200/200 200 [100..200]",
+         "Cinevra\\|Information\\|The frames have been captured and saved in the desired "
+         "location"},
+        {"cancelled", -1, 0, true, Cancel, "", 0, 5, "5/249 5 [0..249]", ""},
+        {"closed", -1, 0, false, Close, "", 0, 5, nullptr, ""},
+        {"gone", -1, 0, false, MoveAway, "", 0, -1, nullptr,
+         stopped + "gone/frame[0-5]\\.bmp\" could not be saved\\.\n\n"
+                   "Error 2: .*No such file or directory"},
+        {"dir", -1, 0, false, None, "", 0, 2, nullptr,
+         stopped + "dir/frame3\\.bmp\" could not be saved\\.\n\nError 21: .*Is a directory"},
+        {"engine", -1, 0, false, None, "GetCurrentImage", 0, -1, nullptr,
+         "Cinevra\\|Critical\\|The capture stopped: \"/media/clip\\.avi\" could not be read\\."
+         "\n\nError 5: GetCurrentImage failed"},
+        {"file/sub", -1, 0, false, None, "", 0, -1, nullptr,
+         "Kadrel - CreatePath Function\\|Exclamation\\|Error 17: File exists\r\n"
+         "Could Not Create/Access Directory:\r\n\r\n\"@/file/sub/\""},
     };
     state.volumeLevel = 30;
+    open();
     for (const auto& run : runs) {
-        SCOPED_TRACE(run.name);
-        graphs.script->duration = run.duration;
-        graphs.script->videoEnd = run.videoEnd;
-        graphs.script->timePerFrame = run.timePerFrame;
-        open();
-        if (run.from >= 0)
+        SCOPED_TRACE(run.folder);
+        graphs.script->failing = {QLatin1String(run.failing)};
+        if (run.from < 0)
+            settings.Option1->setChecked(true);
+        else
             useRange(run.from, run.to);
         state.muted = run.muted;
+        const QString folder = outDir.filePath(QLatin1String(run.folder));
         const QString before = controls();
         QString during, counter;
+        bool closedAfterRun = false;
+        yields = 0;  // yield 1 prepares the media; frame k's move is yield 2 + 2k
         onYield = [&] {
             if (during.isEmpty()) {
                 during = controls();
@@ -62,19 +75,24 @@ TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
             const QProgressBar* bar = settings.ProgressBar1;
             counter = QStringLiteral("%1 %2 [%3..%4]").arg(settings.Label2->text())
                           .arg(bar->value()).arg(bar->minimum()).arg(bar->maximum());
+            if (yields != 12)
+                return;
+            if (run.request == Close)
+                settings.cancelRunThen([&] { closedAfterRun = !settings.running(); });
+            else if (run.request == Cancel)
+                settings.cmdcancel->click();
+            else if (run.request == MoveAway)
+                QDir().rename(folder, folder + QStringLiteral(".away"));
         };
-        fake.messageBox.messages.clear();
-        const QString folder = outFolder(QLatin1String(run.name) + QStringLiteral("/sub"));
-        EXPECT_EQ(runInto(folder), frameNames(run.first, run.last));  // a new nested folder
-        EXPECT_EQ(counter, QStringLiteral("Capturing Frame:") + QLatin1String(run.counter));
+        EXPECT_EQ(runInto(folder), frameNames(run.first, run.last));
+        if (run.counter)
+            EXPECT_EQ(counter, QStringLiteral("Capturing Frame:") + QLatin1String(run.counter));
+        const QString shown = test::takeMessages(fake.messageBox).join(u'\n');
+        const QString pattern = QString(run.message).replace(u'@', outDir.path());
+        EXPECT_TRUE(QRegularExpression(u'^' + pattern + u'$').match(shown).hasMatch())
+            << shown.toStdString();
         EXPECT_EQ(during, QStringLiteral("000000011 000"));
-
-        // Completed: the message, then the frame, the sound and the window as before the run.
-        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-        EXPECT_EQ(fake.messageBox.messages[0].title, QStringLiteral("Cinevra"));
-        EXPECT_EQ(fake.messageBox.messages[0].text,
-                  QStringLiteral("The frames have been captured and saved in the desired "
-                                 "location"));
+        EXPECT_EQ(closedAfterRun, run.request == Close);
         EXPECT_EQ(settings.Label2->text(), QStringLiteral("Capturing Frame:"));
         EXPECT_EQ(settings.ProgressBar1->value(), 0);
         EXPECT_EQ(graphs.last->volume, run.muted ? -10000 : -7000);
@@ -82,83 +100,37 @@ TEST_F(CaptureRunTest, WritesExactlyTheFramesOfTheRangeAndNothingDisturbsIt)
     }
 }
 
-// Cancel, close, or the output folder moved away, between moving to frame 5 and saving it.
-// Cancel and close end the run once the files in hand are written, complete; a folder gone
-// stops it at the first file that cannot be made, with nothing left behind.
-TEST_F(CaptureRunTest, CancelCloseOrAFolderGoneEndTheRunAfterTheFrameInHand)
-{
-    open();
-    enum class Request { Cancel, Close, MoveFolderAway };
-    for (const Request request : {Request::Cancel, Request::Close, Request::MoveFolderAway}) {
-        const QString folder = outFolder(QString::number(int(request)));
-        bool closedAfterRun = false;
-        // Yield 1 prepares the media; frame k yields after its move (2 + 2k) and after its file.
-        yields = 0;
-        onYield = [&] {
-            if (yields != 12)
-                return;
-            if (request == Request::Close) {
-                settings.cancelRunThen([&] { closedAfterRun = !settings.running(); });
-            } else if (request == Request::Cancel) {
-                settings.cmdcancel->click();
-            } else {
-                // At once, though the writer may be making a file in it.
-                QDir().rename(folder, folder + QStringLiteral(".gone"));
-            }
-        };
-        fake.messageBox.messages.clear();
-        const QStringList written = runInto(folder);
-        EXPECT_EQ(closedAfterRun, request == Request::Close);
-        EXPECT_TRUE(settings.cmdbulkcapture->isEnabled() && !settings.cmdcancel->isEnabled());
-        if (request == Request::MoveFolderAway) {
-            EXPECT_FALSE(QFileInfo::exists(folder));
-            ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-            // The first file not yet written when the folder went: frame 5 at the latest.
-            const QString text = fake.messageBox.messages[0].text;
-            EXPECT_TRUE(QRegularExpression(QRegularExpression::escape(folder + "/frame")
-                                           + "[0-5]\\.bmp").match(text).hasMatch()
-                        && text.contains(QStringLiteral("No such file or directory")))
-                << text.toStdString();
-            continue;
-        }
-        EXPECT_TRUE(fake.messageBox.messages.empty());
-        EXPECT_EQ(written, frameNames(0, 5));
-        for (const QString& name : written)
-            EXPECT_EQ(QFileInfo(QDir(folder).filePath(name)).size(), 54 + 4 * 32 * 24)
-                << name.toStdString();
+class CaptureMediaTest : public test::CaptureFixture {
+protected:
+    CaptureMediaTest() : CaptureFixture(makeFfmpegGraph)
+    {
+        onYield = [] { QCoreApplication::processEvents(); };
     }
-}
+};
 
-TEST_F(CaptureRunTest, AFailureStopsTheRunAtOnceAndSaysWhereAndWhy)
+// Every frame of the picture once, however long the sound runs on: Matroska states no stream
+// lengths, so the picture's end comes from its last packets; AVI's length is the picture's.
+TEST_F(CaptureMediaTest, TheWholeVideoIsEveryFrameOfThePictureOnce)
 {
-    open();
-    ASSERT_TRUE(QDir().mkpath(outFolder(QStringLiteral("dir/frame3.bmp"))));
-    ASSERT_TRUE(QFile(outFolder(QStringLiteral("file"))).open(QIODevice::WriteOnly));
-    const struct { const char *folder, *named, *title, *reason, *failing; int written; }
-        failures[] = {
-        {"dir", "dir/frame3.bmp", "Cinevra", "Is a directory", "", 3},
-        // The video gives no picture: the message names it, not the file.
-        {"engine", "/media/clip.avi", "Cinevra",
-         "could not be read.\n\nError 5: GetCurrentImage failed", "GetCurrentImage", 0},
-        // CreatePath cannot make the folder: its own message, and nothing written.
-        {"file/sub", "file/sub", "Kadrel - CreatePath Function", "File exists", "", 0},
+    using test::ClipSpec;
+    const struct { const char* name; ClipSpec recipe; double duration; } clips[] = {
+        {"sound-runs-on.avi", {.frames = 100, .withAudio = true, .soundSeconds = 7.0}, 4.0},
+        {"sound-runs-on.mkv", {.codec = ClipSpec::Codec::H264, .frames = 100, .withAudio = true,
+                               .soundSeconds = 7.0}, 7.0},
+        {"sound-stops.mkv", {.frames = 30, .withAudio = true, .soundSeconds = 0.5}, 1.2},
     };
-    for (const auto& f : failures) {
-        SCOPED_TRACE(f.folder);
-        graphs.script->failing = {QLatin1String(f.failing)};  // "" is no operation
-        fake.messageBox.messages.clear();
-        // The files before the failure stay; which faults of the disk stop the writer, and
-        // that nothing after the failing file is written, FrameFileWriterTest shows.
-        EXPECT_EQ(runInto(outFolder(QLatin1String(f.folder))), frameNames(0, f.written - 1));
-        ASSERT_EQ(fake.messageBox.messages.size(), 1u);
-        const test::RecordedMessage& message = fake.messageBox.messages[0];
-        EXPECT_EQ(message.title, QLatin1String(f.title));
-        const QString named = QLatin1String(f.named);
-        EXPECT_TRUE(message.text.contains(QDir::isAbsolutePath(named) ? named : outFolder(named))
-                    && message.text.contains(f.reason))
-            << message.text.toStdString();
-        EXPECT_FALSE(locked || settings.cmdcancel->isEnabled() || !frame1Enabled);
+    for (const auto& [name, recipe, duration] : clips) {
+        SCOPED_TRACE(name);
+        const QString clip = programDir.filePath(QLatin1String(name));
+        ASSERT_TRUE(test::generateClip(recipe, clip).ok());
+        open(clip);
+        EXPECT_NEAR(movie.GetDuration(), duration, 0.03);  // the position slider's range
+        const QDir folder(outDir.filePath(QLatin1String(name)));
+        EXPECT_EQ(runInto(folder.path()), frameNames(0, recipe.frames - 1));
+        for (int n = 0; n < recipe.frames; ++n)
+            EXPECT_EQ(test::frameIndexFromBitmap(folder.filePath(frameNames(n, n)[0])), n);
     }
+    EXPECT_EQ(fake.messageBox.messages.size(), std::size(clips));  // completions, no failure
 }
 
 }  // namespace
