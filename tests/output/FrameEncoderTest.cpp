@@ -27,7 +27,6 @@ namespace kadrel {
 namespace {
 
 using test::ClipSpec;
-using test::FakeGraphScript;
 using Codec = ClipSpec::Codec;
 using Content = ClipSpec::Content;
 
@@ -81,7 +80,7 @@ TEST_F(SaveFrameTest, BitmapBytesAndFailures)
     EXPECT_TRUE(saveFrame(movie, file.fileName()).ok());
     EXPECT_FALSE(file.exists());
     open(QStringLiteral("/v/clip.avi"));
-    FakeGraphScript& script = *graphs.script;
+    test::FakeGraphScript& script = *graphs.script;
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(20000, 'z')) == 20000);
     file.close();
     for (quint32 bits : {32, 24}) {
@@ -156,14 +155,9 @@ TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
                   recipe.content == Content::FrameIndex ? frame : -1);
 
         ASSERT_TRUE(saveFrame(movie, base + ".png", ImageFormat::Png).ok());
-        QFile pngFile(base + ".png");
-        ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly));
-        const QByteArray png = pngFile.readAll();
-        ASSERT_GT(png.size(), 26);
-        EXPECT_EQ(png.at(24), 8) << "bit depth";
-        EXPECT_EQ(png.at(25), 2) << "colour type RGB";
-        EXPECT_EQ(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32),
-                  bitmap.convertToFormat(QImage::Format_RGB32));
+        const QImage png(base + ".png", "PNG");
+        EXPECT_EQ(png.format(), QImage::Format_RGB32);  // 8-bit RGB, no alpha
+        EXPECT_EQ(png, bitmap.convertToFormat(QImage::Format_RGB32));
 
         double lastPsnr = 99.0;
         qint64 lastSize = 1 << 30;
@@ -239,8 +233,9 @@ QImage decodeStrictly(FileImage file, long& warnings)
 // and 4:2:0 (75).
 TEST(JpegBands, JoinIntoOneCleanFile)
 {
-    const struct { int width, height, quality; double minimumDb; } cases[] = {{64, 48, 95, 38.0},    {160, 120, 95, 38.0}, {320, 240, 75, 25.0},
-                 {96, 1080, 95, 38.0}, {1920, 1080, 75, 25.0}, {50, 129, 95, 38.0}};
+    const struct { int width, height, quality; double minimumDb; } cases[] = {
+        {64, 48, 95, 38.0}, {160, 120, 95, 38.0}, {320, 240, 75, 25.0},
+        {96, 1080, 95, 38.0}, {1920, 1080, 75, 25.0}, {50, 129, 95, 38.0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         FrameBuffer frame;
@@ -254,8 +249,7 @@ TEST(JpegBands, JoinIntoOneCleanFile)
         ASSERT_EQ(decoded.size(), source.size());
         for (int part = 0; part < 16; ++part) {  // so that a damaged band cannot hide
             const int first = part * c.height / 16, end = (part + 1) * c.height / 16;
-            if (first < end)
-                EXPECT_GE(psnr(source, decoded, first, end), c.minimumDb) << "part " << part;
+            EXPECT_GE(psnr(source, decoded, first, end), c.minimumDb) << "part " << part;
         }
     }
 }

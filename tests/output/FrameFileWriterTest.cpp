@@ -30,8 +30,7 @@ namespace {
 
 struct FrameSize {
     const char* name;
-    int width;
-    int height;
+    int width, height;
     constexpr qint64 pixelBytes() const { return qint64{4} * width * height; }
     constexpr qint64 fileSize() const { return 54 + pixelBytes(); }
 };
@@ -43,6 +42,12 @@ static_assert(kLarge.fileSize() >= qint64{FileSeries::kDirectFrom});
 QString framePath(const QString& folder, int n)
 {
     return QDir(folder).filePath(QStringLiteral("frame%1.bmp").arg(n));
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Hands frames first..last over as a bulk run does, every pixel byte of frame n being n.
@@ -67,16 +72,13 @@ QString framesOnDisk(const QString& folder, int count, FrameSize size = kSmall)
 {
     QStringList found;
     for (int n = 0; n < count; ++n) {
-        QFile file(framePath(folder, n));
-        const QFileInfo info(file.fileName());
-        if (!info.isFile() || info.isSymLink() || !file.open(QIODevice::ReadOnly)) {
-            found << QString::number(-n);
-            continue;
-        }
-        const QByteArray bytes = file.readAll();
+        const QFileInfo info(framePath(folder, n));
+        const QByteArray bytes = contents(info.filePath());
         const bool whole = bytes.size() == size.fileSize() && bytes.startsWith("BM")
                            && bytes.count(char(n)) >= size.pixelBytes();
-        found << (whole ? QString::number(n) : QStringLiteral("partial%1").arg(n));
+        found << (!info.isFile() || info.isSymLink() ? QString::number(-n)
+                  : whole                            ? QString::number(n)
+                                                     : QStringLiteral("partial%1").arg(n));
     }
     return found.join(u' ');
 }
@@ -182,12 +184,8 @@ TEST(FileSeries, CachesOnlyTheFilesInFlightBelowTheDirectSize)
 {
     constexpr std::size_t kDirectFrom = 5 * kDirectIoBlock + 7;
     const struct { std::size_t size; const char* cachedAfter; } steps[] = {
-        {kDirectFrom - 1, "1"},
-        {kDirectFrom - 1, "1 1"},
-        {kDirectFrom - 1, "0 1 1"},
-        {kDirectFrom, "0 0 1 0"},
-        {kDirectFrom + 1, "0 0 0 0 0"},
-    };
+        {kDirectFrom - 1, "1"}, {kDirectFrom - 1, "1 1"}, {kDirectFrom - 1, "0 1 1"},
+        {kDirectFrom, "0 0 1 0"}, {kDirectFrom + 1, "0 0 0 0 0"}};
     QTemporaryDir dir;
     struct statfs disk {};
     ASSERT_EQ(::statfs(QFile::encodeName(dir.path()).constData(), &disk), 0);
@@ -212,12 +210,8 @@ TEST(FileSeries, CachesOnlyTheFilesInFlightBelowTheDirectSize)
     }
     ASSERT_TRUE(series.finish().ok());
     for (int n = 0; n < paths.size(); ++n) {
-        SCOPED_TRACE(n);
-        QFile file(paths[n]);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray expected(reinterpret_cast<const char*>(source.data()),
-                                  static_cast<qsizetype>(steps[n].size));
-        EXPECT_TRUE(file.readAll() == expected);
+        const auto* bytes = reinterpret_cast<const char*>(source.data());
+        EXPECT_TRUE(contents(paths[n]) == QByteArray(bytes, qsizetype(steps[n].size))) << n;
     }
 }
 
