@@ -20,15 +20,10 @@ TEST_F(BulkCaptureTest, HandsFramesInOrderAndEndsWithWholeFilesOnly)
     graphs.script->videoWidth = 640;
     graphs.script->videoHeight = 480;
     ASSERT_TRUE(movie.OpenMedia(QStringLiteral("/media/clip.avi")).ok());
-    const struct {
-        const char* name;
-        int stopAt, failFrom;  // the stop request answered yes; the one from which failing fails
-        const char* failing;
-        const char* inTheWay;  // a folder in a file's place
-        End end;
-        const char* failure;   // the path (in the folder unless absolute) and number
-        const char* files;
-    } runs[] = {
+    // The stop request answered yes, the one from which failing fails, a folder in a file's
+    // place; the failure's path (in the folder unless absolute) and number.
+    const struct { const char *name; int stopAt, failFrom; const char *failing, *inTheWay;
+                   End end; const char *failure, *files; } runs[] = {
         {"completed", 0, 0, "", "", End::Completed, "", "100 101 102 103"},
         {"stopped before 102", 3, 0, "", "", End::Stopped, "", "100 101"},
         {"stopped after the last", 5, 0, "", "", End::Stopped, "", "100 101 102 103"},

@@ -1,13 +1,12 @@
-// kadrel-extract as a script runs it: the files of the frames asked for, each holding its
-// frame; the exit status and messages of each kind of failure; and an interruption that
-// finishes the file in hand and leaves only whole files.
+// kadrel-extract as a script runs it: its arguments to the frames written, exit statuses and
+// messages, and signals that stop it with whole files only. The loop is BulkCaptureTest's.
 
 #include "support/MediaGenerator.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
-#include <QMap>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -74,10 +73,8 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
         {{clip()}, expected(0, 19, "bmp"), "20 frames (0 to 19)"},
         {{"--from", "3", "--to", "7", "--format", "png", "-o", "png", clip()},
          expected(3, 7, "png"), "5 frames (3 to 7)"},
-        {{"--format", "jpg", "--quality", "90", "--from", "18", "-q", "-o", "deep/jpg", clip()},
+        {{"--format", "jpeg", "--quality", "90", "--from", "18", "-q", "-o", "deep/jpg", clip()},
          expected(18, 19, "jpg"), nullptr},
-        {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
-         "1 frames (0 to 0)"},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
@@ -123,9 +120,9 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
         const ToolRun done = run(r.arguments);
-        EXPECT_EQ(done.status, r.status);
-        EXPECT_TRUE(done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.says))
-            << done.err.toStdString();
+        EXPECT_TRUE(done.status == r.status
+                    && done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.says))
+            << done.status << done.err.toStdString();
         EXPECT_EQ(done.err.contains(QStringLiteral("\nUsage: kadrel-extract [-o DIR]")),
                   r.status == 2);
         EXPECT_EQ(QDir(work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
