@@ -73,8 +73,10 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
         {{clip()}, expected(0, 19, "bmp"), "20 frames (0 to 19)"},
         {{"--from", "3", "--to", "7", "--format", "png", "-o", "png", clip()},
          expected(3, 7, "png"), "5 frames (3 to 7)"},
-        {{"--format", "jpeg", "--quality", "90", "--from", "18", "-q", "-o", "deep/jpg", clip()},
+        {{"--format", "jpg", "--quality", "90", "--from", "18", "-q", "-o", "deep/jpg", clip()},
          expected(18, 19, "jpg"), nullptr},
+        {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
+         "1 frames (0 to 0)"},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
