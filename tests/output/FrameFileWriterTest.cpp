@@ -73,12 +73,13 @@ QString framesOnDisk(const QString& folder, int count, FrameSize size = kSmall)
     QStringList found;
     for (int n = 0; n < count; ++n) {
         const QFileInfo info(framePath(folder, n));
-        const QByteArray bytes = contents(info.filePath());
+        const bool regular = info.isFile() && !info.isSymLink();  // never read /dev/full
+        const QByteArray bytes = regular ? contents(info.filePath()) : QByteArray();
         const bool whole = bytes.size() == size.fileSize() && bytes.startsWith("BM")
                            && bytes.count(char(n)) >= size.pixelBytes();
-        found << (!info.isFile() || info.isSymLink() ? QString::number(-n)
-                  : whole                            ? QString::number(n)
-                                                     : QStringLiteral("partial%1").arg(n));
+        found << (!regular ? QString::number(-n)
+                  : whole  ? QString::number(n)
+                           : QStringLiteral("partial%1").arg(n));
     }
     return found.join(u' ');
 }
