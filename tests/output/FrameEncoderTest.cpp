@@ -182,7 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
         EncodedCase{"index.mp4", {.codec = Codec::H264, .frames = 20}},
         EncodedCase{"bars.mkv", {.codec = Codec::Mjpeg, .content = Content::ColourBars,
                                  .frames = 10}},
-        EncodedCase{"odd.avi", {.width = 161, .height = 99, .frames = 10}}));
+        EncodedCase{"odd.avi", {.width = 161, .height = 99, .frames = 10}}),
+    [](const auto& info) { return QString(info.param.first).replace('.', '_').toStdString(); });
 
 // Smooth colour ramps with a hard-edged square, into frame as a 32-bit bottom-up DIB.
 QImage rampInto(FrameBuffer& frame, int width, int height)
