@@ -1,12 +1,12 @@
-// kadrel-extract as a script runs it: the files of the frames asked for, each holding its
-// frame; the exit status and messages of each kind of failure; and an interruption that
-// finishes the file in hand and leaves only whole files.
+// kadrel-extract as a script runs it: its arguments to the frames written, exit statuses and
+// messages, and signals that stop it with whole files only. The loop is BulkCaptureTest's.
 
 #include "support/MediaGenerator.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -19,24 +19,19 @@
 namespace kadrel {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
+struct ToolRun { int status = -1; QString out, err; };
 
 class ExtractTool : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    static QString clip()  // made once for every test
     {
-        s_dir = new QTemporaryDir;
-        ASSERT_TRUE(test::generateClip({.codec = test::ClipSpec::Codec::H264, .frames = 20},
-                                       s_dir->filePath(QStringLiteral("clip.mp4")))
-                        .ok());
+        static const QTemporaryDir dir;
+        static const QString path = dir.filePath(QStringLiteral("clip.mp4"));
+        static const bool made =
+            test::generateClip({.codec = test::ClipSpec::Codec::H264, .frames = 20}, path).ok();
+        EXPECT_TRUE(made);
+        return path;
     }
-    static void TearDownTestSuite() { delete s_dir; }
-
-    static QString clip() { return s_dir->filePath(QStringLiteral("clip.mp4")); }
 
     ToolRun run(const QStringList& arguments, const QString& workingFolder = {})
     {
@@ -51,15 +46,13 @@ protected:
     // The frame each file of the folder holds, by file name: "frame3.png=3 frame4.png=4".
     static QString framesIn(const QString& folder)
     {
-        QStringList files = QDir(folder).entryList(QDir::Files);
-        std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
-            return a.mid(5).section(u'.', 0, 0).toInt() < b.mid(5).section(u'.', 0, 0).toInt();
-        });
-        QStringList seen;
-        for (const QString& file : files)
-            seen << file + u'=' + QString::number(test::frameIndexFromImageFile(
-                                       QDir(folder).filePath(file)));
-        return seen.join(u' ');
+        QMap<int, QString> seen;  // by the number in the name
+        for (const QString& file : QDir(folder).entryList(QDir::Files)) {
+            const int frame = test::frameIndexFromImageFile(QDir(folder).filePath(file));
+            seen.insert(file.mid(5).section(u'.', 0, 0).toInt(),
+                        file + u'=' + QString::number(frame));
+        }
+        return QStringList(seen.values()).join(u' ');
     }
 
     static QString expected(int first, int last, const char* extension)
@@ -70,14 +63,10 @@ protected:
         return files.join(u' ');
     }
 
-    static QTemporaryDir* s_dir;
     QTemporaryDir work;
 };
 
-QTemporaryDir* ExtractTool::s_dir = nullptr;
-
-// Each run writes exactly the frames asked for, each file holding its own frame; the summary
-// line names the count, and -q says nothing.
+// Exactly the frames asked for, each file holding its own; a summary unless -q. Help, version.
 TEST_F(ExtractTool, WritesTheFramesAskedFor)
 {
     const struct { QStringList arguments; QString files; const char* summary; } runs[] = {
@@ -96,17 +85,21 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
         EXPECT_EQ(done.status, 0) << done.err.toStdString();
         const int o = r.arguments.indexOf(QStringLiteral("-o"));
         EXPECT_EQ(framesIn(o < 0 ? folder.path() : folder.filePath(r.arguments[o + 1])), r.files);
-        EXPECT_TRUE(done.out.isEmpty());
-        if (r.summary)
-            EXPECT_TRUE(done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.summary))
-                << done.err.toStdString();
-        else
-            EXPECT_TRUE(done.err.isEmpty()) << done.err.toStdString();
+        const QString summary =
+            r.summary ? QStringLiteral("kadrel-extract: ") + r.summary : QString();
+        EXPECT_TRUE(done.err.startsWith(summary) && done.err.isEmpty() == summary.isEmpty()
+                    && done.out.isEmpty()) << done.err.toStdString();
     }
+    const ToolRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--output", "--from", "--to", "--format", "--quality", "--quiet"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    const ToolRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, QStringLiteral("kadrel-extract " KADREL_VERSION "\n"));
 }
 
-// Usage errors end with 2 and the usage text, failures with 1 and "kadrel-extract: FILE:";
-// neither writes anything.
+// Usage errors end with 2 and the usage text, failures with 1; neither writes anything.
 TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
 {
     QFile blocker(work.filePath(QStringLiteral("blocker")));
@@ -129,9 +122,9 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
         const ToolRun done = run(r.arguments);
-        EXPECT_EQ(done.status, r.status);
-        EXPECT_TRUE(done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.says))
-            << done.err.toStdString();
+        EXPECT_TRUE(done.status == r.status
+                    && done.err.startsWith(QStringLiteral("kadrel-extract: ") + r.says))
+            << done.status << done.err.toStdString();
         EXPECT_EQ(done.err.contains(QStringLiteral("\nUsage: kadrel-extract [-o DIR]")),
                   r.status == 2);
         EXPECT_EQ(QDir(work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -139,20 +132,8 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
     }
 }
 
-TEST_F(ExtractTool, HelpAndVersion)
-{
-    const ToolRun help = run({QStringLiteral("--help")});
-    EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--output", "--from", "--to", "--format", "--quality", "--quiet"})
-        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
-    const ToolRun version = run({QStringLiteral("--version")});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, QStringLiteral("kadrel-extract " KADREL_VERSION "\n"));
-}
-
-// SIGTERM during a run from a file, SIGINT while a FIFO waits for a writer or for data that
-// may never come: status 130 once the file in hand is written, at once in a wait; the files
-// are frame0 onwards without a gap, each whole, and the run stopped before the end.
+// SIGTERM during a run from a file, SIGINT while a FIFO waits for a writer or for more data:
+// status 130, and frame0 onwards without a gap, each whole, the run stopped before the end.
 TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
 {
     const QString mkv = work.filePath(QStringLiteral("clip.mkv"));
@@ -175,8 +156,7 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
                                                 QStringLiteral("head -c %1 '%2'; exec sleep 60")
                                                     .arg(sent).arg(mkv)});
         }
-        // The signal goes once the tool waits for a writer, or has written frames, so that its
-        // handler is in place.
+        // Once the tool waits for a writer or has written frames: its handler is in place.
         QFile wait(QStringLiteral("/proc/%1/wchan").arg(tool.processId()));
         for (int tries = 0; tries < 1000 && tool.state() == QProcess::Running; ++tries) {
             if (sent != 0 ? QFile::exists(folder.filePath(QStringLiteral("frame2.bmp")))

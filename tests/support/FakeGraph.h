@@ -1,7 +1,6 @@
 #pragma once
-// A recording stand-in for the filter graph manager: every call is logged as text such as
-// "put_Width(329)", chosen operations fail on demand, and the position behaves like a
-// simple player (no clock: it moves only when a test moves it).
+// A recording filter graph: every call logged as "put_Width(329)", chosen operations failing
+// on demand, and a position that moves only when a test moves it.
 
 #include "media/MediaInterfaces.h"
 
@@ -16,26 +15,19 @@
 
 namespace kadrel::test {
 
-// Configuration and log shared by every graph a FakeGraphFactory creates.
+// Shared by every graph a FakeGraphFactory creates.
 struct FakeGraphScript {
     QStringList calls;          // every call of every graph, in order
     QSet<QString> failing;      // operation names that fail, e.g. "Pause"
-    bool renderFails = false;
-    bool hasVideo = true;
-    double duration = 10.0;
-    double timePerFrame = 0.04;
+    bool renderFails = false, hasVideo = true;
+    double duration = 10.0, timePerFrame = 0.04;
     double videoEnd = -1.0;     // below 0: the picture lasts as long as the media
-    std::int32_t videoWidth = 32;
-    std::int32_t videoHeight = 24;
+    std::int32_t videoWidth = 32, videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
 };
 
-class FakeGraph final : public IMediaControl,
-                        public IMediaPosition,
-                        public IBasicAudio,
-                        public IBasicVideo,
-                        public IVideoWindow,
-                        public IMediaEvent {
+class FakeGraph final : public IMediaControl, public IMediaPosition, public IBasicAudio,
+                        public IBasicVideo, public IVideoWindow, public IMediaEvent {
 public:
     explicit FakeGraph(std::shared_ptr<FakeGraphScript> script) : m_script(std::move(script)) {}
 
@@ -57,10 +49,7 @@ public:
                     std::clamp(seconds, 0.0, m_script->duration));
     }
 
-    Status put_Volume(std::int32_t level) override
-    {
-        return keep(call("put_Volume", level), volume, level);
-    }
+    Status put_Volume(std::int32_t v) override { return keep(call("put_Volume", v), volume, v); }
     Status put_Balance(std::int32_t b) override { return call("put_Balance", b); }
 
     Result<double> get_AvgTimePerFrame() override
@@ -72,15 +61,9 @@ public:
         const double end = m_script->videoEnd < 0 ? m_script->duration : m_script->videoEnd;
         return query("get_VideoEnd", end, true);
     }
-    Result<std::int32_t> get_VideoWidth() override
-    {
-        return query("get_VideoWidth", m_script->videoWidth, true);
-    }
-    Result<std::int32_t> get_VideoHeight() override
-    {
-        return query("get_VideoHeight", m_script->videoHeight, true);
-    }
-    // Delivers a DIB of bitsPerPixel whose pixel bytes count up from 0 (mod 256).
+    Result<std::int32_t> get_VideoWidth() override { return size("get_VideoWidth", true); }
+    Result<std::int32_t> get_VideoHeight() override { return size("get_VideoHeight", false); }
+    // A DIB whose pixel bytes count up from 0 (mod 256).
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override
     {
         const QString entry = QStringLiteral("GetCurrentImage(%1)").arg(bufferSize);
@@ -116,8 +99,7 @@ public:
     QPointer<QWidget> owner;
 
 private:
-    // Logs entry, then fails as a graph without video would (when the call needs video) or
-    // as the script says for the operation name (entry when none is given).
+    // Logs entry; fails without video when the call needs it, or as the script says.
     Status record(const QString& entry, QString name = {}, bool needsVideo = false) const
     {
         m_script->calls << entry;
@@ -136,13 +118,16 @@ private:
     {
         return record(QStringLiteral("%1(%2)").arg(name).arg(argument), name, true);
     }
+    Result<std::int32_t> size(const QString& name, bool width) const
+    {
+        return query(name, width ? m_script->videoWidth : m_script->videoHeight, true);
+    }
     template <typename T>
     Result<T> query(const QString& name, T value, bool needsVideo = false) const
     {
         const Status s = record(name, name, needsVideo);
         return s ? Result<T>(value) : Result<T>(s);
     }
-    // A successful call leaves its value behind.
     template <typename T>
     static Status keep(Status s, T& field, T value)
     {
@@ -154,7 +139,7 @@ private:
     std::shared_ptr<FakeGraphScript> m_script;
 };
 
-// Builds FakeGraphs on one shared script and remembers the last one built.
+// FakeGraphs on one script; the last one built.
 class FakeGraphFactory {
 public:
     GraphFactory factory()

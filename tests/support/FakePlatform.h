@@ -12,14 +12,9 @@
 
 namespace kadrel::test {
 
-struct RecordedMessage {
-    QString text;
-    QString title;
-    MessageIcon icon;
-};
+struct RecordedMessage { QString text, title; MessageIcon icon; };
 
-class RecordingMessageBox final : public MessageBoxService {
-public:
+struct RecordingMessageBox final : MessageBoxService {
     void show(QWidget*, const QString& text, const QString& title, MessageIcon icon) override
     {
         messages.push_back({text, title, icon});
@@ -27,19 +22,14 @@ public:
             onShow(messages.back());
     }
     std::vector<RecordedMessage> messages;
-    // Runs while the "box" is up, as a user's reading time would let timers run.
+    // Runs while the box is up, as timers would while the user reads.
     std::function<void(const RecordedMessage&)> onShow;
 };
 
-struct RecordedDialog {
-    FileDialogRequest request;
-    bool ownerEnabledDuringDialog = true;
-};
+struct RecordedDialog { FileDialogRequest request; bool ownerEnabledDuringDialog = true; };
 
-// Answers each dialog with the next queued reply (none or an empty string = cancel);
-// duringDialog stands for the user's time, by default one second on the clock.
-class ScriptedFileDialog final : public FileDialogService {
-public:
+// Answers with the next queued reply (none or "" = cancel); duringDialog is the user's time.
+struct ScriptedFileDialog final : FileDialogService {
     QString exec(QWidget* owner, const FileDialogRequest& request) override
     {
         calls.push_back({request, owner ? owner->isEnabled() : true});
@@ -52,9 +42,7 @@ public:
     std::function<void()> duringDialog;
 };
 
-// Answers every request with reply (success unless a test says otherwise).
-class RecordingShell final : public ShellService {
-public:
+struct RecordingShell final : ShellService {
     Status open(const QString& address) override
     {
         opened << address;
@@ -64,9 +52,7 @@ public:
     Status reply;
 };
 
-// An in-memory settings store.
-class MemorySettings final : public SettingsStore {
-public:
+struct MemorySettings final : SettingsStore {
     QString value(const QString& section, const QString& key,
                   const QString& fallback) const override
     {
@@ -81,27 +67,23 @@ public:
     QStringList writes;             // "section/key=value", in order
 };
 
-class FixedScreen final : public ScreenMetrics {
-public:
+struct FixedScreen final : ScreenMetrics {
     QSize sizePixels() const override { return size; }
     TwipsPerPixel twipsPerPixel() const override { return tpp; }
     QSize size{1920, 1080};
     TwipsPerPixel tpp{15.0, 15.0};
 };
 
-class FakeCursor final : public CursorService {
-public:
+struct FakeCursor final : CursorService {
     QPoint pos() const override { return position; }
     QPoint position{100, 100};
 };
 
-class ManualClock final : public TickClock {
-public:
+struct ManualClock final : TickClock {
     std::uint32_t tickCount() const override { return ticks; }
     std::uint32_t ticks = 1000;
 };
 
-// A full set of fakes.
 class FakePlatform {
 public:
     FakePlatform() : m_platform{messageBox, fileDialog, shell, settings, screen, cursor, clock}

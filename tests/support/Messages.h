@@ -1,6 +1,5 @@
 #pragma once
-// The message boxes shown since the last look, each as "title|icon|text", so that one
-// comparison checks all three.
+// The message boxes shown since the last look, each as "title|icon|text".
 
 #include "support/FakePlatform.h"
 

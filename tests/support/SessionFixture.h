@@ -1,7 +1,6 @@
 #pragma once
-// What every window test builds: the program state, the desktop's recorders, the recording
-// filter graphs, and the media session on them (or on the engine a test brings). Windows
-// closed in a test are deleted at its end, as the event loop would delete them.
+// The program state, the desktop's recorders and a media session on the recording graphs (or
+// on the engine a test brings); windows closed in a test are deleted at its end.
 
 #include "media/ActiveMovieControl.h"
 #include "support/FakeGraph.h"
