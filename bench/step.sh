@@ -18,6 +18,6 @@ trap 'rm -rf "$work"' EXIT
 
 echo "making the clip in $work"
 ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=30 \
-    -vf noise=alls=20:allf=t -c:v libx264 -preset medium -g 60 -bf 3 -pix_fmt yuv420p \
+    -vf noise=alls=20 -c:v libx264 -preset medium -g 60 -bf 3 -pix_fmt yuv420p \
     "$work/hd.mp4"
 "$bench" "$work/hd.mp4" 20

@@ -11,7 +11,7 @@
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
 #   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
-#   seek    30 s of 1080p 25 fps H.264 with noise, preset medium, GOP 60: `kadrel-bench seek`
+#   seek    30 s of 1080p 30 fps H.264 with noise, preset medium, GOP 60 (2 s): `kadrel-bench seek`
 #           (50 paused moves, each with a snapshot) against `ffmpeg -ss T -i CLIP -frames:v 1`
 #           for the same times; median and worst milliseconds
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
@@ -53,7 +53,7 @@ make_clip() {
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
                 -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
         4k) x264 4k.mp4 3840x2160 10 veryfast ;;
-        seek) ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=25,noise=alls=20" \
+        seek) ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=30,noise=alls=20" \
                 -t 30 -c:v libx264 -preset medium -bf 3 -g 60 -pix_fmt yuv420p "$work/seek.mp4" ;;
         *) echo "unknown clip $1" >&2; exit 1 ;;
     esac
