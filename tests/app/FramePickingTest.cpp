@@ -195,6 +195,11 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         for (int n = count - 1; n >= 0; --n, window->mnuprevframe_Click())
             check(n);
         check(0);
+        // Playing on after steps back goes through the pictures stepped over.
+        window->cmdplay_Click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return readoutFrame(window->lblframe) >= 5; }, 10000));
+        window->cmdplay1_Click();
+        EXPECT_LE(std::abs(shownIndex() - run[readoutFrame(window->lblframe)]), 1);
 
         window->Slider1->setValue(1);
         window->Slider1_Click();
