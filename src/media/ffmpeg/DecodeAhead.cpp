@@ -39,6 +39,7 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
 {
     std::unique_lock lock(m_mutex);
     m_soundFloor = key;
+    const bool back = shown.frame && key < shown.start;
     bool fromHistory = false;
     if (const VideoFrame* kept = takenAt(key, shown); kept && kept->start != shown.start) {
         shown = shareFrame(*kept);
@@ -80,8 +81,11 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     }
     --m_frameWaits;
     const bool ended = m_endedSerial == m_serial && m_frames.empty();
-    if (candidate.frame)
+    if (candidate.frame) {
         shown = std::move(candidate);
+        if (!back)
+            m_history.moveForward(shown.start);
+    }
     if (ended && shown.frame && missingAfter(shown, key))
         return Shown::Missing;
     if (timedOut)
@@ -142,8 +146,10 @@ bool DecodeAhead::takeDueFrame(double now, VideoFrame& shown)
     for (const VideoFrame* next = m_frames.front(m_serial); next && next->start <= now;
          next = m_frames.front(m_serial)) {
         shown = m_frames.pop();
-        if (!m_lossy)
+        if (!m_lossy) {
             m_history.add(shown);
+            m_history.moveForward(shown.start);
+        }
         changed = true;
     }
     if (changed)

@@ -41,18 +41,34 @@ void FrameHistory::add(const VideoFrame& frame)
     }
     m_bytes += pictureBytes(kept.frame.get());
     m_frames.push_back(std::move(kept));
-    while (m_bytes > kBytes && m_frames.size() > 1) {
-        m_bytes -= pictureBytes(m_frames.front().frame.get());
-        m_frames.pop_front();
-    }
+    while (m_bytes > kBytes && m_frames.size() > 1)
+        dropOldest();
+}
+
+void FrameHistory::moveForward(double start)
+{
+    for (std::size_t behind = countUpTo(start); behind > kKeptBehind + 1; --behind)
+        dropOldest();
+}
+
+void FrameHistory::dropOldest()
+{
+    m_bytes -= pictureBytes(m_frames.front().frame.get());
+    m_frames.pop_front();
+}
+
+std::size_t FrameHistory::countUpTo(double key) const
+{
+    const auto first = std::upper_bound(
+        m_frames.begin(), m_frames.end(), key,
+        [](double k, const VideoFrame& frame) { return k < frame.start; });
+    return std::size_t(first - m_frames.begin());
 }
 
 const VideoFrame* FrameHistory::at(double key) const
 {
-    const auto after = std::upper_bound(
-        m_frames.begin(), m_frames.end(), key,
-        [](double k, const VideoFrame& frame) { return k < frame.start; });
-    return after == m_frames.begin() ? nullptr : &*std::prev(after);
+    const std::size_t count = countUpTo(key);
+    return count == 0 ? nullptr : &m_frames[count - 1];
 }
 
 }  // namespace kadrel::ffmpeg

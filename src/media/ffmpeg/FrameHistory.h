@@ -17,15 +17,26 @@ public:
     // About two seconds of 1080p 4:2:0 pictures, half a second of 4K.
     static constexpr std::size_t kBytes = 192u << 20;
 
+    // Frames kept behind the one on show when it comes fresh from the queue: a bulk run or
+    // playback then holds no more pictures than it uses. Steps back keep up to kBytes.
+    static constexpr std::size_t kKeptBehind = 2;
+
     void clear();
     // A frame taken from the queue; the frame before it in the file was the last one added.
     void add(const VideoFrame& frame);
+    // After a move forward onto a frame from the queue: drops the frames more than
+    // kKeptBehind before the one at start.
+    void moveForward(double start);
     // The frame on show at key: the last of the run starting at or before it; null when key
     // lies before the run. Past the newest frame the queue may hold later ones.
     const VideoFrame* at(double key) const;
     bool isNewest(const VideoFrame* frame) const { return frame == &m_frames.back(); }
 
 private:
+    void dropOldest();
+    // How many frames start at or before key.
+    std::size_t countUpTo(double key) const;
+
     std::deque<VideoFrame> m_frames;
     std::size_t m_bytes = 0;
 };
