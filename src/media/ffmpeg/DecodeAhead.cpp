@@ -19,7 +19,8 @@ constexpr auto kWaitLimit = std::chrono::seconds(10);
 DecodeAhead::DecodeAhead(Demuxer& demuxer, Decoder* video, Decoder* audio,
                          AudioResampler* resampler)
     : m_demuxer(demuxer), m_video(video), m_audio(audio), m_resampler(resampler),
-      m_sound(*resampler), m_seeks(demuxer.indexedKeyframes())
+      m_sound(*resampler), m_seeks(demuxer.indexedKeyframes()),
+      m_references(video && demuxer.videoStream() ? demuxer.videoStream()->codecpar : nullptr)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -50,7 +51,7 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
         return Shown::Unchanged;
     }
     if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned)
-        startSeek(key);
+        startSeek(key, back && key > shown.start - 2 * m_demuxer.timePerFrame());
 
     ++m_frameWaits;
     m_changed.notify_all();
@@ -105,11 +106,12 @@ bool DecodeAhead::missingAfter(const VideoFrame& last, double key)
     return true;
 }
 
-void DecodeAhead::startSeek(double target)
+void DecodeAhead::startSeek(double target, bool whole)
 {
     ++m_serial;
     m_seekPending = true;
     m_seekTarget = target;
+    m_seekWhole = whole;
     m_frames.clear();
     m_history.clear();
     m_sound.clear();
@@ -236,6 +238,7 @@ void DecodeAhead::run()
             m_workSerial = m_serial;
             m_endedSerial = -1;
             m_seeks.start(m_seekTarget);
+            m_leaveOutBefore = m_seekWhole || !m_video ? -1e300 : m_seekTarget;
             lock.unlock();
             seekContainer();
             continue;
@@ -272,6 +275,8 @@ void DecodeAhead::seekContainer()
     m_checkLanding = m_video != nullptr;
     m_damaged.reset();
     m_holed = false;
+    m_witness = -1e300;
+    m_leftOut.clear();
 }
 
 void DecodeAhead::readPacket()
@@ -308,7 +313,9 @@ void DecodeAhead::readPacket()
         }
         if (m_damaged)
             decodeOrHold(std::exchange(m_damaged, nullptr).get());
-        if (m_packet->flags & AV_PKT_FLAG_CORRUPT) {
+        if (leaveOut(m_packet.get())) {
+            m_leftOut.push_back(m_demuxer.toSeconds(video, m_packet->pts));
+        } else if (m_packet->flags & AV_PKT_FLAG_CORRUPT) {
             m_damaged = makePacket();
             av_packet_move_ref(m_damaged.get(), m_packet.get());
         } else {
@@ -324,6 +331,26 @@ void DecodeAhead::readPacket()
             decodeSound(m_packet.get());
     }
     av_packet_unref(m_packet.get());
+}
+
+// A picture nothing refers to, shown before one already read that is at or before the
+// target: the target is that one or a later one, never this.
+bool DecodeAhead::leaveOut(const AVPacket* packet)
+{
+    if (packet->pts == AV_NOPTS_VALUE || (packet->flags & AV_PKT_FLAG_CORRUPT))
+        return false;
+    const double t = m_demuxer.toSeconds(m_demuxer.videoStream(), packet->pts);
+    if (t < m_witness && m_references.nonReference(packet))
+        return true;
+    if (t <= m_leaveOutBefore)
+        m_witness = std::max(m_witness, t);
+    return false;
+}
+
+bool DecodeAhead::leftOutBetween(double after, double before) const
+{
+    return std::any_of(m_leftOut.begin(), m_leftOut.end(),
+                       [&](double t) { return t > after && t < before; });
 }
 
 void DecodeAhead::decodeOrHold(AVPacket* packet)
@@ -424,7 +451,8 @@ std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
 bool DecodeAhead::holeAtTheCut(double start)
 {
     const double t = m_demuxer.timePerFrame();
-    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || start <= m_lastStart + 1.5 * t)
+    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || start <= m_lastStart + 1.5 * t
+        || leftOutBetween(m_lastStart, start))
         return m_holed;
     double readUpTo;
     {
@@ -444,6 +472,7 @@ void DecodeAhead::pushVideo(AVFrame* frame)
     if (!placed || holeAtTheCut(*placed))
         return;
     const double start = *placed;
+    const bool afterGap = leftOutBetween(m_lastStart, start);
     m_lastStart = start;
     if (m_checkLanding) {
         m_checkLanding = false;
@@ -456,7 +485,7 @@ void DecodeAhead::pushVideo(AVFrame* frame)
         }
     }
 
-    VideoFrame decoded{makeFrame(), start, m_workSerial};
+    VideoFrame decoded{makeFrame(), start, m_workSerial, afterGap};
     av_frame_move_ref(decoded.frame.get(), frame);
     std::lock_guard lock(m_mutex);
     if (isStale(m_workSerial, m_serial))

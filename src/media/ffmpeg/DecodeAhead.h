@@ -21,6 +21,7 @@
 #include "media/ffmpeg/FrameHistory.h"
 #include "media/ffmpeg/FrameQueue.h"
 #include "media/ffmpeg/HeldPackets.h"
+#include "media/ffmpeg/ReferenceScan.h"
 #include "media/ffmpeg/SeekPolicy.h"
 #include "media/ffmpeg/SoundQueue.h"
 #include "media/ffmpeg/SoundSink.h"
@@ -30,6 +31,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace kadrel::ffmpeg {
 
@@ -78,7 +80,9 @@ private:
     void run();
     bool hasWork() const;
     bool soundFirst() const;
-    void startSeek(double target);
+    // whole: decode every picture on the way (a step back keeps them), else leave out those
+    // nothing needs.
+    void startSeek(double target, bool whole = false);
     void seekContainer();
     void readPacket();
     void decodeOrHold(AVPacket* packet);
@@ -92,6 +96,8 @@ private:
     const VideoFrame* takenAt(double key, const VideoFrame& shown) const;
     std::optional<double> frameStart(const AVFrame* frame);
     bool holeAtTheCut(double start);
+    bool leaveOut(const AVPacket* packet);
+    bool leftOutBetween(double after, double before) const;
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
 
@@ -109,6 +115,7 @@ private:
     int m_serial = 0;
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
+    bool m_seekWhole = false;
     int m_endedSerial = -1;
     int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
@@ -135,6 +142,12 @@ private:
     bool m_picturesTimed = false;  // some picture had a time of its own
     double m_lastPacketTime = 0.0;  // of the last video packet read
     bool m_holed = false;  // a picture of a file cut short is missing: none after it is shown
+    // Catching up to a seek's target: pictures nothing refers to, shown before a picture read
+    // that is still at or before the target, are left out.
+    ReferenceScan m_references;
+    double m_leaveOutBefore = -1e300;  // the target; far in the past when nothing is left out
+    double m_witness = -1e300;         // the latest picture read at or before it
+    std::vector<double> m_leftOut;     // the times of the pictures left out
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
     bool m_reseek = false;

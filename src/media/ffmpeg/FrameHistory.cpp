@@ -21,7 +21,8 @@ std::size_t pictureBytes(const AVFrame* frame)
 
 VideoFrame shareFrame(const VideoFrame& frame)
 {
-    return {FramePtr(av_frame_clone(frame.frame.get())), frame.start, frame.serial};
+    return {FramePtr(av_frame_clone(frame.frame.get())), frame.start, frame.serial,
+            frame.afterGap};
 }
 
 void FrameHistory::clear()
@@ -32,7 +33,7 @@ void FrameHistory::clear()
 
 void FrameHistory::add(const VideoFrame& frame)
 {
-    if (!m_frames.empty() && isStale(m_frames.back().serial, frame.serial))
+    if (frame.afterGap || (!m_frames.empty() && isStale(m_frames.back().serial, frame.serial)))
         clear();
     VideoFrame kept = shareFrame(frame);
     if (!kept.frame) {

@@ -13,6 +13,7 @@ struct VideoFrame {
     FramePtr frame;
     double start = 0.0;  // seconds on the program's time line
     int serial = -1;
+    bool afterGap = false;  // a picture just before it was left undecoded
 };
 
 // Whether what was decoded under serial belongs to a move since replaced by current.
