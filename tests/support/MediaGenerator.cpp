@@ -86,14 +86,10 @@ public:
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err >= 0 && m_recipe.streamed)
             m_output->pb->seekable = 0;  // the muxer cannot go back to write length or index
-        AVDictionary* options = nullptr;
         if (m_recipe.faststart)
-            av_dict_set(&options, "movflags", "+faststart", 0);
-        if (err < 0 || (err = avformat_write_header(m_output.get(), &options)) < 0) {
-            av_dict_free(&options);
+            av_opt_set(m_output->priv_data, "movflags", "+faststart", 0);
+        if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)
             return fail(QStringLiteral("cannot start the file"), err);
-        }
-        av_dict_free(&options);
         Status s;
         for (int i = 0; s && i < m_recipe.frames; ++i) {
             s = video ? videoFrame(i) : Status();
@@ -103,9 +99,9 @@ public:
         if (s && m_audioStream)
             s = audioUntil(soundEnd());
         if (s && m_sound)
-            s = encodeSound(nullptr);
+            s = encode(m_sound.get(), m_audioStream, nullptr);
         if (s && video)
-            s = encode(nullptr);
+            s = encode(m_video.get(), m_videoStream, nullptr);
         if (s && (err = av_write_trailer(m_output.get())) < 0)
             return fail(QStringLiteral("cannot finish the file"), err);
         return s;
@@ -114,12 +110,12 @@ public:
 private:
     Status openVideo()
     {
+        static const char* const encoders[] = {"mpeg4",      "libx264",    "mjpeg", "libvpx",
+                                               "mpeg1video", "mpeg2video", "wmv2"};
         const bool h264 = m_recipe.codec == ClipSpec::Codec::H264;
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
         const bool vp8 = m_recipe.codec == ClipSpec::Codec::Vp8;
-        const AVCodec* codec = h264  ? avcodec_find_encoder_by_name("libx264")
-                               : vp8 ? avcodec_find_encoder_by_name("libvpx")
-                                     : avcodec_find_encoder(builtInCodec());
+        const AVCodec* codec = avcodec_find_encoder_by_name(encoders[int(m_recipe.codec)]);
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
@@ -174,44 +170,26 @@ private:
         return {};
     }
 
-    AVCodecID builtInCodec() const
-    {
-        switch (m_recipe.codec) {
-        case ClipSpec::Codec::Mjpeg: return AV_CODEC_ID_MJPEG;
-        case ClipSpec::Codec::Mpeg1: return AV_CODEC_ID_MPEG1VIDEO;
-        case ClipSpec::Codec::Mpeg2: return AV_CODEC_ID_MPEG2VIDEO;
-        case ClipSpec::Codec::Wmv2: return AV_CODEC_ID_WMV2;
-        default: return AV_CODEC_ID_MPEG4;
-        }
-    }
-
-    // 16-bit stereo PCM needs no encoder: the samples are the packets. A container that
-    // takes no PCM gets its own sound codec.
+    // 16-bit stereo PCM where the container takes it, else the container's own sound codec.
     Status openAudio()
     {
         m_audioStream = avformat_new_stream(m_output.get(), nullptr);
         m_audioStream->time_base = {1, kSampleRate};
         const AVOutputFormat* format = m_output->oformat;
-        if (avformat_query_codec(format, AV_CODEC_ID_PCM_S16LE, FF_COMPLIANCE_NORMAL) != 1) {
-            const AVCodec* codec = avcodec_find_encoder(format->audio_codec);
-            m_sound.reset(avcodec_alloc_context3(codec));
-            AVCodecContext* c = m_sound.get();
-            c->sample_fmt = codec->sample_fmts[0];
-            c->sample_rate = kSampleRate;
-            c->bit_rate = 128000;
-            c->time_base = {1, kSampleRate};
-            av_channel_layout_default(&c->ch_layout, 2);
-            if (int err = avcodec_open2(c, codec, nullptr); err < 0)
-                return fail(QStringLiteral("cannot open the sound encoder"), err);
-            m_chunk = c->frame_size;
-            avcodec_parameters_from_context(m_audioStream->codecpar, c);
-            return {};
-        }
-        AVCodecParameters* p = m_audioStream->codecpar;
-        p->codec_type = AVMEDIA_TYPE_AUDIO;
-        p->codec_id = AV_CODEC_ID_PCM_S16LE;
-        p->sample_rate = kSampleRate;
-        av_channel_layout_default(&p->ch_layout, 2);
+        const AVCodecID pcm = AV_CODEC_ID_PCM_S16LE;
+        const bool takesPcm = avformat_query_codec(format, pcm, FF_COMPLIANCE_NORMAL) == 1;
+        const AVCodec* codec = avcodec_find_encoder(takesPcm ? pcm : format->audio_codec);
+        m_sound.reset(avcodec_alloc_context3(codec));
+        AVCodecContext* c = m_sound.get();
+        c->sample_fmt = codec->sample_fmts[0];
+        c->sample_rate = kSampleRate;
+        c->bit_rate = 128000;
+        c->time_base = {1, kSampleRate};
+        av_channel_layout_default(&c->ch_layout, 2);
+        if (int err = avcodec_open2(c, codec, nullptr); err < 0)
+            return fail(QStringLiteral("cannot open the sound encoder"), err);
+        m_chunk = c->frame_size > 0 ? c->frame_size : 1024;
+        avcodec_parameters_from_context(m_audioStream->codecpar, c);
         return {};
     }
 
@@ -236,19 +214,22 @@ private:
         sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
         frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps)
                      + (m_recipe.frameTicks.empty() ? index : m_recipe.frameTicks.at(index));
-        return encode(frame.get());
+        return encode(m_video.get(), m_videoStream, frame.get());
     }
 
-    // Sends a frame (null: the end) to the video encoder and writes what comes out.
-    Status encode(AVFrame* frame)
+    // Sends a frame (null: the end) to an encoder and writes what comes out.
+    Status encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame)
     {
-        int err = avcodec_send_frame(m_video.get(), frame);
+        int err = avcodec_send_frame(encoder, frame);
         while (err >= 0) {
-            err = avcodec_receive_packet(m_video.get(), m_packet.get());
+            err = avcodec_receive_packet(encoder, m_packet.get());
             if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
                 return {};
-            if (err >= 0)
-                err = writePacket(m_videoStream, m_video->time_base);
+            if (err < 0)
+                break;
+            av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
+            m_packet->stream_index = stream->index;
+            err = av_interleaved_write_frame(m_output.get(), m_packet.get());
         }
         return fail(QStringLiteral("encoding failed"), err);
     }
@@ -260,32 +241,18 @@ private:
         return m_recipe.soundStart + length;
     }
 
-    // A 440 Hz tone up to the given time (and no further than the sound's end), with no
-    // packets in the gap.
+    // The tone up to the given time and the sound's end, with no packets in the gap.
     Status audioUntil(double seconds)
     {
         const double until = std::min(seconds, soundEnd());
-        for (int err = 0; m_recipe.soundStart + double(m_samples) / kSampleRate < until;
-             m_samples += m_chunk) {
-            const double t = m_recipe.soundStart + double(m_samples) / kSampleRate;
+        for (double t = m_recipe.soundStart + double(m_samples) / kSampleRate; t < until;
+             m_samples += m_chunk, t = m_recipe.soundStart + double(m_samples) / kSampleRate) {
             if (t >= m_recipe.gapAt && t < m_recipe.gapAt + m_recipe.gapLength)
                 continue;
-            const int64_t pts =
-                std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate) + m_samples;
-            if (m_sound) {
-                if (Status s = encodeSound(toneFrame(pts).get()); !s)
-                    return s;
-                continue;
-            }
-            av_new_packet(m_packet.get(), 4 * m_chunk);
-            auto* samples = reinterpret_cast<int16_t*>(m_packet->data);
-            for (int i = 0; i < 2 * m_chunk; ++i)
-                samples[i] = static_cast<int16_t>(32767 * tone(m_samples + i / 2));
-            m_packet->pts = pts;
-            m_packet->dts = m_packet->pts;
-            m_packet->duration = m_chunk;
-            if ((err = writePacket(m_audioStream, {1, kSampleRate})) < 0)
-                return fail(QStringLiteral("writing failed"), err);
+            const int64_t pts = m_samples
+                + std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate);
+            if (Status s = encode(m_sound.get(), m_audioStream, toneFrame(pts).get()); !s)
+                return s;
         }
         return {};
     }
@@ -295,8 +262,7 @@ private:
         return 0.3 * std::sin(2 * M_PI * 440.0 * double(sample) / kSampleRate);
     }
 
-    // One chunk of the tone in the sound encoder's sample format (16-bit or float, packed or
-    // planar).
+    // One chunk of the tone in the encoder's sample format (16-bit or float, packed or planar).
     FramePtr toneFrame(int64_t pts) const
     {
         FramePtr frame = makeFrame();
@@ -322,31 +288,11 @@ private:
         return frame;
     }
 
-    Status encodeSound(AVFrame* frame)
-    {
-        int err = avcodec_send_frame(m_sound.get(), frame);
-        while (err >= 0) {
-            err = avcodec_receive_packet(m_sound.get(), m_packet.get());
-            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
-                return {};
-            if (err >= 0)
-                err = writePacket(m_audioStream, m_sound->time_base);
-        }
-        return fail(QStringLiteral("sound encoding failed"), err);
-    }
-
-    int writePacket(AVStream* stream, AVRational timeBase)
-    {
-        av_packet_rescale_ts(m_packet.get(), timeBase, stream->time_base);
-        m_packet->stream_index = stream->index;
-        return av_interleaved_write_frame(m_output.get(), m_packet.get());
-    }
-
     const ClipSpec& m_recipe;
     OutputPtr m_output;
     CodecPtr m_video;
-    CodecPtr m_sound;  // null for PCM
-    int m_chunk = 1024;  // samples per sound packet or frame
+    CodecPtr m_sound;
+    int m_chunk = 1024;  // samples per sound frame
     SwsPtr m_sws;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
