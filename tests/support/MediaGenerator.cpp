@@ -110,12 +110,18 @@ public:
 private:
     Status openVideo()
     {
-        static const char* const encoders[] = {"mpeg4",      "libx264",    "mjpeg", "libvpx",
-                                               "mpeg1video", "mpeg2video", "wmv2"};
-        const bool h264 = m_recipe.codec == ClipSpec::Codec::H264;
+        // Per codec in ClipSpec's order: the encoder and its settings (global_quality 354 is q 3).
+        static const std::pair<const char*, const char*> encoders[] = {
+            {"mpeg4", "flags=+qscale:global_quality=354"},
+            {"libx264", "bf=2:preset=veryfast:crf=18"},
+            {"mjpeg", "flags=+qscale:global_quality=354"},
+            {"libvpx", "b=4M:qmin=2:qmax=12:deadline=realtime:cpu-used=8"},
+            {"mpeg1video", "flags=+qscale:global_quality=354"},
+            {"mpeg2video", "bf=2:flags=+qscale:global_quality=354"},
+            {"wmv2", "flags=+qscale:global_quality=354"}};
+        const auto& [name, settings] = encoders[int(m_recipe.codec)];
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
-        const bool vp8 = m_recipe.codec == ClipSpec::Codec::Vp8;
-        const AVCodec* codec = avcodec_find_encoder_by_name(encoders[int(m_recipe.codec)]);
+        const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
@@ -135,32 +141,21 @@ private:
             c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
             c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
         }
-        if (h264) {
-            c->max_b_frames = 2;
-            av_opt_set(c->priv_data, "preset", "veryfast", 0);
-            av_opt_set(c->priv_data, "crf", "18", 0);
-        } else if (vp8) {
-            c->bit_rate = 4'000'000;
-            c->qmin = 2;
-            c->qmax = 12;
-            av_opt_set(c->priv_data, "deadline", "realtime", 0);
-            av_opt_set(c->priv_data, "cpu-used", "8", 0);
-        } else {
-            c->max_b_frames = m_recipe.codec == ClipSpec::Codec::Mpeg2 ? 2 : 0;
-            c->flags |= AV_CODEC_FLAG_QSCALE;
-            c->global_quality = FF_QP2LAMBDA * 3;
-        }
         if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if (int err = avcodec_open2(c, codec, nullptr); err < 0)
+        AVDictionary* options = nullptr;
+        av_dict_parse_string(&options, settings, "=", ":", 0);
+        const int err = avcodec_open2(c, codec, &options);
+        const bool unknownSetting = av_dict_count(options) > 0;
+        av_dict_free(&options);
+        if (err < 0 || unknownSetting)
             return fail(QStringLiteral("cannot open the video encoder"), err);
         m_videoStream = avformat_new_stream(m_output.get(), nullptr);
         m_videoStream->time_base = c->time_base;
         m_videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
-        // The MP4 muxer times the last frame (and its edit list) from the stream's frame rate.
+        // The MP4 muxer times the last frame from it.
         m_videoStream->avg_frame_rate = c->framerate;
         avcodec_parameters_from_context(m_videoStream->codecpar, c);
-        // The matrix of the picture's height (BT.601 below 720 lines), tagged or not.
         const int* matrix = sws_getCoefficients(hd ? SWS_CS_ITU709 : SWS_CS_ITU601);
         m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height,
                                    AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -221,16 +216,13 @@ private:
     Status encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame)
     {
         int err = avcodec_send_frame(encoder, frame);
-        while (err >= 0) {
-            err = avcodec_receive_packet(encoder, m_packet.get());
-            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
-                return {};
-            if (err < 0)
-                break;
+        while (err >= 0 && (err = avcodec_receive_packet(encoder, m_packet.get())) >= 0) {
             av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
             m_packet->stream_index = stream->index;
             err = av_interleaved_write_frame(m_output.get(), m_packet.get());
         }
+        if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+            return {};
         return fail(QStringLiteral("encoding failed"), err);
     }
 
@@ -304,7 +296,6 @@ int frameIndexFromImage(const QImage& image)
 {
     if (image.width() < kGrid * 4 || image.height() < kGrid * 4)
         return -1;
-    // One pixel per block, the mean of the block.
     const QImage blocks =
         image.scaled(kGrid, kGrid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int index = 0;
@@ -338,19 +329,11 @@ std::array<QColor, 8> colourBars()
             QColor(255, 0, 255),   QColor(255, 0, 0),   QColor(0, 0, 255),   QColor(0, 0, 0)};
 }
 
-int frameIndexFromBitmap(const QString& path)
-{
-    return frameIndexFromImage(QImage(path, "BMP"));
-}
-
+int frameIndexFromBitmap(const QString& path) { return frameIndexFromImage(QImage(path, "BMP")); }
 int frameIndexFromBitmap(const QByteArray& bmp)
 {
     return frameIndexFromImage(QImage::fromData(bmp, "BMP"));
 }
-
-int frameIndexFromImageFile(const QString& path)
-{
-    return frameIndexFromImage(QImage(path));
-}
+int frameIndexFromImageFile(const QString& path) { return frameIndexFromImage(QImage(path)); }
 
 }  // namespace kadrel::test
