@@ -16,7 +16,6 @@ protected:
     SessionTest() : session(state, fake.screen, graphs.factory(), [this] { ++yields; })
     {
         video.setObjectName("Video");
-        fullScreen.setObjectName("frmfull");
         session.setVideoHost(&video);
         session.setFullScreenHost([this] { return &fullScreen; });
     }

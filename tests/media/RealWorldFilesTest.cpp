@@ -34,19 +34,14 @@ std::unique_ptr<FilgraphManager> renderWithSink(const QString& path,
     return graph;
 }
 
-struct SoundCase {
-    const char* name;
-    ClipSpec recipe;
-};
-
-class PlaysToTheEnd : public ::testing::TestWithParam<SoundCase> {};
+class PlaysToTheEnd : public ::testing::TestWithParam<std::pair<const char*, ClipSpec>> {};
 
 // The position runs to the end of the longer stream, never back, and shows the last frame.
 TEST_P(PlaysToTheEnd, WithSound)
 {
-    const SoundCase& c = GetParam();
+    const auto& [name, recipe] = GetParam();
     std::shared_ptr<FakeSoundSink::State> device;
-    auto graph = renderWithSink(clip(QString(c.name) + ".mkv", c.recipe), device);
+    auto graph = renderWithSink(clip(QString(name) + ".mkv", recipe), device);
     ASSERT_TRUE(device);
     const double duration = graph->get_Duration().value();
     ASSERT_TRUE(graph->Run());
@@ -62,19 +57,19 @@ TEST_P(PlaysToTheEnd, WithSound)
         int(duration * 1000) + 5000))
         << "stuck at " << last << " of " << duration;
     EXPECT_FALSE(backwards);
-    EXPECT_EQ(frameOnShow(*graph).valueOr(-1), c.recipe.frames - 1);
+    EXPECT_EQ(frameOnShow(*graph).valueOr(-1), recipe.frames - 1);
     EXPECT_FALSE(device->heard.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Clips, PlaysToTheEnd,
     ::testing::Values(
-        SoundCase{"ShortSound", {.frames = 50, .withAudio = true, .soundSeconds = 0.5}},
-        SoundCase{"LongSound", {.frames = 25, .withAudio = true, .soundSeconds = 2.0}},
-        SoundCase{"LateSound", {.frames = 50, .withAudio = true, .soundStart = 0.8}},
-        SoundCase{"SoundWithGap",
-                  {.frames = 50, .withAudio = true, .gapAt = 0.5, .gapLength = 0.7}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        std::pair{"ShortSound", ClipSpec{.frames = 50, .withAudio = true, .soundSeconds = 0.5}},
+        std::pair{"LongSound", ClipSpec{.frames = 25, .withAudio = true, .soundSeconds = 2.0}},
+        std::pair{"LateSound", ClipSpec{.frames = 50, .withAudio = true, .soundStart = 0.8}},
+        std::pair{"SoundWithGap",
+                  ClipSpec{.frames = 50, .withAudio = true, .gapAt = 0.5, .gapLength = 0.7}}),
+    [](const auto& info) { return std::string(info.param.first); });
 
 // A move while playing gets its frame though the device stalls and the sound read ahead is full.
 TEST(RealWorldFiles, MoveWhileTheDeviceStalls)
