@@ -1,7 +1,6 @@
 #pragma once
-// A sound device for tests: it plays what it is given at its rate, either when the test
-// says so (virtual time) or by the steady clock. It keeps every sample it has played, can
-// report its queue in coarse steps as real devices do, and can stall.
+// A sound device that plays in virtual time (play()) or by the steady clock, keeps what it
+// played, can report its queue in coarse steps as real devices do, and can stall.
 
 #include "media/ffmpeg/SoundSink.h"
 
@@ -32,7 +31,6 @@ public:
     explicit FakeSoundSink(Options options) : m_options(options) {}
     std::shared_ptr<State> state() const { return m_state; }
 
-    // Plays frames (in virtual time).
     void play(long frames) const
     {
         if (m_state->stalled)
@@ -47,10 +45,7 @@ public:
     int sampleRate() const override { return m_options.rate; }
     int channels() const override { return 2; }
     bool open() override { return true; }
-    qint64 bytesFree() const override
-    {
-        return capacity() * 4 - bytesQueued();
-    }
+    qint64 bytesFree() const override { return capacity() * 4 - bytesQueued(); }
     qint64 bytesQueued() const override
     {
         catchUp();

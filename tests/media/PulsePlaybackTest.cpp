@@ -1,13 +1,11 @@
-// The real sound path: a private PulseAudio server with a null sink, started by this test
-// program in a runtime folder of its own, and a short-sound clip played through QAudioSink
-// to its end. Skipped, with the reason, only where the server cannot start.
+// The real sound path: a private PulseAudio server with a null sink in a runtime folder of its
+// own, and a short-sound clip played through QAudioSink. Skipped only if the server fails.
 
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/FilgraphManager.h"
-#include "support/MediaGenerator.h"
+#include "support/EngineClips.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,16 +26,15 @@ public:
             m_failure = QStringLiteral("no temporary folder");
             return;
         }
-        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner
-                                                   | QFile::ExeOwner);
+        QFile::setPermissions(m_folder.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_folder.path()));
         qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socket()));
         QProcess server;
         server.setProcessChannelMode(QProcess::MergedChannels);
         server.start(QStringLiteral("pulseaudio"),
-                     {QStringLiteral("-D"), QStringLiteral("-n"), QStringLiteral("--exit-idle-time=-1"),
-                      QStringLiteral("--load=module-null-sink"),
-                      QStringLiteral("--load=module-native-protocol-unix")});
+                     QStringList{"-D", "-n", "--exit-idle-time=-1", "--load=module-null-sink",
+                                 "--load=module-native-protocol-unix"});
         if (!server.waitForFinished(20000) || server.exitCode() != 0
             || !QFile::exists(socket())) {
             m_failure = QStringLiteral("pulseaudio did not start: %1 %2")
@@ -54,7 +51,6 @@ public:
             ::kill(m_pid, SIGTERM);
     }
     const QString& failure() const { return m_failure; }
-    QString folder() const { return m_folder.path(); }
 
 private:
     QString socket() const { return m_folder.filePath(QStringLiteral("pulse/native")); }
@@ -66,39 +62,25 @@ private:
 
 PulseServer* server = nullptr;
 
-int frameOnShow(ffmpeg::FilgraphManager& graph)
-{
-    const int pixels = graph.get_VideoWidth().valueOr(0) * graph.get_VideoHeight().valueOr(0);
-    QByteArray bmp = QByteArray("BM") + QByteArray(8, '\0') + char(54)
-                     + QByteArray(43 + 4 * pixels, '\0');
-    return graph.GetCurrentImage(40 + 4 * pixels, bmp.data() + 14)
-               ? test::frameIndexFromBitmap(bmp)
-               : -1;
-}
-
-// 2 s of picture with half a second of sound: the picture plays to its end at normal
-// speed after the sound has ended, and the sound went to the server's sink.
+// 2 s of picture, 0.5 s of sound: the picture plays on to its end; the sound reached the sink.
 TEST(PulsePlayback, ShortSoundPlaysToTheEndOfThePicture)
 {
     if (!server->failure().isEmpty())
         GTEST_SKIP() << "No PulseAudio server: " << qPrintable(server->failure());
     ASSERT_TRUE(ffmpeg::AudioOutput::create()) << "the null sink is no sound device";
-    const QString path = server->folder() + QStringLiteral("/short-sound.mkv");
-    ASSERT_TRUE(test::generateClip({.frames = 50, .withAudio = true, .soundSeconds = 0.5}, path));
-    ffmpeg::FilgraphManager graph;
-    ASSERT_TRUE(graph.RenderFile(path));
-    const double duration = graph.get_Duration().value();
-    ASSERT_TRUE(graph.Run());
+    auto graph = test::render(
+        test::clip("short-sound.mkv", {.frames = 50, .withAudio = true, .soundSeconds = 0.5}));
+    const double duration = graph->get_Duration().value();
+    ASSERT_TRUE(graph->Run());
     QTest::qWait(200);
     QProcess inputs;
-    inputs.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                           QStringLiteral("sink-inputs")});
+    inputs.start(QStringLiteral("pactl"), QStringList{"list", "short", "sink-inputs"});
     ASSERT_TRUE(inputs.waitForFinished(10000));
     EXPECT_FALSE(inputs.readAllStandardOutput().trimmed().isEmpty()) << "nothing played";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return graph.get_CurrentPosition().value() >= duration; },
+    EXPECT_TRUE(QTest::qWaitFor([&] { return graph->get_CurrentPosition().value() >= duration; },
                                 int(duration * 1000) + 5000))
-        << "stuck at " << graph.get_CurrentPosition().value();
-    EXPECT_EQ(frameOnShow(graph), 49);
+        << "stuck at " << graph->get_CurrentPosition().value();
+    EXPECT_EQ(test::frameOnShow(*graph).valueOr(-1), 49);
 }
 
 }  // namespace

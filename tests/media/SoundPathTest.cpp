@@ -1,7 +1,5 @@
-// The sound path against a fake device in virtual time: the clock keeps normal speed and
-// never steps backwards, and what is heard stays in step with it, for sound that is
-// shorter or longer than the picture, starts late, has gaps, runs dry under load, or is
-// reported in coarse steps.
+// The sound path on a fake device in virtual time: the clock keeps normal speed, never steps
+// back, and what is heard stays in step with it, whatever the sound or the device does.
 
 #include "media/ffmpeg/AudioOutput.h"
 #include "media/ffmpeg/AudioResampler.h"
@@ -24,22 +22,14 @@ constexpr double kChunk = 0.02;
 constexpr double kStep = 0.005;  // the engine's tick
 
 // Every sample tells the millisecond of the time line it belongs to (silence is 0).
-int16_t sampleAt(double t)
-{
-    return static_cast<int16_t>(1 + std::lround(t * 1000));
-}
-double timeOf(int16_t sample)
-{
-    return (sample - 1) / 1000.0;
-}
+int16_t sampleAt(double t) { return static_cast<int16_t>(1 + std::lround(t * 1000)); }
+double timeOf(int16_t sample) { return (sample - 1) / 1000.0; }
 
 struct Segment {
-    double start;
-    double end;
+    double start, end;
 };
 
-// The decoded sound: chunks of the segments, each handed out only once the decoder "has"
-// it, which it does not in the withheld stretch of real time (a decoder starved of CPU).
+// The decoded sound in chunks, none handed out in the withheld stretch (a starved decoder).
 class FakeSource final : public ffmpeg::SoundSource {
 public:
     FakeSource(const std::vector<Segment>& segments, Segment withheld, const double& now)
@@ -81,11 +71,6 @@ struct Case {
     double maxLoss = 0.05;        // how far the clock may fall behind real time
 };
 
-void PrintTo(const Case& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
 class SoundPath : public ::testing::TestWithParam<Case> {};
 
 TEST_P(SoundPath, ClockKeepsTimeAndTheSoundKeepsStep)
@@ -123,19 +108,16 @@ TEST_P(SoundPath, ClockKeepsTimeAndTheSoundKeepsStep)
         }
         EXPECT_TRUE(shown < c.silentAt.start || shown >= c.silentAt.end)
             << "sound in the silent stretch at " << shown;
-        // Settled: the first tenth of a second after the sound (re)starts may lag.
+        // The first 0.3 s after the sound (re)starts may lag.
         const auto settling = [&](Segment s) { return now >= s.start && now < s.end + 0.3; };
         if (now > 0.3 && !settling(c.withheld) && !settling(c.stuck))
             worst = std::max(worst, std::abs(timeOf(first) - shown));
     }
-    // Normal speed, but for a short wait for a device that is slow to start.
     EXPECT_GT(clock.now(), c.runFor - c.maxLoss);
     EXPECT_LT(clock.now(), c.runFor + 0.05);
     EXPECT_LT(worst, 0.05) << "sound and clock drifted apart";
-    if (c.silentAt.start >= 0) {
-        EXPECT_TRUE(silenceHeard);
-    }
-    // Every sound that was available in time was played, each sample once at most.
+    EXPECT_TRUE(silenceHeard || c.silentAt.start < 0);
+    // Every sound available in time was played, each sample once at most.
     double lastHeard = -1.0;
     long sounding = 0;
     for (int16_t v : state->heard)
@@ -170,8 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
              .maxLoss = 0.3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The resampler hands out all it holds at the end of the sound, and forgets it on a move:
-// sound after a move starts as it would from the beginning.
+// The resampler hands out all it holds at the end, and forgets it on a move.
 TEST(SoundResampler, DrainedAtTheEndResetOnMoves)
 {
     ffmpeg::AudioResampler resampler;
@@ -196,7 +177,7 @@ TEST(SoundResampler, DrainedAtTheEndResetOnMoves)
     ASSERT_TRUE(resampler.drain(all));
     EXPECT_NEAR(double(all.size()) / 2, 10 * 1024 * 48000.0 / 44100, 2.0);
 
-    ASSERT_TRUE(resampler.convert(frame.get(), all));  // held back again
+    ASSERT_TRUE(resampler.convert(frame.get(), all));
     resampler.reset();
     EXPECT_EQ(firstOut(), fresh);
 }

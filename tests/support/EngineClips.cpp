@@ -49,7 +49,6 @@ std::unique_ptr<ffmpeg::FilgraphManager> render(const QString& path)
 Result<QByteArray> snapshot(ffmpeg::FilgraphManager& graph)
 {
     const int pixels = graph.get_VideoWidth().valueOr(0) * graph.get_VideoHeight().valueOr(0);
-    // "BM", zeros, the offset of the pixels (54), then room for the header and the pixels
     QByteArray bmp =
         QByteArray("BM") + QByteArray(8, '\0') + char(54) + QByteArray(43 + 4 * pixels, '\0');
     if (const Status s = graph.GetCurrentImage(40 + 4 * pixels, bmp.data() + 14); !s)

@@ -86,14 +86,10 @@ public:
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err >= 0 && m_recipe.streamed)
             m_output->pb->seekable = 0;  // the muxer cannot go back to write length or index
-        AVDictionary* options = nullptr;
         if (m_recipe.faststart)
-            av_dict_set(&options, "movflags", "+faststart", 0);
-        if (err < 0 || (err = avformat_write_header(m_output.get(), &options)) < 0) {
-            av_dict_free(&options);
+            av_opt_set(m_output->priv_data, "movflags", "+faststart", 0);
+        if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)
             return fail(QStringLiteral("cannot start the file"), err);
-        }
-        av_dict_free(&options);
         Status s;
         for (int i = 0; s && i < m_recipe.frames; ++i) {
             s = video ? videoFrame(i) : Status();
@@ -103,9 +99,9 @@ public:
         if (s && m_audioStream)
             s = audioUntil(soundEnd());
         if (s && m_sound)
-            s = encodeSound(nullptr);
+            s = encode(m_sound.get(), m_audioStream, nullptr);
         if (s && video)
-            s = encode(nullptr);
+            s = encode(m_video.get(), m_videoStream, nullptr);
         if (s && (err = av_write_trailer(m_output.get())) < 0)
             return fail(QStringLiteral("cannot finish the file"), err);
         return s;
@@ -114,12 +110,18 @@ public:
 private:
     Status openVideo()
     {
-        const bool h264 = m_recipe.codec == ClipSpec::Codec::H264;
+        // Per codec in ClipSpec's order: the encoder and its settings (global_quality 354 is q 3).
+        static const std::pair<const char*, const char*> encoders[] = {
+            {"mpeg4", "flags=+qscale:global_quality=354"},
+            {"libx264", "bf=2:preset=veryfast:crf=18"},
+            {"mjpeg", "flags=+qscale:global_quality=354"},
+            {"libvpx", "b=4M:qmin=2:qmax=12:deadline=realtime:cpu-used=8"},
+            {"mpeg1video", "flags=+qscale:global_quality=354"},
+            {"mpeg2video", "bf=2:flags=+qscale:global_quality=354"},
+            {"wmv2", "flags=+qscale:global_quality=354"}};
+        const auto& [name, settings] = encoders[int(m_recipe.codec)];
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
-        const bool vp8 = m_recipe.codec == ClipSpec::Codec::Vp8;
-        const AVCodec* codec = h264  ? avcodec_find_encoder_by_name("libx264")
-                               : vp8 ? avcodec_find_encoder_by_name("libvpx")
-                                     : avcodec_find_encoder(builtInCodec());
+        const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
         m_video.reset(avcodec_alloc_context3(codec));
@@ -139,32 +141,21 @@ private:
             c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
             c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
         }
-        if (h264) {
-            c->max_b_frames = 2;
-            av_opt_set(c->priv_data, "preset", "veryfast", 0);
-            av_opt_set(c->priv_data, "crf", "18", 0);
-        } else if (vp8) {
-            c->bit_rate = 4'000'000;
-            c->qmin = 2;
-            c->qmax = 12;
-            av_opt_set(c->priv_data, "deadline", "realtime", 0);
-            av_opt_set(c->priv_data, "cpu-used", "8", 0);
-        } else {
-            c->max_b_frames = m_recipe.codec == ClipSpec::Codec::Mpeg2 ? 2 : 0;
-            c->flags |= AV_CODEC_FLAG_QSCALE;
-            c->global_quality = FF_QP2LAMBDA * 3;
-        }
         if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if (int err = avcodec_open2(c, codec, nullptr); err < 0)
+        AVDictionary* options = nullptr;
+        av_dict_parse_string(&options, settings, "=", ":", 0);
+        const int err = avcodec_open2(c, codec, &options);
+        const bool unknownSetting = av_dict_count(options) > 0;
+        av_dict_free(&options);
+        if (err < 0 || unknownSetting)
             return fail(QStringLiteral("cannot open the video encoder"), err);
         m_videoStream = avformat_new_stream(m_output.get(), nullptr);
         m_videoStream->time_base = c->time_base;
         m_videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
-        // The MP4 muxer times the last frame (and its edit list) from the stream's frame rate.
+        // The MP4 muxer times the last frame from it.
         m_videoStream->avg_frame_rate = c->framerate;
         avcodec_parameters_from_context(m_videoStream->codecpar, c);
-        // The matrix of the picture's height (BT.601 below 720 lines), tagged or not.
         const int* matrix = sws_getCoefficients(hd ? SWS_CS_ITU709 : SWS_CS_ITU601);
         m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height,
                                    AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -174,44 +165,26 @@ private:
         return {};
     }
 
-    AVCodecID builtInCodec() const
-    {
-        switch (m_recipe.codec) {
-        case ClipSpec::Codec::Mjpeg: return AV_CODEC_ID_MJPEG;
-        case ClipSpec::Codec::Mpeg1: return AV_CODEC_ID_MPEG1VIDEO;
-        case ClipSpec::Codec::Mpeg2: return AV_CODEC_ID_MPEG2VIDEO;
-        case ClipSpec::Codec::Wmv2: return AV_CODEC_ID_WMV2;
-        default: return AV_CODEC_ID_MPEG4;
-        }
-    }
-
-    // 16-bit stereo PCM needs no encoder: the samples are the packets. A container that
-    // takes no PCM gets its own sound codec.
+    // 16-bit stereo PCM where the container takes it, else the container's own sound codec.
     Status openAudio()
     {
         m_audioStream = avformat_new_stream(m_output.get(), nullptr);
         m_audioStream->time_base = {1, kSampleRate};
         const AVOutputFormat* format = m_output->oformat;
-        if (avformat_query_codec(format, AV_CODEC_ID_PCM_S16LE, FF_COMPLIANCE_NORMAL) != 1) {
-            const AVCodec* codec = avcodec_find_encoder(format->audio_codec);
-            m_sound.reset(avcodec_alloc_context3(codec));
-            AVCodecContext* c = m_sound.get();
-            c->sample_fmt = codec->sample_fmts[0];
-            c->sample_rate = kSampleRate;
-            c->bit_rate = 128000;
-            c->time_base = {1, kSampleRate};
-            av_channel_layout_default(&c->ch_layout, 2);
-            if (int err = avcodec_open2(c, codec, nullptr); err < 0)
-                return fail(QStringLiteral("cannot open the sound encoder"), err);
-            m_chunk = c->frame_size;
-            avcodec_parameters_from_context(m_audioStream->codecpar, c);
-            return {};
-        }
-        AVCodecParameters* p = m_audioStream->codecpar;
-        p->codec_type = AVMEDIA_TYPE_AUDIO;
-        p->codec_id = AV_CODEC_ID_PCM_S16LE;
-        p->sample_rate = kSampleRate;
-        av_channel_layout_default(&p->ch_layout, 2);
+        const AVCodecID pcm = AV_CODEC_ID_PCM_S16LE;
+        const bool takesPcm = avformat_query_codec(format, pcm, FF_COMPLIANCE_NORMAL) == 1;
+        const AVCodec* codec = avcodec_find_encoder(takesPcm ? pcm : format->audio_codec);
+        m_sound.reset(avcodec_alloc_context3(codec));
+        AVCodecContext* c = m_sound.get();
+        c->sample_fmt = codec->sample_fmts[0];
+        c->sample_rate = kSampleRate;
+        c->bit_rate = 128000;
+        c->time_base = {1, kSampleRate};
+        av_channel_layout_default(&c->ch_layout, 2);
+        if (int err = avcodec_open2(c, codec, nullptr); err < 0)
+            return fail(QStringLiteral("cannot open the sound encoder"), err);
+        m_chunk = c->frame_size > 0 ? c->frame_size : 1024;
+        avcodec_parameters_from_context(m_audioStream->codecpar, c);
         return {};
     }
 
@@ -236,20 +209,20 @@ private:
         sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
         frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps)
                      + (m_recipe.frameTicks.empty() ? index : m_recipe.frameTicks.at(index));
-        return encode(frame.get());
+        return encode(m_video.get(), m_videoStream, frame.get());
     }
 
-    // Sends a frame (null: the end) to the video encoder and writes what comes out.
-    Status encode(AVFrame* frame)
+    // Sends a frame (null: the end) to an encoder and writes what comes out.
+    Status encode(AVCodecContext* encoder, AVStream* stream, AVFrame* frame)
     {
-        int err = avcodec_send_frame(m_video.get(), frame);
-        while (err >= 0) {
-            err = avcodec_receive_packet(m_video.get(), m_packet.get());
-            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
-                return {};
-            if (err >= 0)
-                err = writePacket(m_videoStream, m_video->time_base);
+        int err = avcodec_send_frame(encoder, frame);
+        while (err >= 0 && (err = avcodec_receive_packet(encoder, m_packet.get())) >= 0) {
+            av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
+            m_packet->stream_index = stream->index;
+            err = av_interleaved_write_frame(m_output.get(), m_packet.get());
         }
+        if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+            return {};
         return fail(QStringLiteral("encoding failed"), err);
     }
 
@@ -260,32 +233,18 @@ private:
         return m_recipe.soundStart + length;
     }
 
-    // A 440 Hz tone up to the given time (and no further than the sound's end), with no
-    // packets in the gap.
+    // The tone up to the given time and the sound's end, with no packets in the gap.
     Status audioUntil(double seconds)
     {
         const double until = std::min(seconds, soundEnd());
-        for (int err = 0; m_recipe.soundStart + double(m_samples) / kSampleRate < until;
-             m_samples += m_chunk) {
-            const double t = m_recipe.soundStart + double(m_samples) / kSampleRate;
+        for (double t = m_recipe.soundStart + double(m_samples) / kSampleRate; t < until;
+             m_samples += m_chunk, t = m_recipe.soundStart + double(m_samples) / kSampleRate) {
             if (t >= m_recipe.gapAt && t < m_recipe.gapAt + m_recipe.gapLength)
                 continue;
-            const int64_t pts =
-                std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate) + m_samples;
-            if (m_sound) {
-                if (Status s = encodeSound(toneFrame(pts).get()); !s)
-                    return s;
-                continue;
-            }
-            av_new_packet(m_packet.get(), 4 * m_chunk);
-            auto* samples = reinterpret_cast<int16_t*>(m_packet->data);
-            for (int i = 0; i < 2 * m_chunk; ++i)
-                samples[i] = static_cast<int16_t>(32767 * tone(m_samples + i / 2));
-            m_packet->pts = pts;
-            m_packet->dts = m_packet->pts;
-            m_packet->duration = m_chunk;
-            if ((err = writePacket(m_audioStream, {1, kSampleRate})) < 0)
-                return fail(QStringLiteral("writing failed"), err);
+            const int64_t pts = m_samples
+                + std::llround((m_recipe.startOffset + m_recipe.soundStart) * kSampleRate);
+            if (Status s = encode(m_sound.get(), m_audioStream, toneFrame(pts).get()); !s)
+                return s;
         }
         return {};
     }
@@ -295,8 +254,7 @@ private:
         return 0.3 * std::sin(2 * M_PI * 440.0 * double(sample) / kSampleRate);
     }
 
-    // One chunk of the tone in the sound encoder's sample format (16-bit or float, packed or
-    // planar).
+    // One chunk of the tone in the encoder's sample format (16-bit or float, packed or planar).
     FramePtr toneFrame(int64_t pts) const
     {
         FramePtr frame = makeFrame();
@@ -322,31 +280,11 @@ private:
         return frame;
     }
 
-    Status encodeSound(AVFrame* frame)
-    {
-        int err = avcodec_send_frame(m_sound.get(), frame);
-        while (err >= 0) {
-            err = avcodec_receive_packet(m_sound.get(), m_packet.get());
-            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
-                return {};
-            if (err >= 0)
-                err = writePacket(m_audioStream, m_sound->time_base);
-        }
-        return fail(QStringLiteral("sound encoding failed"), err);
-    }
-
-    int writePacket(AVStream* stream, AVRational timeBase)
-    {
-        av_packet_rescale_ts(m_packet.get(), timeBase, stream->time_base);
-        m_packet->stream_index = stream->index;
-        return av_interleaved_write_frame(m_output.get(), m_packet.get());
-    }
-
     const ClipSpec& m_recipe;
     OutputPtr m_output;
     CodecPtr m_video;
-    CodecPtr m_sound;  // null for PCM
-    int m_chunk = 1024;  // samples per sound packet or frame
+    CodecPtr m_sound;
+    int m_chunk = 1024;  // samples per sound frame
     SwsPtr m_sws;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
@@ -358,7 +296,6 @@ int frameIndexFromImage(const QImage& image)
 {
     if (image.width() < kGrid * 4 || image.height() < kGrid * 4)
         return -1;
-    // One pixel per block, the mean of the block.
     const QImage blocks =
         image.scaled(kGrid, kGrid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int index = 0;
@@ -392,19 +329,11 @@ std::array<QColor, 8> colourBars()
             QColor(255, 0, 255),   QColor(255, 0, 0),   QColor(0, 0, 255),   QColor(0, 0, 0)};
 }
 
-int frameIndexFromBitmap(const QString& path)
-{
-    return frameIndexFromImage(QImage(path, "BMP"));
-}
-
+int frameIndexFromBitmap(const QString& path) { return frameIndexFromImage(QImage(path, "BMP")); }
 int frameIndexFromBitmap(const QByteArray& bmp)
 {
     return frameIndexFromImage(QImage::fromData(bmp, "BMP"));
 }
-
-int frameIndexFromImageFile(const QString& path)
-{
-    return frameIndexFromImage(QImage(path));
-}
+int frameIndexFromImageFile(const QString& path) { return frameIndexFromImage(QImage(path)); }
 
 }  // namespace kadrel::test
