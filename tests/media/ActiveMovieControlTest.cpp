@@ -1,23 +1,19 @@
 // The session's user-visible policies, on a recording fake of the graph.
 
-#include "media/ActiveMovieControl.h"
-#include "support/FakeGraph.h"
-#include "support/FakePlatform.h"
-
-#include <gtest/gtest.h>
+#include "support/SessionFixture.h"
 
 using namespace kadrel;
 using namespace kadrel::test;
 
 namespace {
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public SessionFixture {
 protected:
-    SessionTest() : session(state, fake.screen, graphs.factory(), [this] { ++yields; })
+    SessionTest() : SessionFixture({}, [this] { ++yields; })
     {
         video.setObjectName("Video");
-        session.setVideoHost(&video);
-        session.setFullScreenHost([this] { return &fullScreen; });
+        movie.setVideoHost(&video);
+        movie.setFullScreenHost([this] { return &fullScreen; });
     }
 
     QStringList callsOf(const std::function<void()>& action)
@@ -26,13 +22,10 @@ protected:
         action();
         return script->calls;
     }
-    void open() { ASSERT_TRUE(session.OpenMedia("/v/clip.avi").ok()); }
+    void open() { ASSERT_TRUE(movie.OpenMedia("/v/clip.avi").ok()); }
 
-    ProgramState state;
-    FakePlatform fake;
-    FakeGraphFactory graphs;
+    ActiveMovieControl& session = movie;
     std::shared_ptr<FakeGraphScript> script = graphs.script;
-    ActiveMovieControl session;
     QWidget video;
     QWidget fullScreen;
     int yields = 0;
