@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"rot270.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 270}}),
     [](const auto& info) { return QString(info.param.first).replace('.', '_').toStdString(); });
 
-// The surface paints the frame stretched, and is hidden without an owner; pausing freezes.
+// The surface paints the frame over a rectangle of its own shape, and is hidden without an
+// owner; pausing freezes.
 TEST(FfmpegEngine, SurfacePlayAndPause)
 {
     auto graph = render(clip("long.avi"));
@@ -95,7 +96,7 @@ TEST(FfmpegEngine, SurfacePlayAndPause)
     host.show();
     ASSERT_TRUE(graph->put_Width(329) && graph->put_Height(241) && graph->put_Owner(&host));
     const QImage shown = graph->surface()->grab().toImage();
-    EXPECT_GT(qGray(shown.pixel(20, 20)), 200);  // the white corner block, stretched
+    EXPECT_GT(qGray(shown.pixel(20, 20)), 200);  // the white corner block, scaled up
     EXPECT_LT(qGray(shown.pixel(310, 20)), 50);
     ASSERT_TRUE(graph->put_Owner(nullptr));
     EXPECT_FALSE(graph->surface()->parentWidget() || graph->surface()->isVisible());

@@ -22,7 +22,7 @@ public:
     void setWindowStyle(std::int32_t style) { m_style = style; }
     std::int32_t windowStyle() const { return m_style; }
     // Width over height of the picture as displayed (sample aspect ratio and rotation
-    // applied); 0 (unknown) stretches it over the whole rectangle.
+    // applied); 0 (unknown) fills the whole rectangle.
     void setDisplayAspect(double aspect) { m_aspect = aspect; }
     // Where the picture goes inside the widget's rectangle.
     QRect pictureRect() const;
