@@ -9,13 +9,7 @@
 #   IDLE=1 bench/play-under-load.sh          the same without the spinning shells
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
-bench=$build/kadrel-play-bench
-[[ -x $bench ]] || { echo "no $bench: build the kadrel-play-bench target first" >&2; exit 1; }
-command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kadrel-play.XXXXXX")
+. "$(dirname "$0")/start.sh" kadrel-play-bench play "$@"
 chmod 700 "$work"
 spinners=()
 cleanup() {

@@ -7,13 +7,7 @@
 #   bench/step.sh [BUILD_DIR]     (default: build/ beside this folder)
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
-bench=$build/kadrel-step-bench
-[[ -x $bench ]] || { echo "no $bench: build the kadrel-step-bench target first" >&2; exit 1; }
-command -v ffmpeg >/dev/null || { echo "the ffmpeg command-line tool is needed" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kadrel-step.XXXXXX")
+. "$(dirname "$0")/start.sh" kadrel-step-bench step "$@"
 trap 'rm -rf "$work"' EXIT
 
 echo "making the clip in $work"
