@@ -153,7 +153,7 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
     std::vector<int> vfrTicks;  // frames of 1, 2 and 3 fiftieths of a second
     for (int k = 0, t = 0; k < 30; t += 1 + k % 3, ++k)
         vfrTicks.push_back(t);
-    const struct { QString name; ClipSpec spec; } clips[] = {
+    const struct { QString name; ClipSpec recipe; } clips[] = {
         {u"cfr.mp4"_s, {.codec = ClipSpec::Codec::H264, .frames = 30, .gop = 12}},
         {u"ntsc.mp4"_s, {.codec = ClipSpec::Codec::H264, .fps = 30000, .frames = 30, .gop = 12,
                          .fpsDivisor = 1001}},
@@ -162,7 +162,7 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
     };
     for (const auto& clip : clips) {
         SCOPED_TRACE(clip.name.toStdString());
-        ASSERT_TRUE(generateClip(clip.spec, folder.filePath(clip.name)).ok());
+        ASSERT_TRUE(generateClip(clip.recipe, folder.filePath(clip.name)).ok());
         open(clip.name);
         // Playing, the readout follows the pictures painted, not only the one-second timer.
         EXPECT_TRUE(QTest::qWaitFor([&] { return readoutFrame(window->lblframe) >= 3; }, 10000));
@@ -177,7 +177,7 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         for (int n = 0; n < count; ++n) {
             run.push_back(frameIndexFromBitmap(out + u"/frame%1.bmp"_s.arg(n)));
             int expected = n;
-            if (!clip.spec.frameTicks.empty())
+            if (!clip.recipe.frameTicks.empty())
                 for (expected = 0; expected + 1 < 30
                      && vfrTicks[expected + 1] / 50.0 <= n * t + t / 2; ++expected) {}
             ASSERT_EQ(run.back(), expected) << n;
