@@ -26,17 +26,26 @@ Status errnoStatus(int error, const QString& path)
                                       path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
+// One write, again when a signal interrupts it; -1 with errno on failure, where nothing
+// written at all is a full disk.
+ssize_t writeSome(int fd, const unsigned char* data, std::size_t size)
+{
+    ssize_t written;
+    do
+        written = ::write(fd, data, size);
+    while (written < 0 && errno == EINTR);
+    if (written == 0)
+        errno = ENOSPC;
+    return written == 0 ? -1 : written;
+}
+
 // Writes size bytes from data at the file's present offset, resuming after short writes.
 Status writeBuffered(int fd, const unsigned char* data, std::size_t size, const QString& path)
 {
     for (std::size_t done = 0; done < size;) {
-        const ssize_t written = ::write(fd, data + done, std::min(kWritePiece, size - done));
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = writeSome(fd, data + done, std::min(kWritePiece, size - done));
         if (written < 0)
             return errnoStatus(errno, path);
-        if (written == 0)
-            return errnoStatus(ENOSPC, path);
         done += static_cast<std::size_t>(written);
     }
     return {};
@@ -49,15 +58,11 @@ Status writeDirect(int fd, FileImage image, const QString& path)
     const std::size_t padded = roundUpToBlock(image.size);
     std::size_t done = 0;
     while (done < padded && done % kDirectIoBlock == 0) {
-        const ssize_t written = ::write(fd, image.data + done, padded - done);
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = writeSome(fd, image.data + done, padded - done);
         if (written < 0 && errno == EINVAL)
             break;
         if (written < 0)
             return errnoStatus(errno, path);
-        if (written == 0)
-            return errnoStatus(ENOSPC, path);
         done += static_cast<std::size_t>(written);
     }
     if (done < image.size) {
