@@ -74,7 +74,7 @@ public:
         wall.start();
         // The window's yields: after the move and after the file is handed over.
         const auto yield = [](std::int32_t) { QCoreApplication::processEvents(); };
-        const BulkResult run = runBulkCapture(m_control, plan, {outDir}, {{}, yield, yield});
+        const BulkResult run = runBulkCapture(m_control, plan, {}, {outDir}, {{}, yield, yield});
         if (run.end != BulkResult::End::Completed)
             return fail(run.failure.status.text());
         const long frames = run.handed;

@@ -1,13 +1,19 @@
 #pragma once
 // The one bulk loop over a plan's frames, for the capture settings frame, kadrel-extract and
-// the benchmark: for each frame, move the media to it, take its snapshot into a buffer of the
-// writer thread, and hand it over to be encoded and written behind the loop.
+// the benchmark: for each frame the selection picks, move the media to it, take its snapshot
+// into a buffer of the writer thread, and hand it over to be encoded and written behind the
+// loop; the manifest lists each file once the writer has it on the disk.
 //
 // Whatever ends the loop (the last frame, a stop, a failure) the files in hand are finished
-// before it returns, so only whole files are left. The failure reported is the first file
-// that failed: a file the writer failed on came before the frame that stopped the loop.
+// before it returns, so only whole files are left, and the manifest lists exactly those. The
+// failure reported is the first file that failed: a file the writer failed on came before the
+// frame that stopped the loop. A selection or template that cannot be used fails before any
+// file is written.
 
 #include "capture/CapturePlan.h"
+#include "capture/FrameSelection.h"
+#include "capture/Manifest.h"
+#include "capture/NameTemplate.h"
 #include "output/FrameFile.h"
 #include "output/ImageFormat.h"
 
@@ -20,18 +26,21 @@ namespace kadrel {
 
 class ActiveMovieControl;
 
-// Where the files go: folder/frame<n> with the type's extension.
+// Where the files go: folder/<the template's name> with the type's extension ({src} being the
+// open video's name), and the manifest beside them.
 struct BulkOutput {
     QString folder;
     ImageFormat format = ImageFormat::Bmp;
     int quality = kDefaultJpegQuality;
+    NameTemplate names;
+    ManifestKind manifest = ManifestKind::None;
 };
 
 // What the caller sees of the run; each may be empty.
 struct BulkCallbacks {
     std::function<bool()> stopRequested;             // asked before each frame and after the last
-    std::function<void(std::int32_t frame)> atFrame;  // the media is on frame, its file not yet
-                                                      // handed over
+    std::function<void(std::int32_t frame)> atFrame;  // the media is on frame, its file (if the
+                                                      // selection writes one) not yet handed over
     std::function<void(std::int32_t handed)> handed;  // a file handed over: the count so far
 };
 
@@ -43,6 +52,7 @@ struct BulkResult {
 };
 
 BulkResult runBulkCapture(ActiveMovieControl& movie, const CapturePlan& plan,
-                          const BulkOutput& output, const BulkCallbacks& callbacks = {});
+                          const FrameSelection& selection, const BulkOutput& output,
+                          const BulkCallbacks& callbacks = {});
 
 }  // namespace kadrel

@@ -35,11 +35,6 @@ CapturePlan CapturePlan::range(std::int32_t from, std::int32_t to) const
     return {timePerFrame, std::max(from, firstFrame), std::min(to, lastFrame)};
 }
 
-QString frameFilePath(const QString& folder, std::int32_t frame, const QString& extension)
-{
-    return folder + QStringLiteral("/frame") + QString::number(frame) + extension;
-}
-
 Status moveToCaptureTime(ActiveMovieControl& control, double captureTime)
 {
     control.PlayMedia();

@@ -7,7 +7,7 @@
 // the last frame that starts before that end, each once, and a sound track that runs on adds
 // none. A From..To range is From through To, cut at the picture's last frame.
 // One frame's step is moveToCaptureTime (PlayMedia, SetPosition, PauseMedia), after which the
-// caller yields, updates its display and writes frameFilePath(...).
+// caller yields, updates its display and writes the frame's file.
 
 #include "common/Status.h"
 
@@ -38,11 +38,6 @@ struct CapturePlan {
     std::int32_t frameCount() const { return lastFrame - firstFrame + 1; }
     double captureTime(std::int32_t frame) const { return frame * timePerFrame; }
 };
-
-// folder, the separator, "frame", n, extension: "/out/frame12.bmp". A folder that already
-// ends with a separator gives two in a row, which the file system takes as one.
-QString frameFilePath(const QString& folder, std::int32_t frame,
-                      const QString& extension = QStringLiteral(".bmp"));
 
 // Brings the media to captureTime and leaves it paused there: PlayMedia, SetPosition,
 // PauseMedia. A failure of the move goes to the caller.

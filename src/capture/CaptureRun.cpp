@@ -136,7 +136,7 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
         },
         [this](std::int32_t) { yieldOnce(); }};
     const BulkResult run =
-        runBulkCapture(m_movie, plan, {txtout->text(), outputFormat()}, callbacks);
+        runBulkCapture(m_movie, plan, {}, {txtout->text(), outputFormat()}, callbacks);
     switch (run.end) {
     case BulkResult::End::Completed:
         return Outcome::Completed;

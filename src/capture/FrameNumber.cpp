@@ -20,24 +20,29 @@ Status badEntry(const QString& text)
     return Status::failure(kBadEntryError, text);
 }
 
-// Seconds from "62.5", "1:02.5" or "0:01:02.500"; below 0 when the text is none of them.
-double secondsOfText(const QString& text)
+}  // namespace
+
+std::optional<double> secondsOfEntry(const QString& text)
 {
     static const QRegularExpression time(
         QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+(?:\\.\\d*)?|\\.\\d+)$"));
     const QRegularExpressionMatch m = time.match(text);
     if (!m.hasMatch())
-        return -1.0;
+        return std::nullopt;
     const double hours = m.captured(1).toDouble();
     const double minutes = m.captured(2).toDouble();
     const double seconds = m.captured(3).toDouble();
     // Below an hour or a minute field, the next one counts no more than 59.
     if ((m.hasCaptured(2) && seconds >= 60.0) || (m.hasCaptured(1) && minutes >= 60.0))
-        return -1.0;
+        return std::nullopt;
     return (hours * 60.0 + minutes) * 60.0 + seconds;
 }
 
-}  // namespace
+std::int32_t frameAtTime(const CapturePlan& plan, double seconds)
+{
+    const double frame = std::floor(seconds / plan.timePerFrame + kFrameSlack);
+    return static_cast<std::int32_t>(std::clamp(frame, 0.0, double(INT32_MAX)));
+}
 
 std::int32_t frameAtPosition(const CapturePlan& plan, double position)
 {
@@ -77,17 +82,17 @@ Result<std::int32_t> frameOfEntry(const CapturePlan& plan, const QString& entry)
             return badEntry(QStringLiteral("There is no frame %1.\n%2").arg(text, range));
         return frame;
     }
-    const double seconds = secondsOfText(text);
-    if (seconds < 0.0)
+    const std::optional<double> seconds = secondsOfEntry(text);
+    if (!seconds)
         return badEntry(QStringLiteral("\"%1\" is neither a frame number nor a time.\n"
                                        "Enter a frame number such as 1234, or a time such as "
                                        "1:02.5 or 00:01:02.500.")
                             .arg(text));
-    const double frame = std::floor(seconds / plan.timePerFrame + kFrameSlack);
+    const std::int32_t frame = frameAtTime(plan, *seconds);
     if (frame > plan.lastFrame)
         return badEntry(QStringLiteral("%1 is past the last frame.\n%2")
-                            .arg(clockText(seconds), range));
-    return std::max(static_cast<std::int32_t>(frame), plan.firstFrame);
+                            .arg(clockText(*seconds), range));
+    return std::max(frame, plan.firstFrame);
 }
 
 }  // namespace kadrel

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace kadrel {
 
@@ -23,6 +24,12 @@ QString clockText(double seconds);
 
 // "Frame 1234 · 00:00:49.360": the number and its capture time.
 QString frameReadout(const CapturePlan& plan, std::int32_t frame);
+
+// Seconds of a time entry ("62.5", "1:02.5", "00:01:02.500"); none for any other text.
+std::optional<double> secondsOfEntry(const QString& text);
+
+// The frame on show at a time, floor(seconds / T), unclamped.
+std::int32_t frameAtTime(const CapturePlan& plan, double seconds);
 
 // What Go To takes: a frame number ("1234") or a time ("62.5", "1:02.5", "00:01:02.500"),
 // a time meaning the picture on show at that moment. Fails with a message for the user

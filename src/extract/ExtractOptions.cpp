@@ -1,6 +1,11 @@
 #include "extract/ExtractOptions.h"
 
+#include "capture/FrameNumber.h"
+
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QHash>
 
 namespace kadrel {
 
@@ -27,6 +32,9 @@ std::optional<int> wholeNumber(const QString& text, int minimum, int maximum)
 // Why text is no frame number: too large for one, or no whole number from 0 at all.
 QString frameNumberProblem(const QString& option, const QString& text)
 {
+    if (text.contains(QLatin1Char(':')) || text.contains(QLatin1Char('.')))
+        return QStringLiteral("--%1: not a time: %2 (times read 62.5, 1:02.5 or 00:01:02.500)")
+            .arg(option, text);
     bool ok = false;
     const qulonglong value = text.toULongLong(&ok);
     if (ok && value > qulonglong(INT32_MAX))
@@ -35,90 +43,271 @@ QString frameNumberProblem(const QString& option, const QString& text)
     return QStringLiteral("--%1: not a frame number: %2").arg(option, text);
 }
 
+// A frame number, or a time when the text has a ':' or a '.'.
+std::optional<FramePoint> framePoint(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    if (digits.match(text).hasMatch()) {
+        const std::optional<int> frame = wholeNumber(text, 0, INT32_MAX);
+        return frame ? std::optional<FramePoint>(FramePoint{*frame, std::nullopt}) : std::nullopt;
+    }
+    const std::optional<double> seconds = secondsOfEntry(text);
+    return seconds ? std::optional<FramePoint>(FramePoint{0, seconds}) : std::nullopt;
+}
+
+std::optional<double> decimal(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+const char kExamples[] = R"(
+Examples:
+  kadrel-extract -o frames film.mp4                    every frame: frames/frame0.bmp ...
+  kadrel-extract --from 1:00 --to 1:30 film.mp4        the frames from 1 min to 1 min 30 s
+  kadrel-extract --every 10 film.mp4                   frames 0, 10, 20, ...
+  kadrel-extract --per-second 2 --format jpg film.mp4  two frames a second
+  kadrel-extract --keyframes film.mp4                  keyframes only, decoded alone
+  kadrel-extract --scenes 0.3 --min-gap 2 talk.mp4     the first frame of each new scene
+  kadrel-extract --name '{src}_{n:06}_{time}' film.mp4 film_000012_00-00-00.480.bmp ...
+  kadrel-extract --manifest csv film.mp4               and manifest.csv: file, frame, time, ...
+  kadrel-extract -o out a.mp4 b.mkv                    out/a/..., out/b/...
+)";
+
 }  // namespace
+
+std::int32_t FramePoint::in(const CapturePlan& plan) const
+{
+    return seconds ? frameAtTime(plan, *seconds) : frame;
+}
+
+QString FramePoint::text() const
+{
+    return seconds ? clockText(*seconds) : QString::number(frame);
+}
+
+QString ExtractOptions::folderFor(const QString& video) const
+{
+    if (videos.size() < 2)
+        return outputFolder;
+    return outputFolder + QLatin1Char('/') + QFileInfo(video).completeBaseName();
+}
 
 QString extractUsage()
 {
     return QStringLiteral(
-        "Usage: kadrel-extract [-o DIR] [--from N] [--to M] [--format bmp|png|jpg] "
-        "[--quality Q] [-q] VIDEO\n"
+        "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] "
+        "[--quality Q] [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
+        "[--name TEMPLATE] [--manifest csv|json] [-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
 }
+
+namespace {
+
+// The options and their help lines, in the order --help lists them.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("Folder for the files (default: the current folder); "
+                                             "made when missing. With several videos, each "
+                                             "video's files go into a subfolder named after it."),
+                              QStringLiteral("DIR")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("First frame to save (default 0): a frame number, or "
+                                           "a time such as 62.5, 1:02.5 or 00:01:02.500."),
+                            QStringLiteral("N|TIME")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("Last frame to save, included (default: the last frame "
+                                         "of the video); a frame number or a time."),
+                          QStringLiteral("M|TIME")};
+    QCommandLineOption format{QStringLiteral("format"), QStringLiteral("bmp (default), png or jpg."),
+                              QStringLiteral("FORMAT")};
+    QCommandLineOption quality{QStringLiteral("quality"),
+                               QStringLiteral("JPEG quality, 1 to 100 (default 95)."),
+                               QStringLiteral("Q")};
+    QCommandLineOption every{QStringLiteral("every"),
+                             QStringLiteral("Save every Nth frame: From, From + N, ..."),
+                             QStringLiteral("N")};
+    QCommandLineOption perSecond{QStringLiteral("per-second"),
+                                 QStringLiteral("Save R frames a second (the frame on show at each "
+                                                "k / R s), each picture once."),
+                                 QStringLiteral("R")};
+    QCommandLineOption keyframes{QStringLiteral("keyframes"),
+                                 QStringLiteral("Save the keyframes only; only they are decoded.")};
+    QCommandLineOption scenes{QStringLiteral("scenes"),
+                              QStringLiteral("Save the first frame of each new scene; T from 0 "
+                                             "to 1, lower finds more (0.3 suits most films)."),
+                              QStringLiteral("T")};
+    QCommandLineOption minGap{QStringLiteral("min-gap"),
+                              QStringLiteral("With --scenes: at least S seconds between two "
+                                             "frames saved."),
+                              QStringLiteral("S")};
+    QCommandLineOption name{QStringLiteral("name"),
+                            QStringLiteral("File names: {n} the frame number ({n:06} with zeros "
+                                           "to 6 digits), {time} as 00-01-02.500, {src} the "
+                                           "video's name (default frame{n}); the type's "
+                                           "extension is added."),
+                            QStringLiteral("TEMPLATE")};
+    QCommandLineOption manifest{QStringLiteral("manifest"),
+                                QStringLiteral("Also write manifest.csv or manifest.jsonl: each "
+                                               "file with its frame, time, time stamp and "
+                                               "keyframe flag."),
+                                QStringLiteral("csv|json")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("No progress line and no summary.")};
+
+    QList<QCommandLineOption> all() const
+    {
+        return {help, version, output, from, to, format, quality, every, perSecond, keyframes,
+                scenes, minGap, name, manifest, quiet};
+    }
+};
+
+// --from and --to; a problem for the user, or none.
+std::optional<QString> readRange(const QCommandLineParser& parser, const Options& o,
+                                 ExtractOptions& options)
+{
+    for (const auto& [option, field] : {std::pair{&o.from, &options.from}, {&o.to, &options.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *field = framePoint(parser.value(*option));
+        if (!*field)
+            return frameNumberProblem(option->names().first(), parser.value(*option));
+    }
+    const auto& [from, to] = std::pair{options.from, options.to};
+    if (from && to && !from->seconds && !to->seconds && to->frame < from->frame)
+        return QStringLiteral("--to %1 comes before --from %2").arg(to->frame).arg(from->frame);
+    if (from && to && from->seconds && to->seconds && *to->seconds < *from->seconds)
+        return QStringLiteral("--to %1 comes before --from %2").arg(to->text(), from->text());
+    return std::nullopt;
+}
+
+// --every, --per-second, --keyframes, --scenes and --min-gap.
+std::optional<QString> readSelection(const QCommandLineParser& parser, const Options& o,
+                                     FrameSelection& selection)
+{
+    using Kind = FrameSelection::Kind;
+    const std::pair<const QCommandLineOption*, Kind> kinds[] = {
+        {&o.every, Kind::EveryNth}, {&o.perSecond, Kind::PerSecond},
+        {&o.keyframes, Kind::Keyframes}, {&o.scenes, Kind::Scenes}};
+    for (const auto& [option, kind] : kinds) {
+        if (!parser.isSet(*option))
+            continue;
+        if (selection.kind != Kind::All)
+            return QStringLiteral("choose one of --every, --per-second, --keyframes and --scenes");
+        selection.kind = kind;
+    }
+    if (parser.isSet(o.minGap) && selection.kind != Kind::Scenes)
+        return QStringLiteral("--min-gap goes with --scenes");
+    const auto number = [&](const QCommandLineOption& option, auto& field) {
+        const std::optional<double> value = decimal(parser.value(option));
+        if (value)
+            field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
+        return value.has_value();
+    };
+    bool read = true;
+    if (selection.kind == Kind::EveryNth) {
+        const std::optional<int> n = wholeNumber(parser.value(o.every), 1, INT32_MAX);
+        read = n.has_value();
+        selection.every = n.value_or(0);
+    }
+    if (selection.kind == Kind::PerSecond)
+        read = number(o.perSecond, selection.perSecond);
+    if (selection.kind == Kind::Scenes) {
+        read = number(o.scenes, selection.sceneThreshold);
+        if (parser.isSet(o.minGap))
+            read = read && number(o.minGap, selection.minGap);
+    }
+    const Status usable = checkSelection(selection);
+    if (!read || !usable)
+        return read ? usable.description() : QStringLiteral("not a number in the frame selection");
+    return std::nullopt;
+}
+
+// --name, --manifest, --format and --quality.
+std::optional<QString> readOutput(const QCommandLineParser& parser, const Options& o,
+                                  ExtractOptions& options)
+{
+    if (parser.isSet(o.name)) {
+        const Result<NameTemplate> names = NameTemplate::parse(parser.value(o.name));
+        if (!names)
+            return QStringLiteral("--name: ") + names.status().description();
+        options.names = names.value();
+    }
+    if (parser.isSet(o.manifest)) {
+        const QString kind = parser.value(o.manifest);
+        if (kind != QLatin1String("csv") && kind != QLatin1String("json"))
+            return QStringLiteral("--manifest: csv or json, not %1").arg(kind);
+        options.manifest = kind == QLatin1String("csv") ? ManifestKind::Csv : ManifestKind::JsonLines;
+    }
+    if (parser.isSet(o.format)) {
+        const auto type = imageFormatNamed(parser.value(o.format));
+        if (!type)
+            return QStringLiteral("--format: bmp, png or jpg, not %1").arg(parser.value(o.format));
+        options.format = *type;
+    }
+    if (parser.isSet(o.quality)) {
+        const auto q = wholeNumber(parser.value(o.quality), 1, 100);
+        if (!q)
+            return QStringLiteral("--quality: 1 to 100, not %1").arg(parser.value(o.quality));
+        options.quality = *q;
+    }
+    return std::nullopt;
+}
+
+// The videos, each with a subfolder of its own when there are several.
+std::optional<QString> readVideos(const QStringList& videos, ExtractOptions& options)
+{
+    if (videos.isEmpty())
+        return QStringLiteral("no video named");
+    options.videos = videos;
+    QHash<QString, QString> folders;
+    for (const QString& video : videos) {
+        const QString folder = options.folderFor(video);
+        if (folders.contains(folder))
+            return QStringLiteral("%1 and %2 would both write into %3")
+                .arg(folders.value(folder), video, folder);
+        folders.insert(folder, video);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 ParsedCommandLine parseExtractCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Saves the frames of VIDEO as frame<n>.<ext> files, n being the frame number, with the "
-        "engine and exactness of the Kadrel program."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Folder for the files (default: the current "
-                                                   "folder); made when missing."),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("First frame to save (default 0)."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("Last frame to save, included (default: the last "
-                                               "frame of the video)."),
-                                QStringLiteral("M"));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("bmp (default), png or jpg."),
-                                    QStringLiteral("FORMAT"));
-    const QCommandLineOption quality(QStringLiteral("quality"),
-                                     QStringLiteral("JPEG quality, 1 to 100 (default 95)."),
-                                     QStringLiteral("Q"));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("No progress line and no summary."));
-    parser.addOptions({help, version, output, from, to, format, quality, quiet});
-    parser.addPositionalArgument(QStringLiteral("VIDEO"), QStringLiteral("The video file."));
+        "Saves the frames of each VIDEO as frame<n>.<ext> files, n being the frame number, with "
+        "the engine and exactness of the Kadrel program."));
+    const Options o;
+    parser.addOptions(o.all());
+    parser.addPositionalArgument(QStringLiteral("VIDEO"), QStringLiteral("The video files."),
+                                 QStringLiteral("VIDEO..."));
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help))
-        return {std::nullopt, parser.helpText(), 0};
-    if (parser.isSet(version))
+    if (parser.isSet(o.help))
+        return {std::nullopt, parser.helpText() + QString::fromUtf8(kExamples), 0};
+    if (parser.isSet(o.version))
         return {std::nullopt, QStringLiteral("kadrel-extract " KADREL_VERSION "\n"), 0};
 
     ExtractOptions options;
-    const QStringList videos = parser.positionalArguments();
-    if (videos.size() != 1)
-        return usageError(videos.isEmpty() ? QStringLiteral("no video named")
-                                           : QStringLiteral("one video at a time"));
-    options.video = videos.first();
-    if (parser.isSet(output)) {
-        options.outputFolder = parser.value(output);
+    if (parser.isSet(o.output)) {
+        options.outputFolder = parser.value(o.output);
         if (options.outputFolder.isEmpty())
             return usageError(QStringLiteral("-o: the folder name is empty"));
     }
-    options.quiet = parser.isSet(quiet);
-    for (const auto& [option, field] : {std::pair{&from, &options.from}, {&to, &options.to}}) {
-        if (!parser.isSet(*option))
-            continue;
-        *field = wholeNumber(parser.value(*option), 0, INT32_MAX);
-        if (!*field)
-            return usageError(frameNumberProblem(option->names().first(), parser.value(*option)));
-    }
-    if (options.from && options.to && *options.to < *options.from)
-        return usageError(QStringLiteral("--to %1 comes before --from %2")
-                              .arg(*options.to).arg(*options.from));
-    if (parser.isSet(format)) {
-        const auto type = imageFormatNamed(parser.value(format));
-        if (!type)
-            return usageError(QStringLiteral("--format: bmp, png or jpg, not %1")
-                                  .arg(parser.value(format)));
-        options.format = *type;
-    }
-    if (parser.isSet(quality)) {
-        const auto q = wholeNumber(parser.value(quality), 1, 100);
-        if (!q)
-            return usageError(QStringLiteral("--quality: 1 to 100, not %1")
-                                  .arg(parser.value(quality)));
-        options.quality = *q;
+    options.quiet = parser.isSet(o.quiet);
+    for (const std::optional<QString>& problem :
+         {readVideos(parser.positionalArguments(), options), readRange(parser, o, options),
+          readSelection(parser, o, options.selection), readOutput(parser, o, options)}) {
+        if (problem)
+            return usageError(*problem);
     }
     return {options, {}, 0};
 }

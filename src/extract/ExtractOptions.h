@@ -1,7 +1,13 @@
 #pragma once
 // The command line of kadrel-extract:
-//   kadrel-extract [-o DIR] [--from N] [--to M] [--format bmp|png|jpg] [--quality Q] [-q] VIDEO
+//   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] [--quality Q]
+//                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
+//                  [--name TEMPLATE] [--manifest csv|json] [-q] VIDEO...
 
+#include "capture/CapturePlan.h"
+#include "capture/FrameSelection.h"
+#include "capture/Manifest.h"
+#include "capture/NameTemplate.h"
 #include "output/ImageFormat.h"
 
 #include <QString>
@@ -11,14 +17,29 @@
 
 namespace kadrel {
 
+// A --from or --to: a frame number, or a time whose frame is known once the video is open.
+struct FramePoint {
+    std::int32_t frame = 0;
+    std::optional<double> seconds;
+    std::int32_t in(const CapturePlan& plan) const;
+    QString text() const;
+};
+
 struct ExtractOptions {
-    QString video;
+    QStringList videos;
     QString outputFolder = QStringLiteral(".");
-    std::optional<int> from;  // first frame; 0 when not given
-    std::optional<int> to;    // last frame, included; the video's last when not given
+    std::optional<FramePoint> from;  // frame 0 when not given
+    std::optional<FramePoint> to;    // included; the video's last frame when not given
     ImageFormat format = ImageFormat::Bmp;
     int quality = kDefaultJpegQuality;
+    FrameSelection selection;
+    NameTemplate names;
+    ManifestKind manifest = ManifestKind::None;
     bool quiet = false;
+
+    // Where a video's files go: the output folder for one video, its own subfolder (named
+    // after the video without its extension) for several.
+    QString folderFor(const QString& video) const;
 };
 
 // What the command line asks for: options to run with, or text to print and an exit status

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace kadrel {
 
@@ -19,7 +21,9 @@ namespace {
 // The one progress line, redrawn at most ten times a second.
 class Progress {
 public:
-    Progress(const ExtractConsole& console, int total) : m_console(console), m_total(total)
+    // total: the files the run writes, or none when the selection finds them as it goes.
+    Progress(const ExtractConsole& console, std::optional<int> total, QString prefix)
+        : m_console(console), m_total(total), m_prefix(std::move(prefix))
     {
         m_clock.start();
     }
@@ -30,9 +34,14 @@ public:
             return;
         m_shownAt = m_clock.elapsed();
         const double rate = fps(done);
-        const int left = rate > 0 ? int(std::lround((m_total - done) / rate)) : 0;
-        std::fprintf(m_console.messages, "\r%d/%d frames  %.1f fps  %d:%02d left\033[K", done,
-                     m_total, rate, left / 60, left % 60);
+        if (!m_total) {
+            std::fprintf(m_console.messages, "\r%s%d frames  %.1f fps\033[K", qPrintable(m_prefix),
+                         done, rate);
+        } else {
+            const int left = rate > 0 ? int(std::lround((*m_total - done) / rate)) : 0;
+            std::fprintf(m_console.messages, "\r%s%d/%d frames  %.1f fps  %d:%02d left\033[K",
+                         qPrintable(m_prefix), done, *m_total, rate, left / 60, left % 60);
+        }
         std::fflush(m_console.messages);
     }
 
@@ -49,7 +58,8 @@ public:
 
 private:
     const ExtractConsole& m_console;
-    int m_total;
+    std::optional<int> m_total;
+    QString m_prefix;
     QElapsedTimer m_clock;
     qint64 m_shownAt = -1000;
 };
@@ -69,10 +79,13 @@ QString fileFailure(const FileStatus& failure)
     return failure.path + QStringLiteral(": ") + reason;
 }
 
+// One video's run.
 class Extraction {
 public:
-    Extraction(const ExtractOptions& options, const ExtractConsole& console)
-        : m_options(options), m_console(console),
+    Extraction(const ExtractOptions& options, const ExtractConsole& console, QString video,
+               QString prefix)
+        : m_options(options), m_console(console), m_video(std::move(video)),
+          m_folder(options.folderFor(m_video)), m_prefix(std::move(prefix)),
           m_movie(m_state, m_screen, ffmpegGraphsStoppedBy([this] { return stopRequested(); }),
                   [] {})
     {
@@ -80,47 +93,49 @@ public:
 
     int run()
     {
-        if (const Status opened = m_movie.OpenMedia(m_options.video); !opened)
+        if (const Status opened = m_movie.OpenMedia(m_video); !opened)
             return stopRequested() ? interrupted(0) : videoFailure(opened);
         const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
         if (!whole)
             return videoFailure(whole.status());
         m_movie.SetVolume(kSilentVolume);
         m_movie.PauseMedia();
-        const int last = whole.value().lastFrame;
-        const int from = m_options.from.value_or(0);
-        const int to = m_options.to.value_or(last);
+        const CapturePlan& plan = whole.value();
+        const int last = plan.lastFrame;
+        const int from = m_options.from ? m_options.from->in(plan) : 0;
+        const int to = m_options.to ? m_options.to->in(plan) : last;
         if (from > last || to > last) {
             std::fprintf(m_console.messages, "kadrel-extract: %s: frame %d is past the end (the "
                                              "last frame is %d)\n%s",
-                         qPrintable(m_options.video), std::max(from, to), last,
+                         qPrintable(m_video), std::max(from, to), last,
                          qPrintable(extractUsage()));
             return kExtractUsage;
         }
-        if (!QDir().mkpath(m_options.outputFolder))
+        if (!QDir().mkpath(m_folder))
             return say(m_console, kExtractFailed,
-                       QStringLiteral("%1: the folder cannot be made").arg(m_options.outputFolder));
-        return extract(whole.value().range(from, to));
+                       QStringLiteral("%1: the folder cannot be made").arg(m_folder));
+        return extract(plan.range(from, to));
     }
 
 private:
     // The bulk loop of the window, with a progress line for its counter.
     int extract(const CapturePlan& plan)
     {
-        Progress progress(m_console, plan.frameCount());
+        Progress progress(m_console, selectedCount(m_options.selection, plan), m_prefix);
         const BulkCallbacks callbacks{[this] { return stopRequested(); }, {},
                                       [&](std::int32_t handed) {
                                           QCoreApplication::processEvents();
                                           progress.show(handed);
                                       }};
         const BulkResult run = runBulkCapture(
-            m_movie, plan, {m_options.outputFolder, m_options.format, m_options.quality},
+            m_movie, plan, m_options.selection,
+            {m_folder, m_options.format, m_options.quality, m_options.names, m_options.manifest},
             callbacks);
         const int handed = run.handed;
         progress.finish(handed);
         // A read that gave up on a stop fails in the video's name: that is the interruption.
         const bool videoStopped = run.end == BulkResult::End::Failed && stopRequested()
-                                  && run.failure.path == m_options.video;
+                                  && run.failure.path == m_video;
         if (run.end == BulkResult::End::Stopped || videoStopped)
             return interrupted(handed);
         if (run.end == BulkResult::End::Failed)
@@ -129,7 +144,7 @@ private:
             say(m_console, kExtractDone,
                 QStringLiteral("%1 frames (%2 to %3) written to %4 in %5 s, %6 frames/s")
                     .arg(handed).arg(plan.firstFrame).arg(plan.lastFrame)
-                    .arg(QDir::toNativeSeparators(m_options.outputFolder))
+                    .arg(QDir::toNativeSeparators(m_folder))
                     .arg(progress.seconds(), 0, 'f', 2).arg(progress.fps(handed), 0, 'f', 1));
         return kExtractDone;
     }
@@ -144,11 +159,14 @@ private:
 
     int videoFailure(const Status& status) const
     {
-        return say(m_console, kExtractFailed, fileFailure({m_options.video, status}));
+        return say(m_console, kExtractFailed, fileFailure({m_video, status}));
     }
 
     const ExtractOptions& m_options;
     const ExtractConsole& m_console;
+    const QString m_video;
+    const QString m_folder;
+    const QString m_prefix;
     ProgramState m_state;
     QtScreenMetrics m_screen;
     ActiveMovieControl m_movie;
@@ -160,7 +178,22 @@ int runExtract(const ExtractOptions& options, const ExtractConsole& console)
 {
     ExtractConsole shown = console;
     shown.terminal = console.terminal && !options.quiet;
-    return Extraction(options, shown).run();
+    const qsizetype count = options.videos.size();
+    if (count == 1)
+        return Extraction(options, shown, options.videos.first(), {}).run();
+    // Several videos: a failed one is reported and the next one runs; a stop ends them all.
+    int failed = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString prefix = QStringLiteral("[%1/%2] ").arg(i + 1).arg(count);
+        const int status = Extraction(options, shown, options.videos[i], prefix).run();
+        if (status == kExtractInterrupted)
+            return status;
+        failed += status != kExtractDone;
+    }
+    if (failed > 0)
+        return say(shown, kExtractFailed,
+                   QStringLiteral("%1 of %2 videos failed").arg(failed).arg(count));
+    return kExtractDone;
 }
 
 }  // namespace kadrel

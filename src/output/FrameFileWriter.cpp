@@ -64,10 +64,17 @@ FileStatus FrameFileWriter::finish()
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_waiting == 0 && !m_writing; });
     FileStatus failure = std::exchange(m_failure, {});
+    m_written = 0;
     // The thread is idle and only this one hands it work: the files in flight are ours.
     lock.unlock();
     FileStatus flushed = m_files.finish();
     return failure.ok() ? flushed : failure;
+}
+
+std::size_t FrameFileWriter::written()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_written;
 }
 
 void FrameFileWriter::run()
@@ -86,7 +93,9 @@ void FrameFileWriter::run()
         lock.lock();
         m_writing = false;
         m_free.push_back(job.buffer);
-        if (!written.ok()) {
+        if (written.ok()) {
+            ++m_written;
+        } else {
             m_failure = std::move(written);
             dropWaiting();
         }

@@ -48,6 +48,9 @@ public:
     // Waits until every file handed over is written, or dropped after a failure; returns the
     // first failure, and the writer is ready for the next run.
     FileStatus finish();
+    // How many of the files handed over are written so far (a later write-back failure may
+    // still remove the last few, which finish() then reports).
+    std::size_t written();
 
 private:
     struct Job {
@@ -70,6 +73,7 @@ private:
     std::size_t m_waiting = 0;
     bool m_writing = false;
     bool m_stopping = false;
+    std::size_t m_written = 0;
     FileStatus m_failure;
     FileSeries m_files;  // the thread's, and finish()'s while the thread is idle
     std::thread m_thread;  // last: it starts once everything above exists

@@ -68,7 +68,7 @@ TEST_F(BulkCaptureTest, HandsFramesInOrderAndEndsWithWholeFilesOnly)
                 EXPECT_EQ(graph().position, plan.captureTime(frame));
             },
             [&](std::int32_t count) { EXPECT_EQ(count, ++handed); }};
-        const BulkResult result = runBulkCapture(movie, plan, {dir.path()}, callbacks);
+        const BulkResult result = runBulkCapture(movie, plan, {}, {dir.path()}, callbacks);
         EXPECT_EQ(result.end, r.end);
         EXPECT_EQ(result.handed, handed);
         QString failure = QStringLiteral("%1 %2").arg(result.failure.path)
