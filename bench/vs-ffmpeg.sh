@@ -11,11 +11,17 @@
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
 #   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
+#   keyframes  60 s of 1080p 30 fps H.264, keyframes every 2 s: `kadrel-extract --keyframes`
+#           against `ffmpeg -skip_frame nokey`, and Kadrel's own whole run of the clip
+#   scenes  20 s of 1080p 30 fps H.264 whose hue jumps every 2 s: `kadrel-extract --scenes 0.3`
+#           against ffmpeg's `select='gt(scene,0.3)'`
+#   every10 the hd clip: `kadrel-extract --every 10` against ffmpeg's `select='not(mod(n,10))'`
 #   seek    30 s of 1080p 30 fps H.264 with noise, preset medium, GOP 60 (2 s): `kadrel-bench seek`
 #           (50 paused moves, each with a snapshot) against `ffmpeg -ss T -i CLIP -frames:v 1`
 #           for the same times; median and worst milliseconds
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
-# peak memory (the largest of /usr/bin/time's %M), and the ratios.
+# peak memory (the largest of /usr/bin/time's %M), and the ratios. The rows that select frames
+# count the clip's frames per second, not the files written.
 #
 #   bench/vs-ffmpeg.sh [BUILD_DIR [CLIP...]]     (default: build/ beside this folder, all clips)
 #
@@ -26,7 +32,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k png jpg tmpfs seek}")
+clips=("${@:-hd heavy sd 4k png jpg tmpfs keyframes scenes every10 seek}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
@@ -48,7 +54,13 @@ x264() { # x264 NAME SIZE SECONDS PRESET
 make_clip() {
     echo "making $1 in $work"
     case $1 in
-        hd | png | jpg | tmpfs) x264 "$1.mp4" 1920x1080 20 veryfast ;;
+        hd | png | jpg | tmpfs | every10) x264 "$1.mp4" 1920x1080 20 veryfast ;;
+        keyframes) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 60 \
+                -c:v libx264 -preset veryfast -g 60 -sc_threshold 0 -pix_fmt yuv420p \
+                "$work/keyframes.mp4" ;;
+        scenes) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 20 \
+                -vf "hue=H=floor(t/2)*1.3" -c:v libx264 -preset veryfast -g 60 \
+                -pix_fmt yuv420p "$work/scenes.mp4" ;;
         heavy) x264 heavy.mp4 1920x1080 60 medium ;;
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
                 -c:v mpeg4 -q:v 3 -g 50 "$work/sd.avi" ;;
@@ -73,7 +85,7 @@ run() {
     start=$(now)
     /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null
     end=$(now)
-    echo "$(find "$out" -name 'frame*' | wc -l) $(calc "$end - $start") $(tail -n 1 "$work/rss")"
+    echo "${per:-$(find "$out" -name 'frame*' | wc -l)} $(calc "$end - $start") $(tail -n 1 "$work/rss")"
 }
 
 # timed CLIP WHO COMMAND...: one run, printed, its fps and memory added to WHO's lists.
@@ -113,16 +125,29 @@ for clip in "${clips[@]}"; do
         continue
     fi
     out=$work/out
+    per=
+    select=()
     case $clip in
+        keyframes) per=1800 who=kadrel-extract select=(--keyframes)
+                   ffmpeg=(ffmpeg -v error -skip_frame nokey -i "$file" -fps_mode passthrough
+                           -f image2 "$out/frame%d.bmp") ;;
+        scenes) per=600 who=kadrel-extract select=(--scenes 0.3)
+                ffmpeg=(ffmpeg -v error -i "$file" -vf "select='gt(scene,0.3)'"
+                        -fps_mode passthrough -f image2 "$out/frame%d.bmp") ;;
+        every10) per=500 who=kadrel-extract select=(--every 10)
+                 ffmpeg=(ffmpeg -v error -i "$file" -vf "select='not(mod(n,10))'"
+                         -fps_mode passthrough -f image2 "$out/frame%d.bmp") ;;
         png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$out" "$file")
              ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.png") ;;
         jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$out" "$file")
              ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$out/frame%d.jpg") ;;
         tmpfs) out=$shm/out; who=kadrel-bench kadrel=("$bench" capture "$file" "$out" 0 299)
                ffmpeg=(ffmpeg -v error -i "$file" -frames:v 300 -f image2 "$out/frame%d.bmp") ;;
+        keyframes | scenes | every10) ;;
         *) who=kadrel-bench kadrel=("$bench" capture "$file" "$out")
            ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.bmp") ;;
     esac
+    [[ ${#select[@]} -gt 0 ]] && kadrel=("$extract" -q "${select[@]}" -o "$out" "$file")
     # One untimed run of each first: the clip, the libraries and the memory for the page
     # cache are then ready for both, so no timed run pays for them alone.
     # Kadrel's files give the disk-limit program its count and size.
@@ -134,12 +159,17 @@ for clip in "${clips[@]}"; do
         timed "$clip" "$who" "${kadrel[@]}"
         timed "$clip" ffmpeg "${ffmpeg[@]}"
         [[ $clip == heavy ]] && timed "$clip" disk-limit "$disk" "$out" "$frames" "$bytes"
+        [[ $clip == keyframes ]] && timed "$clip" kadrel-whole "$bench" capture "$file" "$out"
     done
     k=$(median <<<"${fps[$who]}")
     f=$(median <<<"${fps[ffmpeg]}")
     printf '%-6s median  %s %7.2f fps %4d MB  ffmpeg %7.2f fps %4d MB  ratio %.2f' \
         "$clip" "$who" "$k" $(($(largest <<<"${rss[$who]}") / 1024)) "$f" \
         $(($(largest <<<"${rss[ffmpeg]}") / 1024)) "$(calc "$k / $f")"
+    if [[ $clip == keyframes ]]; then
+        w=$(median <<<"${fps[kadrel-whole]}")
+        printf '  whole run %7.2f fps  keyframes/whole %.2f' "$w" "$(calc "$k / $w")"
+    fi
     if [[ $clip == heavy ]]; then
         d=$(median <<<"${fps[disk-limit]}")
         printf '  disk-limit %7.2f fps  disk/kadrel %.2f' "$d" "$(calc "$d / $k")"

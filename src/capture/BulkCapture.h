@@ -32,7 +32,7 @@ struct BulkOutput {
     QString folder;
     ImageFormat format = ImageFormat::Bmp;
     int quality = kDefaultJpegQuality;
-    NameTemplate names;
+    NameTemplate names{};
     ManifestKind manifest = ManifestKind::None;
 };
 

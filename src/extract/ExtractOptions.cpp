@@ -203,28 +203,33 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const Opt
     }
     if (parser.isSet(o.minGap) && selection.kind != Kind::Scenes)
         return QStringLiteral("--min-gap goes with --scenes");
-    const auto number = [&](const QCommandLineOption& option, auto& field) {
+    // Each value read, or the option's own complaint about it.
+    const auto read = [&](const QCommandLineOption& option, auto& field, double minimum,
+                          double maximum, const char* range) -> std::optional<QString> {
         const std::optional<double> value = decimal(parser.value(option));
-        if (value)
+        if (value && *value >= minimum && *value <= maximum) {
             field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
-        return value.has_value();
+            if (*value == field)
+                return std::nullopt;
+        }
+        return QStringLiteral("--%1: %2, not %3")
+            .arg(option.names().first(), QLatin1String(range), parser.value(option));
     };
-    bool read = true;
-    if (selection.kind == Kind::EveryNth) {
-        const std::optional<int> n = wholeNumber(parser.value(o.every), 1, INT32_MAX);
-        read = n.has_value();
-        selection.every = n.value_or(0);
-    }
-    if (selection.kind == Kind::PerSecond)
-        read = number(o.perSecond, selection.perSecond);
-    if (selection.kind == Kind::Scenes) {
-        read = number(o.scenes, selection.sceneThreshold);
+    switch (selection.kind) {
+    case Kind::EveryNth:
+        return read(o.every, selection.every, 1, INT32_MAX, "a whole number from 1");
+    case Kind::PerSecond:
+        return read(o.perSecond, selection.perSecond, 1e-6, 1000, "above 0 and up to 1000");
+    case Kind::Scenes:
+        if (auto problem = read(o.scenes, selection.sceneThreshold, 0, 1, "0 to 1"))
+            return problem;
         if (parser.isSet(o.minGap))
-            read = read && number(o.minGap, selection.minGap);
+            return read(o.minGap, selection.minGap, 0, 86400, "0 to 86400 seconds");
+        return std::nullopt;
+    case Kind::All:
+    case Kind::Keyframes:
+        break;
     }
-    const Status usable = checkSelection(selection);
-    if (!read || !usable)
-        return read ? usable.description() : QStringLiteral("not a number in the frame selection");
     return std::nullopt;
 }
 

@@ -83,6 +83,32 @@ TEST_F(BulkCaptureTest, HandsFramesInOrderAndEndsWithWholeFilesOnly)
     }
 }
 
+// Names from templates, padded, timed and sourced; the templates a run must refuse.
+TEST(NameTemplateTest, NamesFramesAndRefusesAmbiguousOrEscapingTemplates)
+{
+    const struct { const char *text; double time; const char* name; } names[] = {
+        {"frame{n}", 0.48, "frame12.bmp"},
+        {"{src}_{n:06}", 0.48, "film_000012.bmp"},
+        {"{n:03}-{n}", 0.48, "012-12.bmp"},
+        {"{src} {time}", 3723.4567, "film 01-02-03.457.bmp"},
+    };
+    for (const auto& n : names) {
+        const Result<NameTemplate> parsed = NameTemplate::parse(QLatin1String(n.text));
+        ASSERT_TRUE(parsed.ok()) << n.text;
+        EXPECT_EQ(parsed.value().fileName(12, n.time, QStringLiteral("film"), QStringLiteral(".bmp")),
+                  QLatin1String(n.name));
+    }
+    EXPECT_EQ(NameTemplate().text(), QStringLiteral("frame{n}"));
+    for (const char* refused : {"still", "{src}", "sub/{n}", "{n", "{n}}", "{N}", "{n:6}",
+                                "{n:011}", "{ext}{n}"}) {
+        const Result<NameTemplate> parsed = NameTemplate::parse(QLatin1String(refused));
+        EXPECT_EQ(parsed.status().number(), kBadNameTemplate) << refused;
+    }
+    const NameTemplate timed = NameTemplate::parse(QStringLiteral("{time}")).value();
+    EXPECT_TRUE(timed.checkDistinct(0.001).ok());
+    EXPECT_EQ(timed.checkDistinct(0.0005).number(), kBadNameTemplate);
+}
+
 // Pause and volume act on the session as the main window's do; the rest is recorded.
 class CaptureWindowTest : public test::SessionFixture, public CaptureHost {
 protected:

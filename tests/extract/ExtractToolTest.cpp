@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -63,6 +64,28 @@ protected:
         return files.join(u' ');
     }
 
+    // The picture of each image file in folder, by name.
+    static QMap<QString, int> pictures(const QString& folder)
+    {
+        QMap<QString, int> shown;
+        for (const QString& file : QDir(folder).entryList(QDir::Files))
+            if (!file.startsWith(QStringLiteral("manifest")))
+                shown.insert(file, test::frameIndexFromImageFile(QDir(folder).filePath(file)));
+        return shown;
+    }
+
+    // The first column of a manifest, the file names, without the header.
+    static QStringList listed(const QString& manifest)
+    {
+        QFile file(manifest);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << manifest.toStdString();
+        QStringList names;
+        for (const QByteArray& line : file.readAll().split('\n').mid(1))
+            if (!line.isEmpty())
+                names << QString::fromUtf8(line.split(',').first());
+        return names;
+    }
+
     QTemporaryDir work;
 };
 
@@ -113,7 +136,15 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"-o", "", clip()}, 2, "-o: the folder name is empty"},
         {{"--format", "gif", clip()}, 2, "--format: bmp, png or jpg, not gif"},
         {{"--quality", "101", clip()}, 2, "--quality: 1 to 100, not 101"},
-        {{clip(), clip()}, 2, "one video at a time"},
+        {{"--every", "0", clip()}, 2, "--every: a whole number from 1, not 0"},
+        {{"--keyframes", "--scenes", "0.3", clip()}, 2, "choose one of --every, --per-second"},
+        {{"--min-gap", "2", clip()}, 2, "--min-gap goes with --scenes"},
+        {{"--from", "1:75", clip()}, 2, "--from: not a time: 1:75"},
+        {{"--name", "still", clip()}, 2, "--name: The name template \"still\" gives every"},
+        {{"--name", "../{n}", clip()}, 2, "--name: The name template \"../{n}\" would put"},
+        {{"--name", "{n}{frame}", clip()}, 2, "--name: The name template \"{n}{frame}\" has an"},
+        {{"--manifest", "xml", clip()}, 2, "--manifest: csv or json, not xml"},
+        {{clip(), "other/clip.mkv"}, 2, clip() + " and other/clip.mkv would both write into ./clip"},
         {{"-o", "out", missing}, 1, "Cannot open " + missing + ": No such file"},
         {{"-o", "blocker/out", clip()}, 1, "blocker/out: the folder cannot be made"},
     };
@@ -144,8 +175,8 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
         const QString fifo = folder.filePath(QStringLiteral("fifo.mkv"));
         ASSERT_TRUE(sent < 0 || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QProcess tool;
-        tool.start(QStringLiteral(KADREL_EXTRACT),
-                   {QStringLiteral("-o"), folder.path(), sent < 0 ? mkv : fifo});
+        tool.start(QStringLiteral(KADREL_EXTRACT), {QStringLiteral("--manifest"), QStringLiteral("csv"),
+                   QStringLiteral("-o"), folder.path(), sent < 0 ? mkv : fifo});
         ASSERT_TRUE(tool.waitForStarted());
         QProcess writer;  // sends the first half of the clip, then keeps the FIFO open
         if (sent > 0) {
@@ -172,11 +203,100 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
         EXPECT_TRUE(said.startsWith(QStringLiteral("kadrel-extract: interrupted after ")))
             << said.toStdString();
         QDir(folder.path()).remove(QStringLiteral("fifo.mkv"));
+        if (sent != 0) {  // the manifest lists exactly the files left
+            QStringList files = listed(folder.filePath(QStringLiteral("manifest.csv")));
+            files.sort();
+            EXPECT_EQ(files, pictures(folder.path()).keys());
+            QDir(folder.path()).remove(QStringLiteral("manifest.csv"));
+        }
         const int files = int(QDir(folder.path()).entryList(QDir::Files).size());
         EXPECT_TRUE(sent == 0 ? files == 0 : files >= 3) << files;
         EXPECT_LT(files, 400);
         EXPECT_EQ(framesIn(folder.path()), expected(0, files - 1, "bmp"));
     }
+}
+
+// Each selection on constant, 29.97 and variable rate clips: the files are the frames asked for,
+// each holding the picture the whole run writes under that name, no picture twice where the
+// selection promises it; times as range ends, templates and the manifest.
+TEST_F(ExtractTool, SelectionsWriteTheirFramesOnce)
+{
+    std::vector<int> ticks;  // frames of 1, 2 and 3 fiftieths of a second
+    for (int k = 0, t = 0; k < 30; t += 1 + k % 3, ++k)
+        ticks.push_back(t);
+    const QString ntsc = work.filePath(QStringLiteral("ntsc.mp4"));
+    const QString vfr = work.filePath(QStringLiteral("vfr.mp4"));
+    using test::ClipSpec;
+    ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::H264, .fps = 30000, .frames = 20,
+                                    .fpsDivisor = 1001}, ntsc).ok());
+    ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::H264, .fps = 50, .frames = 30,
+                                    .gop = 12, .frameTicks = ticks}, vfr).ok());
+    const auto names = [](std::initializer_list<int> frames) {
+        QStringList list;
+        for (int n : frames)
+            list << QStringLiteral("frame%1.bmp").arg(n);
+        return list;
+    };
+    const struct { QString video; QStringList arguments; QStringList files; bool once; } runs[] = {
+        {clip(), {"--every", "3"}, names({0, 3, 6, 9, 12, 15, 18}), false},
+        {clip(), {"--every", "5", "--from", "2", "--to", "13"}, names({2, 7, 12}), false},
+        {clip(), {"--from", "0.2", "--to", "0:00.4"}, names({5, 6, 7, 8, 9, 10}), false},
+        {clip(), {"--per-second", "10"}, names({0, 2, 5, 7, 10, 12, 15, 17}), true},
+        {ntsc, {"--per-second", "7"}, names({0, 4, 8, 12, 17}), true},
+        {vfr, {"--every", "4"}, {}, false},
+        {vfr, {"--per-second", "1000"}, {}, true},
+        {vfr, {"--keyframes", "--manifest", "csv"}, {}, true},
+        {clip(), {"--keyframes", "--manifest", "csv"}, {}, true},
+    };
+    QMap<QString, QMap<QString, int>> whole;  // each clip's whole run
+    for (const QString& video : {clip(), ntsc, vfr}) {
+        const QString out = work.filePath(QFileInfo(video).fileName() + QStringLiteral("-all"));
+        ASSERT_EQ(run({"--manifest", "csv", "-o", out, video}).status, 0);
+        whole[video] = pictures(out);
+    }
+    for (const auto& r : runs) {
+        SCOPED_TRACE((r.video + u' ' + r.arguments.join(u' ')).toStdString());
+        QTemporaryDir out;
+        const ToolRun done = run(r.arguments + QStringList{"-o", out.path(), r.video});
+        ASSERT_EQ(done.status, 0) << done.err.toStdString();
+        const QMap<QString, int> got = pictures(out.path());
+        if (!r.files.isEmpty())
+            EXPECT_EQ(got.keys(), r.files);
+        EXPECT_FALSE(got.isEmpty());
+        for (auto it = got.begin(); it != got.end(); ++it)
+            EXPECT_EQ(it.value(), whole[r.video].value(it.key(), -2)) << it.key().toStdString();
+        const QList<int> shown = got.values();
+        EXPECT_TRUE(!r.once || QSet<int>(shown.begin(), shown.end()).size() == shown.size());
+    }
+}
+
+// A template's names, the manifest's rows of them, and a run of several videos where one fails:
+// the others are written each into its own folder and the status says that one failed.
+TEST_F(ExtractTool, NamesManifestAndSeveralVideos)
+{
+    const ToolRun named = run({"--name", "{src}_{n:04}_{time}", "--every", "8", "--manifest",
+                               "json", "-o", "named", clip()});
+    ASSERT_EQ(named.status, 0) << named.err.toStdString();
+    const QStringList files{"clip_0000_00-00-00.000.bmp", "clip_0008_00-00-00.320.bmp",
+                            "clip_0016_00-00-00.640.bmp"};
+    EXPECT_EQ(pictures(work.filePath(QStringLiteral("named"))).keys(), files);
+    QFile json(work.filePath(QStringLiteral("named/manifest.jsonl")));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(json.readLine().startsWith(R"({"file":"clip_0000_00-00-00.000.bmp","frame":0,)"
+                                           R"("keyframe":true,"time":0,"timestamp":)"));
+    EXPECT_EQ(json.readAll().count('\n'), 2);
+
+    QFile::copy(clip(), work.filePath(QStringLiteral("second.mp4")));
+    QFile bad(work.filePath(QStringLiteral("bad.mp4")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(4096, 'x')) == 4096);
+    bad.close();
+    const ToolRun batch = run({"-q", "--to", "4", "-o", "many", clip(), "bad.mp4", "second.mp4"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_TRUE(batch.err.contains(QStringLiteral("bad.mp4"))
+                && batch.err.endsWith(QStringLiteral("1 of 3 videos failed\n")))
+        << batch.err.toStdString();
+    for (const char* folder : {"many/clip", "many/second"})
+        EXPECT_EQ(framesIn(work.filePath(QLatin1String(folder))), expected(0, 4, "bmp"));
 }
 
 }  // namespace
