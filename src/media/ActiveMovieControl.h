@@ -5,8 +5,8 @@
 //
 // Failure policies, fixed per operation: OpenMedia and PlayMedia skip a failing step and go
 // on; CloseMedia, PauseMedia, StopMedia and SetVolume end silently at the first failure;
-// GetTimePerFrame, GetPosition, SetPosition, SetFullScreen and GetCurrentImage pass the
-// failure to the caller. Nothing here shows a message.
+// GetTimePerFrame, GetPosition, SetPosition, SetFullScreen, GetCurrentImage and the picture
+// calls of frame selections pass the failure to the caller. Nothing here shows a message.
 
 #include "common/EventYield.h"
 #include "common/Platform.h"
@@ -70,6 +70,12 @@ public:
     // memoryFor gives for its size in bytes.
     using PictureMemory = std::function<unsigned char*(std::size_t bytes)>;
     Status GetCurrentImage(const PictureMemory& memoryFor);
+    // For frame selections: the facts and the luma of the picture on show, keyframes only or
+    // every picture, and where the next picture starts.
+    Result<PictureFacts> GetCurrentPicture();
+    Status GetCurrentLuma(LumaPlane& into);
+    Status SetKeyframesOnly(bool only);
+    Result<double> GetNextPictureStart();
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
@@ -77,6 +83,7 @@ public:
 private:
     void attachVideoWindow();
     void parkVideoWindow();
+    IBasicVideo* basicVideo();
     void yieldOnce() const { m_yield(); }
 
     ProgramState& m_state;

@@ -22,10 +22,11 @@ inline constexpr int kStalled = kFirstProgramError + 1015;       // a read that 
 inline constexpr int kBadSnapshot = kFirstProgramError + 1016;   // not a 32-bit frame snapshot
 inline constexpr int kEncoder = kFirstProgramError + 1017;       // a PNG or JPEG encoder failed
 inline constexpr int kUnknownLength = kFirstProgramError + 1018;  // a stream that states none
+inline constexpr int kNoNextPicture = kFirstProgramError + 1019;  // after the video's last picture
 
 inline constexpr int kAll[] = {kNoMedia,     kOpen,     kNoStreams, kDecoder,
                                kNoImage,     kBuffer,   kNotRendered, kNoVideo,
                                kArgument,    kUnplayable, kMissingFrame, kStalled,
-                               kBadSnapshot, kEncoder, kUnknownLength};
+                               kBadSnapshot, kEncoder, kUnknownLength, kNoNextPicture};
 
 }  // namespace kadrel::mediaerror

@@ -10,10 +10,26 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
 namespace kadrel {
+
+// The picture on show, as a frame selection and its manifest see it.
+struct PictureFacts {
+    std::int64_t timestamp = 0;  // the stream's own time stamp (best-effort pts, in the
+                                 // stream's time base); INT64_MIN when the stream gives none
+    double start = 0.0;          // seconds on the program's time line (0 = the first picture)
+    bool keyframe = false;       // the decoder marked it as a keyframe
+};
+
+// The luma of a picture, 8 bits a sample whatever the source depth, rows packed.
+struct LumaPlane {
+    std::vector<std::uint8_t> samples;  // width x height; its capacity is kept between calls
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
 
 class IMediaControl {
 public:
@@ -53,6 +69,18 @@ public:
     // Fills buffer with the frame on show as a packed DIB (40-byte BITMAPINFOHEADER, then
     // bottom-up rows); fails when no frame exists or bufferSize bytes are too few.
     virtual Status GetCurrentImage(std::int32_t bufferSize, void* buffer) = 0;
+    // The facts of the picture on show (decoding it first when a move is pending).
+    virtual Result<PictureFacts> get_CurrentPicture() = 0;
+    // The luma of the picture on show, full size.
+    virtual Status GetCurrentLuma(LumaPlane& into) = 0;
+    // true: the decoder leaves out every picture but keyframes, so a move shows the last
+    // keyframe starting at or before the target. false: every picture again. Each switch starts
+    // afresh: nothing decoded in the other mode is shown.
+    virtual Status put_KeyframesOnly(bool only) = 0;
+    // The start (program time line, seconds) of the first picture after the one on show, in
+    // the present mode (the next keyframe while keyframes only), waiting a bounded time as a
+    // move does; fails with kNoNextPicture after the video's last picture.
+    virtual Result<double> get_NextPictureStart() = 0;
 };
 
 class IVideoWindow {
