@@ -503,8 +503,7 @@ bool DecodeAhead::holeAtTheCut(double start)
 {
     const double t = m_demuxer.timePerFrame();
     if (m_checkLanding || !m_readEnded || m_holed || m_skipping || m_workKeyframesOnly
-        || start <= m_lastStart + 1.5 * t
-        || leftOutBetween(m_lastStart, start))
+        || start <= m_lastStart + 1.5 * t || leftOutBetween(m_lastStart, start))
         return m_holed;
     double readUpTo;
     {

@@ -6,20 +6,41 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <bit>
 #include <cstring>
 
 namespace kadrel::ffmpeg {
 
 namespace {
 
-// Whether the first plane holds the luma alone, one byte a sample.
-bool lumaPlaneIsBytes(const AVPixFmtDescriptor* desc)
+// Whether the first plane holds the luma alone, 8 to 16 bits a sample in one or two bytes of
+// the machine's own order.
+bool plainLuma(const AVPixFmtDescriptor* desc)
 {
     constexpr auto kOther = AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM
                             | AV_PIX_FMT_FLAG_HWACCEL;
+    const bool bigEndian = desc->flags & AV_PIX_FMT_FLAG_BE;
     const AVComponentDescriptor& luma = desc->comp[0];
-    return !(desc->flags & kOther) && luma.plane == 0 && luma.depth == 8 && luma.step == 1
-           && luma.offset == 0 && luma.shift == 0;
+    return !(desc->flags & kOther) && bigEndian == (std::endian::native == std::endian::big)
+           && luma.plane == 0 && luma.offset == 0 && luma.depth >= 8
+           && luma.step == (luma.depth > 8 ? 2 : 1) && luma.shift + luma.depth <= 8 * luma.step;
+}
+
+// The top 8 bits of each sample.
+void copyLuma(const AVFrame* frame, const AVComponentDescriptor& luma, LumaPlane& into)
+{
+    const int drop = luma.shift + luma.depth - 8;
+    for (int y = 0; y < into.height; ++y) {
+        const uint8_t* row = frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0];
+        uint8_t* out = into.samples.data() + std::size_t(y) * into.width;
+        if (luma.step == 1) {
+            std::memcpy(out, row, std::size_t(into.width));
+            continue;
+        }
+        const auto* wide = reinterpret_cast<const uint16_t*>(row);
+        for (int x = 0; x < into.width; ++x)
+            out[x] = static_cast<uint8_t>(wide[x] >> drop);
+    }
 }
 
 }  // namespace
@@ -33,10 +54,8 @@ Status FrameLuma::read(const AVFrame* frame, LumaPlane& into)
     into.samples.resize(std::size_t(width) * height);
     const auto format = static_cast<AVPixelFormat>(frame->format);
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
-    if (desc && lumaPlaneIsBytes(desc)) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(into.samples.data() + std::size_t(y) * width,
-                        frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0], width);
+    if (desc && plainLuma(desc)) {
+        copyLuma(frame, desc->comp[0], into);
         return {};
     }
     m_scaler.reset(sws_getCachedContext(m_scaler.release(), width, height, format, width, height,

@@ -1,8 +1,8 @@
 #pragma once
 // The luma of a decoded picture at its stored size, 8 bits a sample, for frame selections that
-// compare pictures. 8-bit YUV and grey pictures give their stored rows as they are; other
-// formats go through libswscale's GRAY8 without a change of range, so deeper YUV gives its
-// samples' top 8 bits and RGB gives full-range luma.
+// compare pictures. Planar YUV and grey pictures give the top 8 bits of their stored samples,
+// in the range they are stored in; other formats (RGB, packed YUV) go through libswscale's
+// GRAY8, RGB as full-range luma.
 
 #include "common/Status.h"
 #include "media/MediaInterfaces.h"
