@@ -136,7 +136,7 @@ TEST(FfmpegEngine, PictureFactsAndKeyframesOnly)
         EXPECT_EQ(graph->get_NextPictureStart().valueOr(-1), keys[2]);
 
         ASSERT_TRUE(graph->put_KeyframesOnly(false) && graph->put_CurrentPosition(starts[13])
-                    && graph->put_CurrentPosition(starts[12]));
+                    && snapshot(*graph) && graph->put_CurrentPosition(starts[12]));
         EXPECT_EQ(graph->get_NextPictureStart().valueOr(-1), starts[13]);
     }
 }

@@ -19,10 +19,12 @@
 //   VideoSurface  the QWidget that paints the frame on show at its display aspect ratio,
 //                 centred in its rectangle between black bars
 //
-// Time: seconds, 0 at the first video frame (Demuxer's origin, for every container). The frame on show after put_CurrentPosition(t)
-// is the last frame starting at or before t + T/2 (T the time per frame). While running it
-// is decoded before the call returns; while halted, when the frame is first looked at (image,
-// size, paint, Pause, the next tick after Run), so that back-to-back moves coalesce.
+// Time: seconds, 0 at the first video frame (Demuxer's origin, for every container). The frame
+// on show after put_CurrentPosition(t) is the last frame starting at or before t + T/2 (T the
+// time per frame; the last keyframe while put_KeyframesOnly leaves the others undecoded).
+// While running it is decoded before the call returns; while halted, when the frame is first
+// looked at (image, facts, luma, size, paint, Pause, the next tick after Run), so that
+// back-to-back moves coalesce.
 // Playback presents frames at their times on a UI-thread timer; frames are skipped only
 // when already late, and while they keep coming late the decoder leaves out what it can.
 // No call waits without bound: a stalled read fails the move. Every public call is made on
