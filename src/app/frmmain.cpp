@@ -276,6 +276,11 @@ void frmmain::buildMenus()
                        QStringLiteral("&About Kadrel - Video Image Extractor..."),
                        QKeySequence(Qt::Key_F2), &frmmain::mnuabout_Click);
     buildFrameItems();
+    // With or without media: the choices are kept for the runs to come.
+    named(mnutools->addSeparator(), "sep10");
+    mnucaptureoptions = addItem(mnutools, "mnucaptureoptions",
+                                QStringLiteral("Capture Op&tions..."), {},
+                                &frmmain::mnucaptureoptions_Click);
 }
 
 QAction* frmmain::addItem(QMenu* menu, const char* name, const QString& caption,

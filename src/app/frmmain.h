@@ -122,6 +122,7 @@ public:
     // Single-frame capture and full screen.
     void cmdcapture_Click();
     void mnucapture_Click();
+    void mnucaptureoptions_Click();
     void cmdfullscreen_Click();
     void mnufullscreen_Click();
 
@@ -174,6 +175,7 @@ public:
     QAction* mnumute = nullptr;
     QAction* mnucapture = nullptr;
     QAction* mnucopyframe = nullptr;
+    QAction* mnucaptureoptions = nullptr;
     QMenu* mnuhelp = nullptr;
     QAction* mnutopics = nullptr;
     QAction* mnutip = nullptr;

@@ -167,6 +167,11 @@ void frmmain::mnucapture_Click()
         reportCaptureFailure(this, path, saved);
 }
 
+void frmmain::mnucaptureoptions_Click()
+{
+    capture->cmdoptions_Click();
+}
+
 // Media without pictures is refused, leaving everything as it was.
 void frmmain::cmdfullscreen_Click()
 {

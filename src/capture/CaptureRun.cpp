@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kadrel {
@@ -120,23 +121,35 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
     const CapturePlan plan = Option2->isChecked()
                                  ? whole.value().range(sldfrom->value(), sldto->value())
                                  : whole.value();
-    // The bar runs over the frames the run writes, and is full at the last of them.
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(plan.lastFrame);
-    ProgressBar1->setMinimum(plan.firstFrame);
+    const Result<NameTemplate> names = NameTemplate::parse(m_options.nameTemplate);
+    if (!names)
+        return fail(QString(), names.status());
+    const FrameSelection& selection = m_options.selection;
+    RunCounter counter(plan, selection);
+    prepareBar(counter);
 
     const BulkCallbacks callbacks{
         [this] { return m_cancelCapture; },
-        [this, &plan](std::int32_t frame) {
+        [this, &counter](std::int32_t frame) {
             yieldOnce();
+            counter.frame = frame;
             // Only the bar and the counter change: no layout work per frame.
-            ProgressBar1->setValue(frame);
-            Label2->setText(
-                QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(plan.lastFrame));
+            if (!counter.count)
+                ProgressBar1->setValue(frame);
+            Label2->setText(counter.text());
         },
-        [this](std::int32_t) { yieldOnce(); }};
-    const BulkResult run =
-        runBulkCapture(m_movie, plan, {}, {txtout->text(), outputFormat()}, callbacks);
+        [this, &counter](std::int32_t handed) {
+            counter.handed = handed;
+            if (!counter.all) {
+                if (counter.count)
+                    ProgressBar1->setValue(handed);
+                Label2->setText(counter.text());
+            }
+            yieldOnce();
+        }};
+    const BulkOutput output{txtout->text(), outputFormat(), kDefaultJpegQuality, names.value(),
+                            m_options.manifest};
+    const BulkResult run = runBulkCapture(m_movie, plan, selection, output, callbacks);
     switch (run.end) {
     case BulkResult::End::Completed:
         return Outcome::Completed;
@@ -146,6 +159,37 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
         break;
     }
     return fail(run.failure.path, run.failure.status);
+}
+
+// The bar runs over the frame numbers, full at the last of them, or over the files when the
+// selection knows how many it writes.
+void CaptureSettings::prepareBar(const RunCounter& counter)
+{
+    ProgressBar1->setMinimum(0);
+    if (counter.count) {
+        ProgressBar1->setMaximum(std::max(*counter.count, 1));
+        ProgressBar1->setValue(0);
+        return;
+    }
+    ProgressBar1->setMaximum(counter.plan.lastFrame);
+    ProgressBar1->setMinimum(counter.plan.firstFrame);
+}
+
+// All frames keep the counter of a whole run: the frame of the last.
+CaptureSettings::RunCounter::RunCounter(const CapturePlan& plan, const FrameSelection& selection)
+    : plan(plan), all(selection.kind == FrameSelection::Kind::All),
+      count(all ? std::nullopt : selectedCount(selection, plan))
+{
+}
+
+QString CaptureSettings::RunCounter::text() const
+{
+    const QString shown = QStringLiteral("Capturing Frame:%1").arg(frame);
+    if (all)
+        return shown + QStringLiteral("/%1").arg(plan.lastFrame);
+    if (count)
+        return shown + QStringLiteral(" (%1 of %2)").arg(handed).arg(*count);
+    return shown + QStringLiteral(" (%1 saved)").arg(handed);
 }
 
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)

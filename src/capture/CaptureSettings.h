@@ -5,6 +5,8 @@
 // thread, yielding to the event loop twice per frame so that Cancel and the repaints get through.
 
 #include "capture/CaptureHost.h"
+#include "capture/CaptureOptions.h"
+#include "capture/CapturePlan.h"
 #include "common/Platform.h"
 #include "common/EventYield.h"
 #include "common/ProgramState.h"
@@ -14,7 +16,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -48,6 +52,10 @@ public:
     void sldfrom_Change(int from);
     void sldto_Change(int to);
     void cmddir_Click();
+    // Opens Capture Options over the main window; its OK sets the options of the next runs.
+    void cmdoptions_Click();
+    const CaptureOptions& options() const { return m_options; }
+    void setOptions(const CaptureOptions& options) { m_options = options; }
 
     // The bulk run; returns when it has completed, was cancelled or failed.
     void cmdbulkcapture_Click();
@@ -103,6 +111,18 @@ private:
     void unlockControls();
     void prepareMedia();
     Outcome captureFrames();
+    // What the counter shows: the frame on show, and for a selection the files handed so far,
+    // of how many when the selection knows.
+    struct RunCounter {
+        RunCounter(const CapturePlan& plan, const FrameSelection& selection);
+        const CapturePlan& plan;
+        bool all;
+        std::optional<std::int32_t> count;
+        std::int32_t frame = 0;
+        std::int32_t handed = 0;
+        QString text() const;
+    };
+    void prepareBar(const RunCounter& counter);
     Outcome fail(const QString& path, const Status& failure);
     QString failureText() const;
     void finishRun(Outcome outcome);
@@ -116,6 +136,7 @@ private:
     int m_frameCount = 0;
     QString m_outputExtension;
     bool m_cancelCapture = false;
+    CaptureOptions m_options;
 
     bool m_running = false;
     std::function<void()> m_afterRun;
