@@ -171,20 +171,23 @@ double ActiveMovieControl::GetDuration() const
     return m_session.duration;
 }
 
-Result<double> ActiveMovieControl::GetTimePerFrame()
+// The video view, asked for afresh by every call that uses it; null without media.
+IBasicVideo* ActiveMovieControl::basicVideo()
 {
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.basicVideo)
-        return noMedia();
-    return m_session.basicVideo->get_AvgTimePerFrame();
+    return m_session.basicVideo.get();
+}
+
+Result<double> ActiveMovieControl::GetTimePerFrame()
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->get_AvgTimePerFrame() : noMedia();
 }
 
 Result<double> ActiveMovieControl::GetVideoEnd()
 {
-    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.basicVideo)
-        return noMedia();
-    return m_session.basicVideo->get_VideoEnd();
+    IBasicVideo* video = basicVideo();
+    return video ? video->get_VideoEnd() : noMedia();
 }
 
 Result<double> ActiveMovieControl::GetPosition()
@@ -240,13 +243,13 @@ Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
 
 Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
 {
-    m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (!m_session.basicVideo)
+    IBasicVideo* video = basicVideo();
+    if (!video)
         return noMedia();
-    const Result<std::int32_t> height = m_session.basicVideo->get_VideoHeight();
+    const Result<std::int32_t> height = video->get_VideoHeight();
     if (!height)
         return height.status();
-    const Result<std::int32_t> width = m_session.basicVideo->get_VideoWidth();
+    const Result<std::int32_t> width = video->get_VideoWidth();
     if (!width)
         return width.status();
     const std::int64_t elements = std::int64_t{width.value()} * height.value() + 10;
@@ -254,7 +257,31 @@ Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
     unsigned char* memory = memoryFor(static_cast<std::size_t>(bytes));
-    return m_session.basicVideo->GetCurrentImage(static_cast<std::int32_t>(bytes), memory);
+    return video->GetCurrentImage(static_cast<std::int32_t>(bytes), memory);
+}
+
+Result<PictureFacts> ActiveMovieControl::GetCurrentPicture()
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->get_CurrentPicture() : noMedia();
+}
+
+Status ActiveMovieControl::GetCurrentLuma(LumaPlane& into)
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->GetCurrentLuma(into) : noMedia();
+}
+
+Status ActiveMovieControl::SetKeyframesOnly(bool only)
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->put_KeyframesOnly(only) : noMedia();
+}
+
+Result<double> ActiveMovieControl::GetNextPictureStart()
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->get_NextPictureStart() : noMedia();
 }
 
 }  // namespace kadrel

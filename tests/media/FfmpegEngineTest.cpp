@@ -3,6 +3,7 @@
 
 #include "common/Rounding.h"
 #include "media/ffmpeg/AudioOutput.h"
+#include "media/MediaErrors.h"
 #include "media/ffmpeg/FfmpegLog.h"
 #include "media/ffmpeg/FilgraphManager.h"
 #include "support/EngineClips.h"
@@ -86,6 +87,59 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{"rot180.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 180}},
         std::pair{"rot270.mp4", ClipSpec{.codec = Codec::H264, .frames = 12, .rotation = 270}}),
     [](const auto& info) { return QString(info.param.first).replace('.', '_').toStdString(); });
+
+// Every picture walked by its next start, with its facts and luma. Keyframes only: moves land
+// on the last keyframe at or before the target, the walk goes through exactly the keyframes
+// (after a step back too) and their end is no cut. Switched back, every picture again.
+TEST(FfmpegEngine, PictureFactsAndKeyframesOnly)
+{
+    std::vector<int> ticks;  // pictures 2 and 3 fiftieths of a second apart
+    for (int k = 0, t = 0; k < 30; t += 2 + k % 2, ++k)
+        ticks.push_back(t);
+    const std::pair<const char*, ClipSpec> cases[] = {
+        {"gop10.avi", {.codec = Codec::Mpeg4, .frames = 21, .gop = 10}},  // ends on a keyframe
+        {"vfr.mp4", {.codec = Codec::H264, .fps = 50, .frames = 30, .frameTicks = ticks}}};
+    for (const auto& [file, recipe] : cases) {
+        SCOPED_TRACE(file);
+        auto graph = render(clip(file, recipe));
+        const auto walk = [&graph] {  // the starts of the pictures and of the keyframes
+            std::pair<std::vector<double>, std::vector<double>> starts;
+            std::int64_t before = INT64_MIN;
+            for (Result<double> next = 0.0; next && starts.first.size() < 99;
+                 next = graph->get_NextPictureStart()) {
+                EXPECT_TRUE(graph->put_CurrentPosition(next.value()) && snapshot(*graph));
+                const PictureFacts facts = graph->get_CurrentPicture().valueOr({});
+                EXPECT_GT(facts.timestamp, std::exchange(before, facts.timestamp));
+                starts.first.push_back(facts.start);
+                if (facts.keyframe)
+                    starts.second.push_back(facts.start);
+            }
+            EXPECT_EQ(graph->get_NextPictureStart().status().number(), mediaerror::kNoNextPicture);
+            return starts;
+        };
+        const auto [starts, keys] = walk();
+        ASSERT_EQ(starts.size(), size_t(recipe.frames));
+        EXPECT_TRUE(recipe.codec != Codec::Mpeg4 || (keys == std::vector{0.0, 10 * T, 20 * T}));
+        LumaPlane luma;
+        ASSERT_TRUE(graph->GetCurrentLuma(luma) && luma.samples.size() == 160u * 120);
+        EXPECT_TRUE(luma.samples[15 * 160 + 20] > 200 && luma.samples[15 * 160 + 140] < 50);
+
+        ASSERT_TRUE(graph->put_KeyframesOnly(true));
+        for (const size_t i : {7, 0, 29, 12, 20, 3, 11, 10}) {
+            const double at = starts[std::min(i, starts.size() - 1)];
+            ASSERT_TRUE(graph->put_CurrentPosition(at));
+            const double key = *(std::upper_bound(keys.begin(), keys.end(), at) - 1);
+            EXPECT_EQ(graph->get_CurrentPicture().valueOr({}).start, key) << at;
+        }
+        EXPECT_EQ(walk(), std::pair(keys, keys));
+        ASSERT_TRUE(graph->put_CurrentPosition(keys[1]));
+        EXPECT_EQ(graph->get_NextPictureStart().valueOr(-1), keys[2]);
+
+        ASSERT_TRUE(graph->put_KeyframesOnly(false) && graph->put_CurrentPosition(starts[13])
+                    && graph->put_CurrentPosition(starts[12]));
+        EXPECT_EQ(graph->get_NextPictureStart().valueOr(-1), starts[13]);
+    }
+}
 
 // The surface paints the frame over a rectangle of its own shape, and is hidden without an
 // owner; pausing freezes.

@@ -2,6 +2,7 @@
 // A recording filter graph: every call logged as "put_Width(329)", chosen operations failing
 // on demand, and a position that moves only when a test moves it.
 
+#include "media/MediaErrors.h"
 #include "media/MediaInterfaces.h"
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -24,6 +26,8 @@ struct FakeGraphScript {
     double videoEnd = -1.0;     // below 0: the picture lasts as long as the media
     std::int32_t videoWidth = 32, videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
+    int keyframeEvery = 1;      // frame n = position / timePerFrame is a keyframe when n % it == 0
+    std::function<std::uint8_t(double position)> luma = [](double) { return std::uint8_t{0}; };
 };
 
 class FakeGraph final : public IMediaControl, public IMediaPosition, public IBasicAudio,
@@ -58,8 +62,7 @@ public:
     }
     Result<double> get_VideoEnd() override
     {
-        const double end = m_script->videoEnd < 0 ? m_script->duration : m_script->videoEnd;
-        return query("get_VideoEnd", end, true);
+        return query("get_VideoEnd", videoEnd(), true);
     }
     Result<std::int32_t> get_VideoWidth() override { return size("get_VideoWidth", true); }
     Result<std::int32_t> get_VideoHeight() override { return size("get_VideoHeight", false); }
@@ -82,6 +85,36 @@ public:
         return {};
     }
 
+    // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery.
+    Result<PictureFacts> get_CurrentPicture() override
+    {
+        const std::int64_t n = std::llround(position / m_script->timePerFrame);
+        const PictureFacts facts{n, position, n % m_script->keyframeEvery == 0};
+        return query("get_CurrentPicture", facts, true);
+    }
+    Status GetCurrentLuma(LumaPlane& into) override
+    {
+        into.width = m_script->videoWidth;
+        into.height = m_script->videoHeight;
+        into.samples.assign(std::size_t(into.width) * into.height, m_script->luma(position));
+        return record("GetCurrentLuma", {}, true);
+    }
+    Status put_KeyframesOnly(bool only) override
+    {
+        return keep(call("put_KeyframesOnly", only), keyframesOnly, only);
+    }
+    // The next frame, or the next keyframe while keyframes only; none at the video's end.
+    Result<double> get_NextPictureStart() override
+    {
+        const double t = m_script->timePerFrame, every = m_script->keyframeEvery;
+        const double next = keyframesOnly
+            ? (std::floor(std::llround(position / t) / every) + 1) * every * t : position + t;
+        const Result<double> s = query("get_NextPictureStart", next, true);
+        if (s && next + 1e-9 >= videoEnd())
+            return Status::failure(mediaerror::kNoNextPicture, "There is no picture after this one");
+        return s;
+    }
+
     Status put_WindowStyle(std::int32_t s) override { return video("put_WindowStyle", s); }
     Status put_Left(std::int32_t v) override { return video("put_Left", v); }
     Status put_Top(std::int32_t v) override { return video("put_Top", v); }
@@ -96,9 +129,14 @@ public:
 
     double position = 0.0;
     std::int32_t volume = 0;
+    bool keyframesOnly = false;
     QPointer<QWidget> owner;
 
 private:
+    double videoEnd() const
+    {
+        return m_script->videoEnd < 0 ? m_script->duration : m_script->videoEnd;
+    }
     // Logs entry; fails without video when the call needs it, or as the script says.
     Status record(const QString& entry, QString name = {}, bool needsVideo = false) const
     {

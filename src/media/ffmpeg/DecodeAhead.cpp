@@ -53,34 +53,20 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned)
         startSeek(key, back && key > shown.start - 2 * m_demuxer.timePerFrame());
 
-    ++m_frameWaits;
-    m_changed.notify_all();
     const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     VideoFrame candidate;
     bool timedOut = false;
-    for (;;) {
-        if (const VideoFrame* next = m_frames.front(m_serial)) {
-            const bool noneYet =
-                !candidate.frame && !(shown.frame && !isStale(shown.serial, m_serial));
-            if (next->start <= key || noneYet) {
-                candidate = m_frames.pop();
-                m_history.add(candidate);
-                m_changed.notify_all();
-                if (candidate.start > key)
-                    break;  // nothing starts before key: the first frame it is
-                continue;
-            }
+    while (waitForFrame(lock, deadline, timedOut)) {
+        const bool noneYet =
+            !candidate.frame && !(shown.frame && !isStale(shown.serial, m_serial));
+        if (m_frames.front(m_serial)->start > key && !noneYet)
             break;
-        }
-        if (m_endedSerial == m_serial)
-            break;
-        if (m_gaveUpSerial == m_serial
-            || m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
-            timedOut = true;
-            break;
-        }
+        candidate = m_frames.pop();
+        m_history.add(candidate);
+        m_changed.notify_all();
+        if (candidate.start > key)
+            break;  // nothing starts before key: the first frame it is
     }
-    --m_frameWaits;
     const bool ended = m_endedSerial == m_serial && m_frames.empty();
     if (candidate.frame) {
         shown = std::move(candidate);
@@ -94,13 +80,61 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     return candidate.frame || fromHistory || !shown.frame ? Shown::Changed : Shown::Unchanged;
 }
 
+DecodeAhead::Next DecodeAhead::nextStart(const VideoFrame& shown, double& start)
+{
+    std::unique_lock lock(m_mutex);
+    // After steps back the pictures up to the newest one taken are in the history.
+    if (const VideoFrame* kept = takenAt(shown.start, shown);
+        kept && kept->start == shown.start && !m_history.isNewest(kept)) {
+        start = m_history.after(shown.start)->start;
+        return Next::Found;
+    }
+    bool timedOut = false;
+    if (!waitForFrame(lock, std::chrono::steady_clock::now() + kWaitLimit, timedOut))
+        return timedOut ? Next::TimedOut : Next::Ended;
+    start = m_frames.front(m_serial)->start;
+    return Next::Found;
+}
+
+bool DecodeAhead::waitForFrame(std::unique_lock<std::mutex>& lock,
+                               std::chrono::steady_clock::time_point deadline, bool& timedOut)
+{
+    while (!m_frames.front(m_serial)) {
+        if (m_endedSerial == m_serial)
+            return false;
+        if (m_gaveUpSerial == m_serial) {
+            timedOut = true;
+            return false;
+        }
+        ++m_frameWaits;
+        m_changed.notify_all();
+        timedOut = m_changed.wait_until(lock, deadline) == std::cv_status::timeout;
+        --m_frameWaits;
+        if (timedOut)
+            return false;
+    }
+    return true;
+}
+
+bool DecodeAhead::setKeyframesOnly(bool only)
+{
+    std::lock_guard lock(m_mutex);
+    if (only == m_keyframesOnly)
+        return false;
+    m_keyframesOnly = only;
+    newSerial();
+    return true;
+}
+
 // Whether key lies past last, the final frame decoded, while the container promises frames
-// after it: then the data of those frames is not in the file.
+// after it: then the data of those frames is not in the file. Between keyframes, and after
+// the last one, nothing is missing.
 bool DecodeAhead::missingAfter(const VideoFrame& last, double key)
 {
     const double t = m_demuxer.timePerFrame();
     const double promised = m_demuxer.lastPromisedFrame();
-    if (t <= 0.0 || key < last.start + t - 1e-6 || last.start + t / 2 >= promised)
+    if (m_keyframesOnly || t <= 0.0 || key < last.start + t - 1e-6
+        || last.start + t / 2 >= promised)
         return false;
     m_missingFrame = static_cast<int>(std::llround((last.start + t) / t));
     return true;
@@ -108,10 +142,16 @@ bool DecodeAhead::missingAfter(const VideoFrame& last, double key)
 
 void DecodeAhead::startSeek(double target, bool whole)
 {
-    ++m_serial;
+    newSerial();
     m_seekPending = true;
     m_seekTarget = target;
     m_seekWhole = whole;
+}
+
+// Until a seek follows, the worker reads nothing.
+void DecodeAhead::newSerial()
+{
+    ++m_serial;
     m_frames.clear();
     m_history.clear();
     m_sound.clear();
@@ -198,7 +238,7 @@ bool DecodeAhead::hasWork() const
 {
     if (m_quit || m_seekPending || m_reseek)
         return true;
-    if (m_stalled)
+    if (m_stalled || isStale(m_workSerial, m_serial))
         return false;
     const bool videoRoom = m_video && !m_frames.full();
     const bool soundShort = m_audio && m_soundWanted && m_sound.seconds() < kSoundLow;
@@ -236,6 +276,7 @@ void DecodeAhead::run()
             m_stalled = false;
             m_demuxer.interrupt(false);
             m_workSerial = m_serial;
+            m_workKeyframesOnly = m_keyframesOnly;
             m_endedSerial = -1;
             m_seeks.start(m_seekTarget);
             m_leaveOutBefore = m_seekWhole || !m_video ? -1e300 : m_seekTarget;
@@ -313,14 +354,9 @@ void DecodeAhead::readPacket()
         }
         if (m_damaged)
             decodeOrHold(std::exchange(m_damaged, nullptr).get());
-        if (leaveOut(m_packet.get())) {
-            m_leftOut.push_back(m_demuxer.toSeconds(video, m_packet->pts));
-        } else if (m_packet->flags & AV_PKT_FLAG_CORRUPT) {
-            m_damaged = makePacket();
-            av_packet_move_ref(m_damaged.get(), m_packet.get());
-        } else {
-            decodeOrHold(m_packet.get());
-        }
+        // While keyframes only, the other pictures are never decoded: no keyframe needs them.
+        if (!m_workKeyframesOnly || (m_packet->flags & AV_PKT_FLAG_KEY))
+            takePicture(m_packet.get());
     } else {
         bool wanted;
         {
@@ -331,6 +367,20 @@ void DecodeAhead::readPacket()
             decodeSound(m_packet.get());
     }
     av_packet_unref(m_packet.get());
+}
+
+// A picture is decoded, left out while catching up to a seek's target, or kept back when
+// damaged.
+void DecodeAhead::takePicture(AVPacket* packet)
+{
+    if (leaveOut(packet)) {
+        m_leftOut.push_back(m_demuxer.toSeconds(m_demuxer.videoStream(), packet->pts));
+    } else if (packet->flags & AV_PKT_FLAG_CORRUPT) {
+        m_damaged = makePacket();
+        av_packet_move_ref(m_damaged.get(), packet);
+    } else {
+        decodeOrHold(packet);
+    }
 }
 
 // A picture nothing refers to, shown before one already read that is at or before the
@@ -447,11 +497,13 @@ std::optional<double> DecodeAhead::frameStart(const AVFrame* frame)
 // after the cut, shown before a picture read earlier): nothing after that hole is shown, so
 // that its frame is missing rather than the picture before it. A hole is a cut where the
 // file promises pictures past what was read, or where the picture after it is not before
-// the last packet read. While playback leaves pictures out, holes are its own.
+// the last packet read. While playback leaves pictures out, holes are its own; keyframes are
+// apart by design.
 bool DecodeAhead::holeAtTheCut(double start)
 {
     const double t = m_demuxer.timePerFrame();
-    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || start <= m_lastStart + 1.5 * t
+    if (m_checkLanding || !m_readEnded || m_holed || m_skipping || m_workKeyframesOnly
+        || start <= m_lastStart + 1.5 * t
         || leftOutBetween(m_lastStart, start))
         return m_holed;
     double readUpTo;

@@ -14,6 +14,9 @@
 // the target and decodes forward. Every frame and sound chunk carries the serial it was
 // decoded under, and anything of an older serial is thrown away, so nothing stale is shown
 // after a move.
+//
+// While keyframes only, the video packets that are not keyframes are read but never decoded:
+// a walk from keyframe to keyframe reads the file once, decoding only what it shows.
 
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
@@ -27,6 +30,7 @@
 #include "media/ffmpeg/SoundSink.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -50,10 +54,21 @@ public:
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
+    enum class Next {
+        Found,     // start holds where the next picture starts
+        Ended,     // shown is the last picture
+        TimedOut,  // as Shown::TimedOut
+    };
+
     // Makes shown the last frame starting at or before key (the first frame when none does),
     // waiting a bounded time until that is known. While it waits, reading ignores the limit on
     // sound read ahead, which nothing drains meanwhile.
     Shown showFrameAt(double key, VideoFrame& shown);
+    // Where the first picture after shown starts, in the present mode, waiting as showFrameAt.
+    Next nextStart(const VideoFrame& shown, double& start);
+    // Switches between every picture and keyframes only; a switch starts a new serial, and the
+    // next move seeks. False when the mode was that already.
+    bool setKeyframesOnly(bool only);
     // The first frame missing from a file cut short, after showFrameAt said Missing.
     int missingFrame() const { return m_missingFrame; }
     // Playback: makes shown the latest frame due at now; frames already late are skipped.
@@ -83,8 +98,14 @@ private:
     // whole: decode every picture on the way (a step back keeps them), else leave out those
     // nothing needs.
     void startSeek(double target, bool whole = false);
+    void newSerial();
+    // Waits until the queue holds a frame of the present serial (true) or the serial has ended
+    // (false); sets timedOut when the file gives nothing until deadline.
+    bool waitForFrame(std::unique_lock<std::mutex>& lock,
+                      std::chrono::steady_clock::time_point deadline, bool& timedOut);
     void seekContainer();
     void readPacket();
+    void takePicture(AVPacket* packet);
     void decodeOrHold(AVPacket* packet);
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
@@ -116,6 +137,7 @@ private:
     bool m_seekPending = false;
     double m_seekTarget = 0.0;
     bool m_seekWhole = false;
+    bool m_keyframesOnly = false;
     int m_endedSerial = -1;
     int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
@@ -133,6 +155,7 @@ private:
 
     // The worker's own.
     int m_workSerial = 0;
+    bool m_workKeyframesOnly = false;
     HeldPackets m_held;
     PacketPtr m_packet = makePacket();
     PacketPtr m_damaged;  // a damaged video packet, decoded unless the file ends after it

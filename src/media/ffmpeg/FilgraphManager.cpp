@@ -25,6 +25,21 @@ double displayAspect(const AVStream* stream, const AVFrame* frame, int rotation)
     return rotation == 90 || rotation == 270 ? 1.0 / stored : stored;
 }
 
+Status stalled()
+{
+    return Status::failure(mediaerror::kStalled,
+                           QStringLiteral("Reading the file gives no picture"));
+}
+
+bool isKeyframe(const AVFrame* frame)
+{
+#ifdef AV_FRAME_FLAG_KEY
+    return frame->flags & AV_FRAME_FLAG_KEY;
+#else
+    return frame->key_frame != 0;
+#endif
+}
+
 }  // namespace
 
 FilgraphManager::FilgraphManager(SoundFactory makeSound) : m_makeSound(std::move(makeSound))
@@ -241,10 +256,17 @@ void FilgraphManager::showPendingFrame()
             QStringLiteral("The file ends before frame %1").arg(m_decodeAhead->missingFrame()));
         break;
     case DecodeAhead::Shown::TimedOut:
-        m_frameFailure = Status::failure(
-            mediaerror::kStalled, QStringLiteral("Reading the file gives no picture"));
+        m_frameFailure = stalled();
         break;
     }
+}
+
+Status FilgraphManager::checkShown()
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    showPendingFrame();
+    return m_frameFailure;
 }
 
 void FilgraphManager::tick()
@@ -267,11 +289,13 @@ void FilgraphManager::tick()
     endAtLastPicture(now);
 }
 
-// A file cut short ends with the last picture that decodes, not where its container says.
+// A file cut short ends with the last picture that decodes, not where its container says;
+// keyframes only, the last one shown is no sign of a cut.
 void FilgraphManager::endAtLastPicture(double now)
 {
     const double t = m_demuxer.timePerFrame();
-    const bool cutShort = m_shown.start + t / 2 < m_demuxer.lastPromisedFrame();
+    const bool cutShort =
+        !m_keyframesOnly && m_shown.start + t / 2 < m_demuxer.lastPromisedFrame();
     if (cutShort && now >= m_shown.start + t && m_decodeAhead->videoEnded()
         && !(m_soundOn && m_audio->heard()))
         m_clock.set(std::max(now, m_demuxer.duration()));
@@ -356,12 +380,56 @@ Result<std::int32_t> FilgraphManager::get_VideoHeight()
 
 Status FilgraphManager::GetCurrentImage(std::int32_t bufferSize, void* buffer)
 {
+    if (Status s = checkShown(); !s)
+        return s;
+    return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
+}
+
+Result<PictureFacts> FilgraphManager::get_CurrentPicture()
+{
+    if (Status s = checkShown(); !s)
+        return s;
+    const AVFrame* frame = m_shown.frame.get();
+    // Without any, the time stamp reads AV_NOPTS_VALUE, which is INT64_MIN.
+    const int64_t stamp = frame->best_effort_timestamp != AV_NOPTS_VALUE
+                              ? frame->best_effort_timestamp
+                              : frame->pts;
+    return PictureFacts{stamp, m_shown.start, isKeyframe(frame)};
+}
+
+Status FilgraphManager::GetCurrentLuma(LumaPlane& into)
+{
+    if (Status s = checkShown(); !s)
+        return s;
+    return m_luma.read(m_shown.frame.get(), into);
+}
+
+// The picture on show was decoded in the other mode: the position is shown afresh.
+Status FilgraphManager::put_KeyframesOnly(bool only)
+{
     if (Status s = checkVideo(); !s)
         return s;
-    showPendingFrame();
-    if (!m_frameFailure)
-        return m_frameFailure;
-    return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
+    if (!m_decodeAhead->setKeyframesOnly(only))
+        return {};
+    m_keyframesOnly = only;
+    return put_CurrentPosition(get_CurrentPosition().value());
+}
+
+Result<double> FilgraphManager::get_NextPictureStart()
+{
+    if (Status s = checkShown(); !s)
+        return s;
+    double start = 0.0;
+    switch (m_decodeAhead->nextStart(m_shown, start)) {
+    case DecodeAhead::Next::Found:
+        return start;
+    case DecodeAhead::Next::Ended:
+        return Status::failure(mediaerror::kNoNextPicture,
+                               QStringLiteral("There is no picture after this one"));
+    case DecodeAhead::Next::TimedOut:
+        break;
+    }
+    return stalled();
 }
 
 Status FilgraphManager::put_WindowStyle(std::int32_t style)

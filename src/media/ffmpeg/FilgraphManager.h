@@ -12,6 +12,7 @@
 //     SeekPolicy    when a move seeks, and re-seeking from further back when it lands wrong
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
 //                 caller's buffer, bottom-up) and to the picture the surface paints
+//   FrameLuma     the 8-bit luma of GetCurrentLuma
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
 //                 (a SoundSink) without gaps or overlaps on the time line
 //   MediaClock    the monotonic clock, corrected (never backwards) by the position heard
@@ -34,6 +35,7 @@
 #include "media/ffmpeg/Decoder.h"
 #include "media/ffmpeg/Demuxer.h"
 #include "media/ffmpeg/FrameConverter.h"
+#include "media/ffmpeg/FrameLuma.h"
 #include "media/ffmpeg/MediaClock.h"
 #include "media/ffmpeg/VideoSurface.h"
 
@@ -80,6 +82,10 @@ public:
     Result<std::int32_t> get_VideoWidth() override;
     Result<std::int32_t> get_VideoHeight() override;
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
+    Result<PictureFacts> get_CurrentPicture() override;
+    Status GetCurrentLuma(LumaPlane& into) override;
+    Status put_KeyframesOnly(bool only) override;
+    Result<double> get_NextPictureStart() override;
 
     Status put_WindowStyle(std::int32_t style) override;
     Status put_Left(std::int32_t left) override;
@@ -99,6 +105,8 @@ private:
     void startSound();
     void stopSound();
     void showPendingFrame();
+    // Shows a pending move; fails when its picture is not there.
+    Status checkShown();
     void tick();
     void endAtLastPicture(double now);
     void applyGains();
@@ -114,6 +122,7 @@ private:
     std::unique_ptr<AudioOutput> m_audio;
     std::unique_ptr<DecodeAhead> m_decodeAhead;  // after what it uses, so it stops first
     FrameConverter m_converter;
+    FrameLuma m_luma;
     VideoFrame m_shown;
     Status m_frameFailure;  // why the frame asked for last is not on show
     MediaClock m_clock;
@@ -124,6 +133,7 @@ private:
     bool m_hasVideo = false;
     bool m_running = false;
     bool m_soundOn = false;  // sound is being decoded and played
+    bool m_keyframesOnly = false;
     double m_position = 0.0;  // while halted
     std::optional<double> m_pendingKey;  // a move of the halted graph not decoded yet
     std::int32_t m_volume = 0;

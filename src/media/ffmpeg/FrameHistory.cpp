@@ -72,4 +72,10 @@ const VideoFrame* FrameHistory::at(double key) const
     return count == 0 ? nullptr : &m_frames[count - 1];
 }
 
+const VideoFrame* FrameHistory::after(double start) const
+{
+    const std::size_t count = countUpTo(start);
+    return count < m_frames.size() ? &m_frames[count] : nullptr;
+}
+
 }  // namespace kadrel::ffmpeg

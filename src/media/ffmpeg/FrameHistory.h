@@ -30,6 +30,8 @@ public:
     // The frame on show at key: the last of the run starting at or before it; null when key
     // lies before the run. Past the newest frame the queue may hold later ones.
     const VideoFrame* at(double key) const;
+    // The first frame of the run starting after start; null when none does.
+    const VideoFrame* after(double start) const;
     bool isNewest(const VideoFrame* frame) const { return frame == &m_frames.back(); }
 
 private:
