@@ -192,7 +192,10 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
     const QString opened = QDir(folder.path()).absolutePath() + u'/';
     EXPECT_EQ(fake.settings.writes.join(u' '),
               u"Preferences/Volume=40 Preferences/Mute=1 Preferences/Repeat=0 "
-              "Preferences/OutputFolder=%1 Preferences/OutputType=png Preferences/OpenFolder=%2"_s
+              "Preferences/OutputFolder=%1 Preferences/OutputType=png Preferences/Selection=all "
+              "Preferences/Every=10 Preferences/PerSecond=1 Preferences/SceneThreshold=0.3 "
+              "Preferences/MinGap=0 Preferences/NameTemplate=frame{n} Preferences/Manifest=none "
+              "Preferences/OpenFolder=%2"_s
                   .arg(folder.filePath(u"frames"_s), opened));
 
     const auto restored = [&] {
