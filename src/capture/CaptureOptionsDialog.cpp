@@ -39,14 +39,14 @@ CaptureOptionsDialog::CaptureOptionsDialog(QWidget* owner, ScreenMetrics& screen
       m_accept(std::move(accept))
 {
     setWindowTitle(QStringLiteral("Capture Options"));
-    setClientTwips(5400, 4875);
+    setClientTwips(5760, 4875);
     buildFrameChoices();
     buildNames();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(twips(2880, 4380, 1125, 375));
+    cmdOK->setGeometry(twips(3270, 4380, 1125, 375));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(twips(4155, 4380, 1125, 375));
+    cmdCancel->setGeometry(twips(4515, 4380, 1125, 375));
     connect(cmdOK, &QPushButton::clicked, this, &CaptureOptionsDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &CaptureOptionsDialog::unload);
     showOptions(options);
@@ -70,7 +70,7 @@ CaptureOptionsDialog* CaptureOptionsDialog::open(QWidget* owner, ScreenMetrics& 
 void CaptureOptionsDialog::buildFrameChoices()
 {
     auto* frames = new QGroupBox(QStringLiteral("Which frames"), this);
-    frames->setGeometry(twips(120, 120, 5160, 2415));
+    frames->setGeometry(twips(120, 120, 5520, 2415));
     m_kinds = new QButtonGroup(this);
     const auto choice = [&](const QString& caption, Kind kind, double top) {
         auto* option = new QRadioButton(caption, frames);
@@ -81,9 +81,9 @@ void CaptureOptionsDialog::buildFrameChoices()
     // A value of kind, with its caption, on the row at top.
     const auto field = [&]<typename Box>(Box* box, Kind kind, const QString& caption, double top) {
         auto* label = new QLabel(caption, frames);
-        label->setGeometry(twips(2100, top + 30, 1200, 255));
+        label->setGeometry(twips(2100, top + 30, 1560, 255));
         label->setBuddy(box);
-        box->setGeometry(twips(3360, top, 1560, 315));
+        box->setGeometry(twips(3720, top, 1560, 315));
         m_fields.insert(m_fields.end(), {{kind, label}, {kind, box}});
         return box;
     };
@@ -111,16 +111,16 @@ void CaptureOptionsDialog::buildNames()
     auto* namesLabel = new QLabel(QStringLiteral("File &names:"), this);
     namesLabel->setGeometry(twips(120, 2700, 1215, 255));
     txtnames = new QLineEdit(this);
-    txtnames->setGeometry(twips(1440, 2655, 3840, 315));
+    txtnames->setGeometry(twips(1440, 2655, 4200, 315));
     namesLabel->setBuddy(txtnames);
     lblexample = new QLabel(this);
-    lblexample->setGeometry(twips(1440, 3030, 3840, 435));
+    lblexample->setGeometry(twips(1440, 3030, 4200, 435));
     lblexample->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblexample->setWordWrap(true);
     auto* fields = new QLabel(
-        QStringLiteral("{n} frame number, {n:06} zero-padded, {time} its time, {src} video name"),
+        QStringLiteral("{n} number, {n:06} zero-padded, {time} its time, {src} video name"),
         this);
-    fields->setGeometry(twips(120, 3510, 5160, 255));
+    fields->setGeometry(twips(120, 3510, 5520, 255));
     connect(txtnames, &QLineEdit::textChanged, this, &CaptureOptionsDialog::namesChanged);
 
     auto* manifestLabel = new QLabel(QStringLiteral("&Manifest:"), this);
