@@ -18,14 +18,6 @@
 
 namespace kadrel {
 
-namespace {
-
-const QString kTitle = QStringLiteral("Cinevra");
-const QString kCompletedText =
-    QStringLiteral("The frames have been captured and saved in the desired location");
-
-}  // namespace
-
 void CaptureSettings::cmdbulkcapture_Click()
 {
     if (m_running)
@@ -136,14 +128,14 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
             // Only the bar and the counter change: no layout work per frame.
             if (!counter.count)
                 ProgressBar1->setValue(frame);
-            Label2->setText(counter.text());
+            Label2->setText(m_heading + counter.text());
         },
         [this, &counter](std::int32_t handed) {
             counter.handed = handed;
             if (!counter.all) {
                 if (counter.count)
                     ProgressBar1->setValue(handed);
-                Label2->setText(counter.text());
+                Label2->setText(m_heading + counter.text());
             }
             yieldOnce();
         }};
@@ -199,7 +191,7 @@ CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status
     return Outcome::Failed;
 }
 
-QString CaptureSettings::failureText() const
+QString CaptureSettings::failureText(const QString& between) const
 {
     QString what = QStringLiteral("The frames could not be captured.");
     if (!m_failedPath.isEmpty()) {
@@ -208,20 +200,33 @@ QString CaptureSettings::failureText() const
         what = QStringLiteral("The capture stopped: \"%1\" could not be %2.")
                    .arg(m_failedPath, done);
     }
-    return what + QStringLiteral("\n\n") + m_failure.text();
+    return what + between + m_failure.text();
 }
 
 void CaptureSettings::finishRun(Outcome outcome)
 {
-    enable_bulk();
-    unlockControls();
-    m_running = false;
-    if (outcome == Outcome::Completed)
-        m_platform.messageBox.show(window(), kCompletedText, kTitle, MessageIcon::Information);
-    else if (outcome == Outcome::Failed)
-        m_platform.messageBox.show(window(), failureText(), kTitle, MessageIcon::Critical);
+    QString message;
+    MessageIcon icon = MessageIcon::Information;
+    if (outcome == Outcome::Completed) {
+        message = kCaptureCompleted;
+    } else if (outcome == Outcome::Failed) {
+        message = failureText(QStringLiteral("\n\n"));
+        icon = MessageIcon::Critical;
+    }
     m_failure = {};
     m_failedPath.clear();
+    endRun(message, icon);
+}
+
+void CaptureSettings::endRun(const QString& message, MessageIcon icon, bool mediaChanged)
+{
+    enable_bulk();
+    unlockControls();
+    if (mediaChanged)
+        m_host.showMediaState();
+    m_running = false;
+    if (!message.isEmpty())
+        m_platform.messageBox.show(window(), message, kCaptureTitle, icon);
     // Last: it may close the window that holds this frame.
     if (std::function<void()> next = std::exchange(m_afterRun, nullptr))
         next();

@@ -14,6 +14,7 @@
 #include "output/ImageFormat.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -33,6 +34,14 @@ class QSlider;
 namespace kadrel {
 
 class ActiveMovieControl;
+
+// The title of the bulk runs' messages, and the message of a run that completed.
+inline const QString kCaptureTitle = QStringLiteral("Cinevra");
+inline const QString kCaptureCompleted =
+    QStringLiteral("The frames have been captured and saved in the desired location");
+
+// The video files of folder, by their extension, sorted by name.
+QStringList videoFilesIn(const QString& folder);
 
 class CaptureSettings final : public QWidget {
     Q_OBJECT
@@ -60,6 +69,11 @@ public:
     // The bulk run; returns when it has completed, was cancelled or failed.
     void cmdbulkcapture_Click();
     void cmdcancel_Click();
+    // Runs the bulk capture for each video file of folder, each into a folder of its name
+    // (without extension) under the output folder, with the same options; a video that fails
+    // is noted and the next one runs, and one message at the end lists the failures. Cancel
+    // stops them all.
+    void captureFolder(const QString& folder);
     void disable_bulk();
     void enable_bulk();
 
@@ -124,8 +138,14 @@ private:
     };
     void prepareBar(const RunCounter& counter);
     Outcome fail(const QString& path, const Status& failure);
-    QString failureText() const;
+    // What stopped the run, then its error with between them.
+    QString failureText(const QString& between) const;
     void finishRun(Outcome outcome);
+    // Gives the window back and says how the run ended (nothing for an empty message);
+    // mediaChanged: other media is open than before it.
+    void endRun(const QString& message, MessageIcon icon, bool mediaChanged = false);
+    // One video of a folder's runs: why it failed, or nothing.
+    QString captureVideo(const QString& video, const QString& root);
 
     ProgramState& m_state;
     ActiveMovieControl& m_movie;
@@ -139,6 +159,8 @@ private:
     CaptureOptions m_options;
 
     bool m_running = false;
+    // During a folder's runs: "Video 2 of 5: name - ", put before the counter.
+    QString m_heading;
     std::function<void()> m_afterRun;
     // Enabled states of this frame's own controls before a run, given back after it.
     std::vector<std::pair<QWidget*, bool>> m_lockedControls;
