@@ -78,8 +78,10 @@ QString CaptureSettings::captureVideo(const QString& video, const QString& root)
     prepareMedia();
     if (!DirExists(into) && !CreatePath(m_platform, into))
         return QStringLiteral("the folder \"%1\" could not be made").arg(into);
-    const Outcome outcome = captureFrames();
-    const QString failed = outcome == Outcome::Failed ? failureText(QStringLiteral(" ")) : QString();
+    // From and To count the frames of one video: the others are captured whole.
+    const Outcome outcome = captureFrames(false);
+    const QString failed =
+        outcome == Outcome::Failed ? failureText(QStringLiteral(" ")) : QString();
     m_failure = {};
     m_failedPath.clear();
     return failed;

@@ -26,7 +26,7 @@ void CaptureSettings::cmdbulkcapture_Click()
     lockControls();
     prepareMedia();
     const bool folderReady = DirExists(txtout->text()) || CreatePath(m_platform, txtout->text());
-    finishRun(folderReady ? captureFrames() : Outcome::FolderMissing);
+    finishRun(folderReady ? captureFrames(Option2->isChecked()) : Outcome::FolderMissing);
 }
 
 void CaptureSettings::cmdcancel_Click()
@@ -105,12 +105,12 @@ void CaptureSettings::prepareMedia()
 
 // One frame per pass, yielding after the move (with the counter shown) and after the file is
 // handed over. The files in hand are written before the run ends, also when it is cancelled.
-CaptureSettings::Outcome CaptureSettings::captureFrames()
+CaptureSettings::Outcome CaptureSettings::captureFrames(bool inRange)
 {
     const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
     if (!whole)
         return fail(QString(), whole.status());
-    const CapturePlan plan = Option2->isChecked()
+    const CapturePlan plan = inRange
                                  ? whole.value().range(sldfrom->value(), sldto->value())
                                  : whole.value();
     const Result<NameTemplate> names = NameTemplate::parse(m_options.nameTemplate);

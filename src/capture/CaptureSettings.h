@@ -69,10 +69,10 @@ public:
     // The bulk run; returns when it has completed, was cancelled or failed.
     void cmdbulkcapture_Click();
     void cmdcancel_Click();
-    // Runs the bulk capture for each video file of folder, each into a folder of its name
-    // (without extension) under the output folder, with the same options; a video that fails
-    // is noted and the next one runs, and one message at the end lists the failures. Cancel
-    // stops them all.
+    // Runs the bulk capture for each video file of folder, whole, each into a folder of its
+    // name (without extension) under the output folder, with the same options; a video that
+    // fails is noted and the next one runs, and one message at the end lists the failures.
+    // Cancel stops them all.
     void captureFolder(const QString& folder);
     void disable_bulk();
     void enable_bulk();
@@ -124,7 +124,8 @@ private:
     void lockControls();
     void unlockControls();
     void prepareMedia();
-    Outcome captureFrames();
+    // inRange: From..To, else the whole video.
+    Outcome captureFrames(bool inRange);
     // What the counter shows: the frame on show, and for a selection the files handed so far,
     // of how many when the selection knows.
     struct RunCounter {

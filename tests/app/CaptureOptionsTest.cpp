@@ -51,7 +51,8 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     window->mnucaptureoptions->trigger();
     ASSERT_TRUE(shownOptions());
     shownOptions()->optevery->click();
-    EXPECT_TRUE(shownOptions()->spnevery->isEnabled() && !shownOptions()->spnthreshold->isEnabled());
+    EXPECT_TRUE(shownOptions()->spnevery->isEnabled());
+    EXPECT_FALSE(shownOptions()->spnthreshold->isEnabled());
     shownOptions()->cmdCancel->click();
     EXPECT_EQ(window->capture->options().selection.kind, FrameSelection::Kind::All);
 
@@ -65,7 +66,8 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     for (const auto& [names, example] : examples) {
         dialog->txtnames->setText(QLatin1String(names));
         const QString why = NameTemplate::parse(QLatin1String(names)).status().description();
-        EXPECT_EQ(dialog->lblexample->text(), example ? u"Example: "_s + QLatin1String(example) : why);
+        EXPECT_EQ(dialog->lblexample->text(),
+                  example ? u"Example: "_s + QLatin1String(example) : why);
         EXPECT_EQ(dialog->cmdOK->isEnabled(), example != nullptr);
     }
     dialog->optevery->click();
