@@ -53,6 +53,8 @@ public:
     void unlockAfterRun() override {}
     QString defaultOutputFolder() const override { return QCoreApplication::applicationDirPath(); }
     QWidget* mainWindow() override { return &window; }
+    Status openVideo(const QString& path) override { return m_movie.OpenMedia(path); }
+    void showMediaState() override {}
 
     QWidget window;
 

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -35,8 +36,13 @@ protected:
         if (file.isEmpty() || !m_window.mnuopen->isEnabled())
             return QObject::eventFilter(watched, event);
         drop->acceptProposedAction();
-        if (event->type() == QEvent::Drop)
+        if (event->type() == QEvent::Drop && QFileInfo(file).isDir()) {
+            // The runs take long: the drop is finished for the file manager first.
+            QMetaObject::invokeMethod(
+                &m_window, [this, file] { m_window.captureFolder(file); }, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::Drop) {
             m_window.openFile(file);
+        }
         return true;
     }
 

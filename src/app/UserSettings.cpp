@@ -57,6 +57,7 @@ void restoreOutput(frmmain& window, const SettingsStore& settings)
         window.capture->txtout->setText(folder);
     if (const auto type = imageFormatNamed(stored(settings, kOutputType)))
         window.capture->lsttypes->setCurrentRow(static_cast<int>(*type));
+    window.capture->setOptions(restoreCaptureOptions(settings, kSection));
 }
 
 }  // namespace
@@ -76,6 +77,7 @@ void saveUserSettings(const frmmain& window, SettingsStore& settings)
     settings.setValue(kSection, kOutputFolder, window.capture->txtout->text());
     settings.setValue(kSection, kOutputType,
                       imageFormatInfo(window.capture->outputFormat()).name);
+    saveCaptureOptions(window.capture->options(), settings, kSection);
     settings.setValue(kSection, kOpenFolder, window.openFolder());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The choices a user expects back at the next start, each under a key of its own in the
-// "Preferences" section: the volume level, mute, repeat, the output folder and type, and the
-// folder a file was last opened from. (The "Settings"/"volume" value the main window writes
-// when it closes is another thing and stays as it is.)
+// "Preferences" section: the volume level, mute, repeat, the output folder and type, the
+// capture options, and the folder a file was last opened from. (The "Settings"/"volume" value
+// the main window writes when it closes is another thing and stays as it is.)
 
 namespace kadrel {
 

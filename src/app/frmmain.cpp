@@ -276,6 +276,15 @@ void frmmain::buildMenus()
                        QStringLiteral("&About Kadrel - Video Image Extractor..."),
                        QKeySequence(Qt::Key_F2), &frmmain::mnuabout_Click);
     buildFrameItems();
+    // With or without media: the choices are kept for the runs to come, and a folder's videos
+    // are opened one by one.
+    named(mnutools->addSeparator(), "sep10");
+    mnucaptureoptions = addItem(mnutools, "mnucaptureoptions",
+                                QStringLiteral("Capture Op&tions..."), {},
+                                &frmmain::mnucaptureoptions_Click);
+    mnucapturefolder = addItem(mnutools, "mnucapturefolder",
+                               QStringLiteral("Capture Fo&lder..."), {},
+                               &frmmain::mnucapturefolder_Click);
 }
 
 QAction* frmmain::addItem(QMenu* menu, const char* name, const QString& caption,

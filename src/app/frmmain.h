@@ -67,6 +67,8 @@ public:
     void mnuopen_Click();
     // The Open command once a path is chosen: a path that names no file changes nothing.
     void openFile(const QString& path);
+    // Runs the bulk capture for each video of folder (nothing for an empty path).
+    void captureFolder(const QString& folder);
     // The folder of the file opened last: the Open dialog starts there.
     const QString& openFolder() const { return m_openFolder; }
     void setOpenFolder(const QString& folder) { m_openFolder = folder; }
@@ -122,6 +124,8 @@ public:
     // Single-frame capture and full screen.
     void cmdcapture_Click();
     void mnucapture_Click();
+    void mnucaptureoptions_Click();
+    void mnucapturefolder_Click();
     void cmdfullscreen_Click();
     void mnufullscreen_Click();
 
@@ -174,6 +178,8 @@ public:
     QAction* mnumute = nullptr;
     QAction* mnucapture = nullptr;
     QAction* mnucopyframe = nullptr;
+    QAction* mnucaptureoptions = nullptr;
+    QAction* mnucapturefolder = nullptr;
     QMenu* mnuhelp = nullptr;
     QAction* mnutopics = nullptr;
     QAction* mnutip = nullptr;
@@ -209,6 +215,8 @@ public:
     void lockForRun() override;
     void unlockAfterRun() override;
     QWidget* mainWindow() override { return this; }
+    Status openVideo(const QString& path) override;
+    void showMediaState() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -237,6 +245,9 @@ private:
 
     // The play command; fails when the selected file cannot be opened.
     Status play();
+    // Closing: the media and the state that names it, then the window's look of no media.
+    void closeMedia();
+    void showClosed();
     void showFailure(QWidget* owner, const QString& text);
     QWidget* control(Control control) const;
     QSlider* sliderControl(Slider slider) const;

@@ -46,6 +46,9 @@ std::vector<QAction*> frmmain::runLockedCommands() const
 
 void frmmain::lockForRun()
 {
+    // Cancel Capture and the counter are in Frame3, which a folder's runs may find disabled
+    // (no media open); their end brings it in line with the media again.
+    Frame3->setEnabled(true);
     m_runLocked.clear();
     for (QAction* command : runLockedCommands()) {
         m_runLocked.emplace_back(command, command->isEnabled());

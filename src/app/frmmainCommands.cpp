@@ -5,6 +5,7 @@
 #include "capture/CaptureSettings.h"
 #include "common/Rounding.h"
 #include "common/ShellOpen.h"
+#include "common/WindowHold.h"
 #include "common/mCommon.h"
 #include "dialogs/HomePage.h"
 #include "dialogs/frmAbout.h"
@@ -64,14 +65,31 @@ void frmmain::openFile(const QString& path)
 {
     if (!FileExists(path))
         return;
+    if (Status opened = openVideo(path); !opened) {
+        // Nothing is loaded any more: the window shows that, then says why.
+        showClosed();
+        showFailure(this, QStringLiteral("Can not open the media file\n%1\n\n%2")
+                        .arg(path, opened.text()));
+        return;
+    }
+    showMediaState();
+}
+
+Status frmmain::openVideo(const QString& path)
+{
     m_openFolder = ExtractPathPart(path, true);
     lblstate->setText(QStringLiteral("Opening..."));
     m_state.selectedFile = path;
-    if (Status opened = play(); !opened) {
-        // Nothing is loaded any more: the window shows that, then says why.
-        mnuclose_Click();
-        showFailure(this, QStringLiteral("Can not open the media file\n%1\n\n%2")
-                        .arg(path, opened.text()));
+    Status opened = play();
+    if (!opened)
+        closeMedia();
+    return opened;
+}
+
+void frmmain::showMediaState()
+{
+    if (m_state.loadedFile.isEmpty()) {
+        showClosed();
         return;
     }
     Slider1->setMinimum(0);
@@ -88,12 +106,22 @@ void frmmain::openFile(const QString& path)
 
 void frmmain::mnuclose_Click()
 {
+    closeMedia();
+    showClosed();
+}
+
+void frmmain::closeMedia()
+{
     cmdplay1_Click();
     m_movie.CloseMedia();
     setWindowTitle(kMainCaption);
     m_state.loadedFile.clear();
     m_state.selectedFile.clear();
     yieldOnce();
+}
+
+void frmmain::showClosed()
+{
     disable();
     lblstate->setText(QStringLiteral("Closed"));
 }
@@ -165,6 +193,31 @@ void frmmain::mnucapture_Click()
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);
+}
+
+void frmmain::mnucaptureoptions_Click()
+{
+    capture->cmdoptions_Click();
+}
+
+void frmmain::mnucapturefolder_Click()
+{
+    FileDialogRequest request;
+    request.folder = true;
+    request.title = QStringLiteral("Capture Folder");
+    request.initialFolder = m_openFolder;
+    QString folder;
+    {
+        const WindowHold held(this);
+        folder = m_platform.fileDialog.exec(this, request);
+    }
+    captureFolder(folder);
+}
+
+void frmmain::captureFolder(const QString& folder)
+{
+    if (!folder.isEmpty())
+        capture->captureFolder(folder);
 }
 
 // Media without pictures is refused, leaving everything as it was.

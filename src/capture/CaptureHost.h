@@ -1,7 +1,10 @@
 #pragma once
 // What the capture settings take from the main window that holds them: its pause command,
-// its position slider, its volume slider, the controls a bulk run turns off, and the first
-// output folder. The main window implements it; tests put a recorder in its place.
+// its position slider, its volume slider, the controls a bulk run turns off, the first output
+// folder, and the opening of each video of a folder. The main window implements it; tests put
+// a recorder in its place.
+
+#include "common/Status.h"
 
 #include <QString>
 
@@ -31,9 +34,16 @@ public:
 
     // During a bulk run: Open, Close, the Controls and Tools menus and full screen are made
     // unavailable, including their shortcut keys and the File menu's own update when it drops
-    // down; afterwards each gets back the state it had before.
+    // down; afterwards each gets back the state it had before. The capture settings frame is
+    // available throughout, for its Cancel button.
     virtual void lockForRun() = 0;
     virtual void unlockAfterRun() = 0;
+
+    // A folder's runs: opens the video at path without a word, leaving which commands are
+    // available as they are, and returns why it could not; afterwards brings the commands in
+    // line with the media then open.
+    virtual Status openVideo(const QString& path) = 0;
+    virtual void showMediaState() = 0;
 
     // The output folder shown until the user chooses one, without a trailing separator.
     virtual QString defaultOutputFolder() const = 0;

@@ -13,17 +13,10 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kadrel {
-
-namespace {
-
-const QString kTitle = QStringLiteral("Cinevra");
-const QString kCompletedText =
-    QStringLiteral("The frames have been captured and saved in the desired location");
-
-}  // namespace
 
 void CaptureSettings::cmdbulkcapture_Click()
 {
@@ -33,7 +26,7 @@ void CaptureSettings::cmdbulkcapture_Click()
     lockControls();
     prepareMedia();
     const bool folderReady = DirExists(txtout->text()) || CreatePath(m_platform, txtout->text());
-    finishRun(folderReady ? captureFrames() : Outcome::FolderMissing);
+    finishRun(folderReady ? captureFrames(Option2->isChecked()) : Outcome::FolderMissing);
 }
 
 void CaptureSettings::cmdcancel_Click()
@@ -112,31 +105,43 @@ void CaptureSettings::prepareMedia()
 
 // One frame per pass, yielding after the move (with the counter shown) and after the file is
 // handed over. The files in hand are written before the run ends, also when it is cancelled.
-CaptureSettings::Outcome CaptureSettings::captureFrames()
+CaptureSettings::Outcome CaptureSettings::captureFrames(bool inRange)
 {
     const Result<CapturePlan> whole = CapturePlan::wholeVideo(m_movie);
     if (!whole)
         return fail(QString(), whole.status());
-    const CapturePlan plan = Option2->isChecked()
+    const CapturePlan plan = inRange
                                  ? whole.value().range(sldfrom->value(), sldto->value())
                                  : whole.value();
-    // The bar runs over the frames the run writes, and is full at the last of them.
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(plan.lastFrame);
-    ProgressBar1->setMinimum(plan.firstFrame);
+    const Result<NameTemplate> names = NameTemplate::parse(m_options.nameTemplate);
+    if (!names)
+        return fail(QString(), names.status());
+    const FrameSelection& selection = m_options.selection;
+    RunCounter counter(plan, selection);
+    prepareBar(counter);
 
     const BulkCallbacks callbacks{
         [this] { return m_cancelCapture; },
-        [this, &plan](std::int32_t frame) {
+        [this, &counter](std::int32_t frame) {
             yieldOnce();
+            counter.frame = frame;
             // Only the bar and the counter change: no layout work per frame.
-            ProgressBar1->setValue(frame);
-            Label2->setText(
-                QStringLiteral("Capturing Frame:%1/%2").arg(frame).arg(plan.lastFrame));
+            if (!counter.count)
+                ProgressBar1->setValue(frame);
+            Label2->setText(m_heading + counter.text());
         },
-        [this](std::int32_t) { yieldOnce(); }};
-    const BulkResult run =
-        runBulkCapture(m_movie, plan, {}, {txtout->text(), outputFormat()}, callbacks);
+        [this, &counter](std::int32_t handed) {
+            counter.handed = handed;
+            if (!counter.all) {
+                if (counter.count)
+                    ProgressBar1->setValue(handed);
+                Label2->setText(m_heading + counter.text());
+            }
+            yieldOnce();
+        }};
+    const BulkOutput output{txtout->text(), outputFormat(), kDefaultJpegQuality, names.value(),
+                            m_options.manifest};
+    const BulkResult run = runBulkCapture(m_movie, plan, selection, output, callbacks);
     switch (run.end) {
     case BulkResult::End::Completed:
         return Outcome::Completed;
@@ -148,6 +153,37 @@ CaptureSettings::Outcome CaptureSettings::captureFrames()
     return fail(run.failure.path, run.failure.status);
 }
 
+// The bar runs over the frame numbers, full at the last of them, or over the files when the
+// selection knows how many it writes.
+void CaptureSettings::prepareBar(const RunCounter& counter)
+{
+    ProgressBar1->setMinimum(0);
+    if (counter.count) {
+        ProgressBar1->setMaximum(std::max(*counter.count, 1));
+        ProgressBar1->setValue(0);
+        return;
+    }
+    ProgressBar1->setMaximum(counter.plan.lastFrame);
+    ProgressBar1->setMinimum(counter.plan.firstFrame);
+}
+
+// All frames keep the counter of a whole run: the frame of the last.
+CaptureSettings::RunCounter::RunCounter(const CapturePlan& plan, const FrameSelection& selection)
+    : plan(plan), all(selection.kind == FrameSelection::Kind::All),
+      count(all ? std::nullopt : selectedCount(selection, plan))
+{
+}
+
+QString CaptureSettings::RunCounter::text() const
+{
+    const QString shown = QStringLiteral("Capturing Frame:%1").arg(frame);
+    if (all)
+        return shown + QStringLiteral("/%1").arg(plan.lastFrame);
+    if (count)
+        return shown + QStringLiteral(" (%1 of %2)").arg(handed).arg(*count);
+    return shown + QStringLiteral(" (%1 saved)").arg(handed);
+}
+
 CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status& failure)
 {
     m_failedPath = path;
@@ -155,7 +191,7 @@ CaptureSettings::Outcome CaptureSettings::fail(const QString& path, const Status
     return Outcome::Failed;
 }
 
-QString CaptureSettings::failureText() const
+QString CaptureSettings::failureText(const QString& between) const
 {
     QString what = QStringLiteral("The frames could not be captured.");
     if (!m_failedPath.isEmpty()) {
@@ -164,20 +200,33 @@ QString CaptureSettings::failureText() const
         what = QStringLiteral("The capture stopped: \"%1\" could not be %2.")
                    .arg(m_failedPath, done);
     }
-    return what + QStringLiteral("\n\n") + m_failure.text();
+    return what + between + m_failure.text();
 }
 
 void CaptureSettings::finishRun(Outcome outcome)
 {
-    enable_bulk();
-    unlockControls();
-    m_running = false;
-    if (outcome == Outcome::Completed)
-        m_platform.messageBox.show(window(), kCompletedText, kTitle, MessageIcon::Information);
-    else if (outcome == Outcome::Failed)
-        m_platform.messageBox.show(window(), failureText(), kTitle, MessageIcon::Critical);
+    QString message;
+    MessageIcon icon = MessageIcon::Information;
+    if (outcome == Outcome::Completed) {
+        message = kCaptureCompleted;
+    } else if (outcome == Outcome::Failed) {
+        message = failureText(QStringLiteral("\n\n"));
+        icon = MessageIcon::Critical;
+    }
     m_failure = {};
     m_failedPath.clear();
+    endRun(message, icon);
+}
+
+void CaptureSettings::endRun(const QString& message, MessageIcon icon, bool mediaChanged)
+{
+    enable_bulk();
+    unlockControls();
+    if (mediaChanged)
+        m_host.showMediaState();
+    m_running = false;
+    if (!message.isEmpty())
+        m_platform.messageBox.show(window(), message, kCaptureTitle, icon);
     // Last: it may close the window that holds this frame.
     if (std::function<void()> next = std::exchange(m_afterRun, nullptr))
         next();

@@ -1,15 +1,18 @@
 #include "capture/CaptureSettings.h"
 
+#include "capture/CaptureOptionsDialog.h"
 #include "capture/CapturePlan.h"
 #include "common/Rounding.h"
 #include "common/mCommon.h"
 #include "dialogs/frmdir.h"
 #include "media/ActiveMovieControl.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -230,6 +233,19 @@ void CaptureSettings::sldto_Change(int to)
 void CaptureSettings::cmddir_Click()
 {
     frmdir::open(m_host.mainWindow(), m_platform, txtout);
+}
+
+void CaptureSettings::cmdoptions_Click()
+{
+    const QString source = m_state.loadedFile.isEmpty()
+                               ? QStringLiteral("video")
+                               : QFileInfo(m_state.loadedFile).completeBaseName();
+    CaptureOptionsDialog::open(m_host.mainWindow(), m_platform.screen, m_options, source,
+                               imageFormatInfo(outputFormat()).extension,
+                               [settings = QPointer(this)](const CaptureOptions& chosen) {
+                                   if (settings)
+                                       settings->m_options = chosen;
+                               });
 }
 
 }  // namespace kadrel

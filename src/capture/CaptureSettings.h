@@ -5,6 +5,8 @@
 // thread, yielding to the event loop twice per frame so that Cancel and the repaints get through.
 
 #include "capture/CaptureHost.h"
+#include "capture/CaptureOptions.h"
+#include "capture/CapturePlan.h"
 #include "common/Platform.h"
 #include "common/EventYield.h"
 #include "common/ProgramState.h"
@@ -12,9 +14,12 @@
 #include "output/ImageFormat.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,6 +34,14 @@ class QSlider;
 namespace kadrel {
 
 class ActiveMovieControl;
+
+// The title of the bulk runs' messages, and the message of a run that completed.
+inline const QString kCaptureTitle = QStringLiteral("Cinevra");
+inline const QString kCaptureCompleted =
+    QStringLiteral("The frames have been captured and saved in the desired location");
+
+// The video files of folder, by their extension, sorted by name.
+QStringList videoFilesIn(const QString& folder);
 
 class CaptureSettings final : public QWidget {
     Q_OBJECT
@@ -48,10 +61,19 @@ public:
     void sldfrom_Change(int from);
     void sldto_Change(int to);
     void cmddir_Click();
+    // Opens Capture Options over the main window; its OK sets the options of the next runs.
+    void cmdoptions_Click();
+    const CaptureOptions& options() const { return m_options; }
+    void setOptions(const CaptureOptions& options) { m_options = options; }
 
     // The bulk run; returns when it has completed, was cancelled or failed.
     void cmdbulkcapture_Click();
     void cmdcancel_Click();
+    // Runs the bulk capture for each video file of folder, whole, each into a folder of its
+    // name (without extension) under the output folder, with the same options; a video that
+    // fails is noted and the next one runs, and one message at the end lists the failures.
+    // Cancel stops them all.
+    void captureFolder(const QString& folder);
     void disable_bulk();
     void enable_bulk();
 
@@ -102,10 +124,29 @@ private:
     void lockControls();
     void unlockControls();
     void prepareMedia();
-    Outcome captureFrames();
+    // inRange: From..To, else the whole video.
+    Outcome captureFrames(bool inRange);
+    // What the counter shows: the frame on show, and for a selection the files handed so far,
+    // of how many when the selection knows.
+    struct RunCounter {
+        RunCounter(const CapturePlan& plan, const FrameSelection& selection);
+        const CapturePlan& plan;
+        bool all;
+        std::optional<std::int32_t> count;
+        std::int32_t frame = 0;
+        std::int32_t handed = 0;
+        QString text() const;
+    };
+    void prepareBar(const RunCounter& counter);
     Outcome fail(const QString& path, const Status& failure);
-    QString failureText() const;
+    // What stopped the run, then its error with between them.
+    QString failureText(const QString& between) const;
     void finishRun(Outcome outcome);
+    // Gives the window back and says how the run ended (nothing for an empty message);
+    // mediaChanged: other media is open than before it.
+    void endRun(const QString& message, MessageIcon icon, bool mediaChanged = false);
+    // One video of a folder's runs: why it failed, or nothing.
+    QString captureVideo(const QString& video, const QString& root);
 
     ProgramState& m_state;
     ActiveMovieControl& m_movie;
@@ -116,8 +157,11 @@ private:
     int m_frameCount = 0;
     QString m_outputExtension;
     bool m_cancelCapture = false;
+    CaptureOptions m_options;
 
     bool m_running = false;
+    // During a folder's runs: "Video 2 of 5: name - ", put before the counter.
+    QString m_heading;
     std::function<void()> m_afterRun;
     // Enabled states of this frame's own controls before a run, given back after it.
     std::vector<std::pair<QWidget*, bool>> m_lockedControls;

@@ -24,9 +24,7 @@ Result<NameTemplate> NameTemplate::parse(const QString& text)
 {
     static const QRegularExpression field(QStringLiteral("\\{([^{}]*)\\}"));
     static const QRegularExpression padded(QStringLiteral("^n:0([1-9]|10)$"));
-    NameTemplate names;
-    names.m_text = text;
-    names.m_pieces.clear();
+    NameTemplate names(text);
     qsizetype at = 0;
     auto addText = [&](qsizetype end) -> Status {
         const QString plain = text.mid(at, end - at);

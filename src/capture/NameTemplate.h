@@ -44,6 +44,9 @@ private:
         int width = 0;  // for Number: the zero-padded width, 0 for none
     };
 
+    // Holds text, with no pieces yet: what parse() fills.
+    explicit NameTemplate(const QString& text) : m_text(text) {}
+
     QString m_text;
     std::vector<Piece> m_pieces;
 };

@@ -35,6 +35,7 @@ struct FileDialogRequest {
     QString proposedName;     // name or full path shown at first; may be empty
     QString defaultSuffix;    // added to a typed name without extension; may be empty
     QString initialFolder;    // empty: the dialog's own choice
+    bool folder = false;      // an existing folder is chosen, not a file
 };
 
 class FileDialogService {

@@ -150,7 +150,7 @@ QString QtFileDialog::exec(QWidget* owner, const FileDialogRequest& request)
     // The display texts already name their patterns.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(request.folder ? QFileDialog::Directory : QFileDialog::AnyFile);
     dialog.setNameFilters(request.nameFilters);
     if (!request.nameFilters.isEmpty())
         dialog.selectNameFilter(request.nameFilters.first());

@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QListWidget>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -192,7 +193,10 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
     const QString opened = QDir(folder.path()).absolutePath() + u'/';
     EXPECT_EQ(fake.settings.writes.join(u' '),
               u"Preferences/Volume=40 Preferences/Mute=1 Preferences/Repeat=0 "
-              "Preferences/OutputFolder=%1 Preferences/OutputType=png Preferences/OpenFolder=%2"_s
+              "Preferences/OutputFolder=%1 Preferences/OutputType=png Preferences/Selection=all "
+              "Preferences/Every=10 Preferences/PerSecond=1 Preferences/SceneThreshold=0.3 "
+              "Preferences/MinGap=0 Preferences/NameTemplate=frame{n} Preferences/Manifest=none "
+              "Preferences/OpenFolder=%2"_s
                   .arg(folder.filePath(u"frames"_s), opened));
 
     const auto restored = [&] {
@@ -212,4 +216,56 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
     for (const char* key : {"Volume", "Mute", "Repeat", "OutputType", "OpenFolder"})
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = u"x"_s;
     EXPECT_EQ(restored(), u"100 000 1 bmp 0"_s);
+}
+
+// A folder dropped, or chosen under Tools: each video into a folder of its name, the video
+// named beside the counter, the one that fails listed at the end; Cancel stops them all.
+TEST_F(MediaWindowTest, FolderOfVideosIsCapturedVideoByVideo)
+{
+    const QDir videos(folder.filePath(u"videos"_s));
+    ASSERT_TRUE(videos.mkpath(u"."_s));
+    ASSERT_TRUE(generateClip({.frames = 6}, videos.filePath(u"a.avi"_s)).ok());
+    ASSERT_TRUE(generateClip({.frames = 4}, videos.filePath(u"b.mkv"_s)).ok());
+    for (const QString& name : {u"bad.mp4"_s, u"notes.txt"_s})
+        QFile(videos.filePath(name)).open(QIODevice::WriteOnly);
+    acceptFileDrops(*window);
+    QStringList shown;  // the counter, at every yield
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (shown.isEmpty() || shown.back() != window->capture->Label2->text())
+            shown << window->capture->Label2->text();
+    });
+    watch.start(0);
+    const auto written = [&](const QString& name) {
+        return QDir(folder.filePath(name)).entryList(QDir::Files).size();
+    };
+
+    window->capture->txtout->setText(folder.filePath(u"out"_s));
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(videos.path())}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(written(u"out/a"_s), 6);
+    EXPECT_EQ(written(u"out/b"_s), 4);
+    EXPECT_FALSE(QDir(folder.filePath(u"out/bad"_s)).exists());
+    const QString messages = takeMessages(fake.messageBox).join(u'\n');
+    EXPECT_TRUE(messages.startsWith(u"Cinevra|Critical|These videos could not be captured:\n\n"
+                                    "bad.mp4: Error "_s)) << messages.toStdString();
+    EXPECT_EQ(messages.count(u'\n'), 2);
+    for (const QString& line : {u"Video 1 of 3: a.avi - Capturing Frame:5/5"_s,
+                               u"Video 2 of 3: b.mkv"_s, u"Video 3 of 3: bad.mp4"_s})
+        EXPECT_TRUE(shown.contains(line)) << line.toStdString();
+    EXPECT_TRUE(state.loadedFile.isEmpty() && !window->Frame3->isEnabled());
+    EXPECT_EQ(window->capture->txtout->text(), folder.filePath(u"out"_s));
+
+    window->capture->txtout->setText(folder.filePath(u"cancelled"_s));
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (shown.back().endsWith(u"Frame:2/5"_s))
+            window->cmdcancel->click();
+    });
+    fake.fileDialog.replies = {videos.path()};
+    window->mnucapturefolder->trigger();
+    EXPECT_LT(written(u"cancelled/a"_s), 6);
+    EXPECT_FALSE(QDir(folder.filePath(u"cancelled/b"_s)).exists());
+    EXPECT_TRUE(fake.messageBox.messages.empty());
+    EXPECT_EQ(state.loadedFile, videos.filePath(u"a.avi"_s));
+    EXPECT_TRUE(window->cmdbulkcapture->isEnabled() && window->mnuopen->isEnabled());
 }

@@ -137,6 +137,12 @@ protected:
     void unlockAfterRun() override { locked = false; }
     QString defaultOutputFolder() const override { return programDir.path(); }
     QWidget* mainWindow() override { return nullptr; }
+    Status openVideo(const QString& path) override
+    {
+        state.loadedFile = path;
+        return movie.OpenMedia(path);
+    }
+    void showMediaState() override {}
 
     // As the main window opens media: by default a 10 s video at 25 frames per second.
     void open(const QString& path = QStringLiteral("/media/clip.avi"))
