@@ -68,7 +68,9 @@ TEST_F(BulkCaptureTest, HandsFramesInOrderAndEndsWithWholeFilesOnly)
                 EXPECT_EQ(graph().position, plan.captureTime(frame));
             },
             [&](std::int32_t count) { EXPECT_EQ(count, ++handed); }};
-        const BulkResult result = runBulkCapture(movie, plan, {}, {dir.path()}, callbacks);
+        const BulkOutput output{dir.path(), ImageFormat::Bmp, kDefaultJpegQuality, {},
+                                ManifestKind::Csv};
+        const BulkResult result = runBulkCapture(movie, plan, {}, output, callbacks);
         EXPECT_EQ(result.end, r.end);
         EXPECT_EQ(result.handed, handed);
         QString failure = QStringLiteral("%1 %2").arg(result.failure.path)
@@ -76,10 +78,46 @@ TEST_F(BulkCaptureTest, HandsFramesInOrderAndEndsWithWholeFilesOnly)
         EXPECT_EQ(result.failure.ok() ? QString() : failure.remove(dir.path() + u'/'),
                   QLatin1String(r.failure));
         QStringList files;
-        for (const QFileInfo& file : QDir(dir.path()).entryInfoList(QDir::Files, QDir::Name))
+        for (const QFileInfo& file :
+             QDir(dir.path()).entryInfoList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name))
             files << file.baseName().mid(5) + (file.size() == 54 + 4 * 640 * 480 ? "" : "?");
         EXPECT_EQ(files.join(u' '), QLatin1String(r.files));
         EXPECT_TRUE(*r.inTheWay || handed == files.size());
+        QFile manifest(dir.filePath(QStringLiteral("manifest.csv")));  // lists the files kept
+        QStringList listed;
+        for (const QByteArray& row : manifest.open(QIODevice::ReadOnly)
+                                         ? manifest.readAll().split('\n').mid(1) : QByteArrayList{})
+            listed << QString::fromLatin1(row).section(u'.', 0, 0).mid(5);
+        EXPECT_EQ(listed.join(u' ').trimmed(), QLatin1String(r.files));
+    }
+}
+
+// Scene changes: a cut scores high, a steady picture or a second cut right after one low or
+// held off by the minimum gap; the manifest lists each file with its score.
+TEST_F(BulkCaptureTest, ScenesWriteTheFirstFrameOfEachCut)
+{
+    graphs.script->luma = [](double position) {
+        const int n = int(std::lround(position / 0.04));
+        return std::uint8_t(n < 5 ? 10 : n < 6 ? 200 : n < 12 ? 60 : 250);
+    };
+    ASSERT_TRUE(movie.OpenMedia(QStringLiteral("/media/film.avi")).ok());
+    const struct { double minGap; const char* files; } runs[] = {
+        {0.0, "0000 0005 0006 0012"}, {0.1, "0000 0005 0012"}};
+    for (const auto& r : runs) {
+        QTemporaryDir dir;
+        const FrameSelection scenes{FrameSelection::Kind::Scenes, 1, 1.0, 0.3, r.minGap};
+        const BulkOutput output{dir.path(), ImageFormat::Bmp, kDefaultJpegQuality,
+                                NameTemplate::parse(QStringLiteral("{n:04}")).value(),
+                                ManifestKind::Csv};
+        const BulkResult run = runBulkCapture(movie, {0.04, 0, 15}, scenes, output);
+        EXPECT_EQ(run.end, End::Completed);
+        const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.bmp")});
+        EXPECT_EQ(files.join(u' ').remove(QStringLiteral(".bmp")), QLatin1String(r.files));
+        QFile manifest(dir.filePath(QStringLiteral("manifest.csv")));
+        ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+        EXPECT_EQ(manifest.readAll().split('\n').mid(0, 3).join('|'),
+                  "file,frame,time,timestamp,keyframe,scene_score|0000.bmp,0,0.000000,0,1,|"
+                  "0005.bmp,5,0.200000,5,1,1.000000");
     }
 }
 
