@@ -8,12 +8,40 @@
 #include <cmath>
 #include <cstdlib>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kadrel {
 
 namespace {
 
 // n x T divided by T may come out a hair off n.
 constexpr double kSlack = 1e-6;
+
+// The rows of a picture that a scene score compares.
+constexpr std::int32_t kRowStep = 4;
+
+// The sum of |a[i] - b[i]|: it runs once per picture of a scene run, over every sample, so
+// sixteen at a time where the processor can.
+std::uint64_t absoluteDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t size)
+{
+    std::uint64_t sum = 0;
+    std::size_t i = 0;
+#ifdef __SSE2__
+    __m128i sums = _mm_setzero_si128();
+    for (; i + 16 <= size; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(x, y));
+    }
+    sum = std::uint64_t(_mm_cvtsi128_si64(sums))
+          + std::uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+#endif
+    for (; i < size; ++i)
+        sum += static_cast<std::uint32_t>(std::abs(int(a[i]) - int(b[i])));
+    return sum;
+}
 
 Status bad(const QString& why)
 {
@@ -243,16 +271,16 @@ std::optional<std::int32_t> selectedCount(const FrameSelection& selection,
 double SceneScore::next(const LumaPlane& previous, const LumaPlane& current)
 {
     if (previous.width != current.width || previous.height != current.height
-        || current.samples.empty()) {
+        || current.width <= 0 || current.height <= 0) {
         m_lastDifference = 255.0;
         return 1.0;
     }
+    // Every fourth row tells a cut as well as all of them, at a quarter of the reading.
     std::uint64_t sum = 0;
-    const std::uint8_t* a = previous.samples.data();
-    const std::uint8_t* b = current.samples.data();
-    for (std::size_t i = 0, size = current.samples.size(); i < size; ++i)
-        sum += static_cast<std::uint32_t>(std::abs(int(a[i]) - int(b[i])));
-    const double difference = double(sum) / double(current.samples.size());
+    std::int32_t rows = 0;
+    for (std::int32_t y = 0; y < current.height; y += kRowStep, ++rows)
+        sum += absoluteDifference(previous.row(y), current.row(y), std::size_t(current.width));
+    const double difference = double(sum) / (double(current.width) * rows);
     const double change = std::abs(difference - m_lastDifference);
     m_lastDifference = difference;
     return std::clamp(std::min(difference, change) / 100.0, 0.0, 1.0);

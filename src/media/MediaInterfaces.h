@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,11 +25,32 @@ struct PictureFacts {
     bool keyframe = false;       // the decoder marked it as a keyframe
 };
 
-// The luma of a picture, 8 bits a sample whatever the source depth, rows packed.
+// The luma of a picture, 8 bits a sample whatever the source depth. An 8-bit picture's own
+// plane is shared rather than copied (a scene run reads every picture); other depths and
+// formats are converted into samples.
 struct LumaPlane {
-    std::vector<std::uint8_t> samples;  // width x height; its capacity is kept between calls
+    const std::uint8_t* rows = nullptr;  // the first row, in samples or in the shared picture
+    std::ptrdiff_t stride = 0;           // bytes from one row to the next
     std::int32_t width = 0;
     std::int32_t height = 0;
+    std::vector<std::uint8_t> samples;    // converted rows; the capacity is kept between calls
+    std::shared_ptr<const void> picture;  // keeps the shared plane alive
+
+    LumaPlane() = default;
+    // A move keeps rows valid (the samples' buffer moves along); a copy would not.
+    LumaPlane(LumaPlane&&) = default;
+    LumaPlane& operator=(LumaPlane&&) = default;
+    LumaPlane(const LumaPlane&) = delete;
+    LumaPlane& operator=(const LumaPlane&) = delete;
+
+    const std::uint8_t* row(std::int32_t y) const { return rows + y * stride; }
+    // The packed samples as rows, width x height.
+    void useSamples()
+    {
+        picture.reset();
+        rows = samples.data();
+        stride = width;
+    }
 };
 
 class IMediaControl {

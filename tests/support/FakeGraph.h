@@ -97,6 +97,7 @@ public:
         into.width = m_script->videoWidth;
         into.height = m_script->videoHeight;
         into.samples.assign(std::size_t(into.width) * into.height, m_script->luma(position));
+        into.useSamples();
         return record("GetCurrentLuma", {}, true);
     }
     Status put_KeyframesOnly(bool only) override

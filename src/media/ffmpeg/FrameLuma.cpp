@@ -7,7 +7,6 @@ extern "C" {
 }
 
 #include <bit>
-#include <cstring>
 
 namespace kadrel::ffmpeg {
 
@@ -26,17 +25,28 @@ bool plainLuma(const AVPixFmtDescriptor* desc)
            && luma.step == (luma.depth > 8 ? 2 : 1) && luma.shift + luma.depth <= 8 * luma.step;
 }
 
+// The picture's own plane, shared: a reference to its buffers keeps it.
+Status shareLuma(const AVFrame* frame, LumaPlane& into)
+{
+    AVFrame* shared = av_frame_clone(frame);
+    if (!shared)
+        return Status::failure(mediaerror::kNoImage,
+                               QStringLiteral("The picture's luma cannot be read"));
+    into.picture = std::shared_ptr<const AVFrame>(shared, [](AVFrame* f) { av_frame_free(&f); });
+    into.rows = shared->data[0];
+    into.stride = shared->linesize[0];
+    return {};
+}
+
 // The top 8 bits of each sample.
 void copyLuma(const AVFrame* frame, const AVComponentDescriptor& luma, LumaPlane& into)
 {
     const int drop = luma.shift + luma.depth - 8;
+    into.samples.resize(std::size_t(into.width) * into.height);
+    into.useSamples();
     for (int y = 0; y < into.height; ++y) {
         const uint8_t* row = frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0];
         uint8_t* out = into.samples.data() + std::size_t(y) * into.width;
-        if (luma.step == 1) {
-            std::memcpy(out, row, std::size_t(into.width));
-            continue;
-        }
         const auto* wide = reinterpret_cast<const uint16_t*>(row);
         for (int x = 0; x < into.width; ++x)
             out[x] = static_cast<uint8_t>(wide[x] >> drop);
@@ -51,13 +61,16 @@ Status FrameLuma::read(const AVFrame* frame, LumaPlane& into)
     const int height = frame->height;
     into.width = width;
     into.height = height;
-    into.samples.resize(std::size_t(width) * height);
     const auto format = static_cast<AVPixelFormat>(frame->format);
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+    if (desc && plainLuma(desc) && desc->comp[0].step == 1 && desc->comp[0].shift == 0)
+        return shareLuma(frame, into);
     if (desc && plainLuma(desc)) {
         copyLuma(frame, desc->comp[0], into);
         return {};
     }
+    into.samples.resize(std::size_t(width) * height);
+    into.useSamples();
     m_scaler.reset(sws_getCachedContext(m_scaler.release(), width, height, format, width, height,
                                         AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr));
     if (!m_scaler)
