@@ -13,7 +13,7 @@
 #   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
 #   keyframes  60 s of 1080p 30 fps H.264, keyframes every 2 s: `kadrel-extract --keyframes`
 #           against `ffmpeg -skip_frame nokey`, and Kadrel's own whole run of the clip
-#   scenes  20 s of 1080p 30 fps H.264 whose hue jumps every 2 s: `kadrel-extract --scenes 0.3`
+#   scenes  20 s of 1080p 30 fps H.264 cut every 2 s (negated, hue turned): `--scenes 0.3`
 #           against ffmpeg's `select='gt(scene,0.3)'`
 #   every10 the hd clip: `kadrel-extract --every 10` against ffmpeg's `select='not(mod(n,10))'`
 #   seek    30 s of 1080p 30 fps H.264 with noise, preset medium, GOP 60 (2 s): `kadrel-bench seek`
@@ -59,7 +59,8 @@ make_clip() {
                 -c:v libx264 -preset veryfast -g 60 -sc_threshold 0 -pix_fmt yuv420p \
                 "$work/keyframes.mp4" ;;
         scenes) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 20 \
-                -vf "hue=H=floor(t/2)*1.3" -c:v libx264 -preset veryfast -g 60 \
+                -vf "negate=enable='eq(mod(floor(t/2),2),1)',hue=H=floor(t/4)*2" \
+                -c:v libx264 -preset veryfast -g 60 \
                 -pix_fmt yuv420p "$work/scenes.mp4" ;;
         heavy) x264 heavy.mp4 1920x1080 60 medium ;;
         sd) ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=25 -t 20 \
