@@ -53,8 +53,16 @@ class StepPicker final : public FramePicker {
 public:
     StepPicker(const CapturePlan& plan, std::int32_t step) : m_plan(plan), m_step(step) {}
 
-    Result<std::optional<std::int32_t>> next(ActiveMovieControl&) override
+    Result<std::optional<std::int32_t>> next(ActiveMovieControl& movie) override
     {
+        // Told the frames between, the engine need not decode the pictures only they show.
+        if (!m_next && m_step > 1) {
+            if (Status s = movie.SetTargetStride(m_plan.captureTime(m_plan.firstFrame),
+                                                 m_step * m_plan.timePerFrame);
+                !s)
+                return s;
+            m_strided = true;
+        }
         const std::int64_t frame = m_next ? std::int64_t{*m_next} + m_step : m_plan.firstFrame;
         if (frame > m_plan.lastFrame)
             return std::optional<std::int32_t>();
@@ -62,10 +70,16 @@ public:
         return m_next;
     }
 
+    Status end(ActiveMovieControl& movie) override
+    {
+        return m_strided ? movie.SetTargetStride(0.0, 0.0) : Status();
+    }
+
 private:
     CapturePlan m_plan;
     std::int32_t m_step;
     std::optional<std::int32_t> m_next;
+    bool m_strided = false;
 };
 
 // The frame on show at k / R for k = 0, 1, ... within the plan, each picture once.

@@ -278,6 +278,12 @@ Status ActiveMovieControl::SetKeyframesOnly(bool only)
     return video ? video->put_KeyframesOnly(only) : noMedia();
 }
 
+Status ActiveMovieControl::SetTargetStride(double first, double step)
+{
+    IBasicVideo* video = basicVideo();
+    return video ? video->put_TargetStride(first, step) : noMedia();
+}
+
 Result<double> ActiveMovieControl::GetNextPictureStart()
 {
     IBasicVideo* video = basicVideo();

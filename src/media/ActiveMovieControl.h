@@ -76,6 +76,7 @@ public:
     Status GetCurrentLuma(LumaPlane& into);
     Status SetKeyframesOnly(bool only);
     Result<double> GetNextPictureStart();
+    Status SetTargetStride(double first, double step);
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }

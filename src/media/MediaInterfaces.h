@@ -103,6 +103,10 @@ public:
     // the present mode (the next keyframe while keyframes only), waiting a bounded time as a
     // move does; fails with kNoNextPicture after the video's last picture.
     virtual Result<double> get_NextPictureStart() = 0;
+    // A run that moves only forward to first, first + step, first + 2 step, ... says so: the
+    // pictures no such move shows and no other picture needs are then left undecoded. A move
+    // elsewhere, or step 0, ends it; a move elsewhere still shows its exact picture.
+    virtual Status put_TargetStride(double first, double step) = 0;
 };
 
 class IVideoWindow {

@@ -27,7 +27,8 @@ constexpr double T = kFrameTime;
 class FrameExact : public ::testing::TestWithParam<std::pair<const char*, ClipSpec>> {};
 
 // The bulk run's step (Run, move, Pause, time by repeated addition), random halted moves some
-// right after an unseen move to 0, the last frame and past it, moves while running.
+// right after an unseen move to 0, a stride and a move off it, the last frame and past it,
+// moves while running.
 TEST_P(FrameExact, InSequenceAfterJumpsAndAtTheEnd)
 {
     const auto& [file, recipe] = GetParam();
@@ -52,6 +53,14 @@ TEST_P(FrameExact, InSequenceAfterJumpsAndAtTheEnd)
         ASSERT_TRUE(graph->put_CurrentPosition(k * T));
         EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k) << "jump " << i;
     }
+    // Every third picture from 1 with the stride told, then one it left out: each exact.
+    ASSERT_TRUE(graph->put_CurrentPosition(0.0) && graph->put_TargetStride(T, 3 * T));
+    for (int k = 1; k < frames; k += 3) {
+        ASSERT_TRUE(graph->put_CurrentPosition(k * T));
+        EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k) << "stride at " << k;
+    }
+    ASSERT_TRUE(graph->put_CurrentPosition(frames / 2 * T));
+    EXPECT_EQ(frameOnShow(*graph).valueOr(-1), frames / 2) << "off the stride";
     for (double end : {(frames - 1) * T, graph->get_Duration().valueOr(0) + 5.0}) {
         ASSERT_TRUE(graph->put_CurrentPosition(end));
         EXPECT_EQ(frameOnShow(*graph).valueOr(-1), frames - 1) << "at " << end;

@@ -104,6 +104,11 @@ public:
     {
         return keep(call("put_KeyframesOnly", only), keyframesOnly, only);
     }
+    Status put_TargetStride(double first, double step) override
+    {
+        return record(QStringLiteral("put_TargetStride(%1, %2)").arg(first).arg(step),
+                      "put_TargetStride", true);
+    }
     // The next frame, or the next keyframe while keyframes only; none at the video's end.
     Result<double> get_NextPictureStart() override
     {

@@ -50,7 +50,12 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     } else if (kept && !m_history.isNewest(kept)) {
         return Shown::Unchanged;
     }
-    if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned)
+    // Off the stride, the picture for key may have been left out: it is decoded afresh.
+    const bool leftStride = m_stride.step > 0 && !m_stride.holds(key);
+    if (leftStride)
+        m_stride = {};
+    if (m_seeks.needsSeek(key, shown, m_serial, m_readUpTo) || m_lossy || m_abandoned
+        || leftStride)
         startSeek(key, back && key > shown.start - 2 * m_demuxer.timePerFrame());
 
     const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
@@ -114,6 +119,23 @@ bool DecodeAhead::waitForFrame(std::unique_lock<std::mutex>& lock,
             return false;
     }
     return true;
+}
+
+void DecodeAhead::setStride(double firstKey, double step)
+{
+    std::lock_guard lock(m_mutex);
+    m_stride = {firstKey, step};
+}
+
+bool DecodeAhead::Stride::holds(double key) const
+{
+    const double k = std::round((key - first) / step);
+    return k >= 0 && std::abs(first + k * step - key) < 1e-6;
+}
+
+double DecodeAhead::Stride::nextKey(double t) const
+{
+    return first + std::max(std::ceil((t - first) / step - 1e-9), 0.0) * step;
 }
 
 bool DecodeAhead::setKeyframesOnly(bool only)
@@ -286,6 +308,10 @@ void DecodeAhead::run()
         }
         const bool decodeHeld = !m_held.empty() && !m_frames.full()
                                 && (!soundFirst() || m_readEnded);
+        if (m_workStride.step != m_stride.step || m_workStride.first != m_stride.first) {
+            m_workStride = m_stride;
+            m_readTimes.clear();
+        }
         lock.unlock();
         if (m_reseek) {
             m_reseek = false;
@@ -318,6 +344,7 @@ void DecodeAhead::seekContainer()
     m_holed = false;
     m_witness = -1e300;
     m_leftOut.clear();
+    m_readTimes.clear();
 }
 
 void DecodeAhead::readPacket()
@@ -390,11 +417,35 @@ bool DecodeAhead::leaveOut(const AVPacket* packet)
     if (packet->pts == AV_NOPTS_VALUE || (packet->flags & AV_PKT_FLAG_CORRUPT))
         return false;
     const double t = m_demuxer.toSeconds(m_demuxer.videoStream(), packet->pts);
-    if (t < m_witness && m_references.nonReference(packet))
+    const bool shownInstead = t < m_witness || offStride(t);
+    if (shownInstead && m_references.nonReference(packet))
         return true;
+    noteRead(t);
     if (t <= m_leaveOutBefore)
         m_witness = std::max(m_witness, t);
     return false;
+}
+
+// While a stride holds: whether a picture read before this one, shown after it, shows at the
+// next key instead.
+bool DecodeAhead::offStride(double t) const
+{
+    if (m_workStride.step <= 0.0)
+        return false;
+    const double key = m_workStride.nextKey(t);
+    return std::any_of(m_readTimes.begin(), m_readTimes.end(),
+                       [&](double read) { return read > t && read <= key; });
+}
+
+// The pictures read lately, while a stride holds: a reordered picture comes at most a few
+// after those shown after it.
+void DecodeAhead::noteRead(double t)
+{
+    if (m_workStride.step <= 0.0)
+        return;
+    if (m_readTimes.size() == 16)
+        m_readTimes.erase(m_readTimes.begin());
+    m_readTimes.push_back(t);
 }
 
 bool DecodeAhead::leftOutBetween(double after, double before) const
@@ -525,6 +576,8 @@ void DecodeAhead::pushVideo(AVFrame* frame)
     const double start = *placed;
     const bool afterGap = leftOutBetween(m_lastStart, start);
     m_lastStart = start;
+    // Only what lies after the latest picture is ever asked about.
+    std::erase_if(m_leftOut, [start](double t) { return t <= start; });
     if (m_checkLanding) {
         m_checkLanding = false;
         std::lock_guard lock(m_mutex);

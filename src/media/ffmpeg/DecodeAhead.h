@@ -69,6 +69,10 @@ public:
     // Switches between every picture and keyframes only; a switch starts a new serial, and the
     // next move seeks. False when the mode was that already.
     bool setKeyframesOnly(bool only);
+    // Moves will go to the keys firstKey + k x step only (step 0: anywhere): a picture nothing
+    // refers to is left out when a picture read after it, at or before the next such key, shows
+    // instead. A move to another key ends the stride, seeking when a picture was left out.
+    void setStride(double firstKey, double step);
     // The first frame missing from a file cut short, after showFrameAt said Missing.
     int missingFrame() const { return m_missingFrame; }
     // Playback: makes shown the latest frame due at now; frames already late are skipped.
@@ -118,6 +122,8 @@ private:
     std::optional<double> frameStart(const AVFrame* frame);
     bool holeAtTheCut(double start);
     bool leaveOut(const AVPacket* packet);
+    bool offStride(double t) const;
+    void noteRead(double t);
     bool leftOutBetween(double after, double before) const;
     void pushVideo(AVFrame* frame);
     void pushSound(const AVFrame* frame);
@@ -138,6 +144,13 @@ private:
     double m_seekTarget = 0.0;
     bool m_seekWhole = false;
     bool m_keyframesOnly = false;
+    struct Stride {
+        double first = 0.0;
+        double step = 0.0;  // 0: none
+        bool holds(double key) const;
+        double nextKey(double t) const;  // the first key at or after t
+    };
+    Stride m_stride;
     int m_endedSerial = -1;
     int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
@@ -156,6 +169,8 @@ private:
     // The worker's own.
     int m_workSerial = 0;
     bool m_workKeyframesOnly = false;
+    Stride m_workStride;
+    std::vector<double> m_readTimes;  // the latest pictures read, while a stride holds
     HeldPackets m_held;
     PacketPtr m_packet = makePacket();
     PacketPtr m_damaged;  // a damaged video packet, decoded unless the file ends after it

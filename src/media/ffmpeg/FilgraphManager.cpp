@@ -415,6 +415,14 @@ Status FilgraphManager::put_KeyframesOnly(bool only)
     return put_CurrentPosition(get_CurrentPosition().value());
 }
 
+Status FilgraphManager::put_TargetStride(double first, double step)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_decodeAhead->setStride(first + m_demuxer.timePerFrame() / 2, step);
+    return {};
+}
+
 Result<double> FilgraphManager::get_NextPictureStart()
 {
     if (Status s = checkShown(); !s)

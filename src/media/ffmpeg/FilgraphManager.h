@@ -87,6 +87,7 @@ public:
     Result<PictureFacts> get_CurrentPicture() override;
     Status GetCurrentLuma(LumaPlane& into) override;
     Status put_KeyframesOnly(bool only) override;
+    Status put_TargetStride(double first, double step) override;
     Result<double> get_NextPictureStart() override;
 
     Status put_WindowStyle(std::int32_t style) override;
