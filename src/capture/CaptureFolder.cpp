@@ -5,6 +5,7 @@
 #include "common/mCommon.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,20 @@ const QStringList kVideoPatterns{
     QStringLiteral("*.mpeg"), QStringLiteral("*.ts"), QStringLiteral("*.m2ts"),
     QStringLiteral("*.wmv"), QStringLiteral("*.flv"), QStringLiteral("*.ogv"),
     QStringLiteral("*.vob"), QStringLiteral("*.dv"), QStringLiteral("*.3gp")};
+
+// Two videos whose files would go into one folder ("a.mp4 and a.mkv"), or none.
+QString sharedFolder(const QStringList& videos)
+{
+    QHash<QString, QString> byFolder;
+    for (const QString& video : videos) {
+        const QFileInfo file(video);
+        const QString other = byFolder.value(file.completeBaseName());
+        if (!other.isEmpty())
+            return other + QStringLiteral(" and ") + file.fileName();
+        byFolder.insert(file.completeBaseName(), file.fileName());
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -39,6 +54,14 @@ void CaptureSettings::captureFolder(const QString& folder)
     if (videos.isEmpty()) {
         m_platform.messageBox.show(
             window(), QStringLiteral("There is no video file in \"%1\".").arg(folder),
+            kCaptureTitle, MessageIcon::Exclamation);
+        return;
+    }
+    // Each video's files go into a folder of its name: one name twice would mix them.
+    if (const QString clash = sharedFolder(videos); !clash.isEmpty()) {
+        m_platform.messageBox.show(
+            window(), QStringLiteral("%1 would be captured into the same folder. Rename one of "
+                                     "them, or capture them one at a time.").arg(clash),
             kCaptureTitle, MessageIcon::Exclamation);
         return;
     }

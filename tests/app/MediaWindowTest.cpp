@@ -219,7 +219,8 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
 }
 
 // A folder dropped, or chosen under Tools: each video into a folder of its name, the video
-// named beside the counter, the one that fails listed at the end; Cancel stops them all.
+// named beside the counter, the one that fails listed at the end; Cancel stops them all; two
+// videos of one name are refused.
 TEST_F(MediaWindowTest, FolderOfVideosIsCapturedVideoByVideo)
 {
     const QDir videos(folder.filePath(u"videos"_s));
@@ -268,4 +269,14 @@ TEST_F(MediaWindowTest, FolderOfVideosIsCapturedVideoByVideo)
     EXPECT_TRUE(fake.messageBox.messages.empty());
     EXPECT_EQ(state.loadedFile, videos.filePath(u"a.avi"_s));
     EXPECT_TRUE(window->cmdbulkcapture->isEnabled() && window->mnuopen->isEnabled());
+
+    // Two videos of one name would mix their files: nothing runs.
+    QFile(videos.filePath(u"a.mkv"_s)).open(QIODevice::WriteOnly);
+    window->capture->txtout->setText(folder.filePath(u"clash"_s));
+    fake.fileDialog.replies = {videos.path()};
+    window->mnucapturefolder->trigger();
+    EXPECT_EQ(takeMessages(fake.messageBox).join(u'\n'),
+              u"Cinevra|Exclamation|a.avi and a.mkv would be captured into the same folder. "
+              "Rename one of them, or capture them one at a time."_s);
+    EXPECT_FALSE(QDir(folder.filePath(u"clash"_s)).exists());
 }
