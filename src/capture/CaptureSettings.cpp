@@ -235,6 +235,13 @@ void CaptureSettings::cmddir_Click()
     frmdir::open(m_host.mainWindow(), m_platform, txtout);
 }
 
+void CaptureSettings::setOptions(const CaptureOptions& options)
+{
+    m_options = options;
+    // Without media the choice is kept for the next video.
+    (void)m_movie.SetToneMapping(!options.keepHdr);
+}
+
 void CaptureSettings::cmdoptions_Click()
 {
     const QString source = m_state.loadedFile.isEmpty()
@@ -244,7 +251,7 @@ void CaptureSettings::cmdoptions_Click()
                                imageFormatInfo(outputFormat()).extension,
                                [settings = QPointer(this)](const CaptureOptions& chosen) {
                                    if (settings)
-                                       settings->m_options = chosen;
+                                       settings->setOptions(chosen);
                                });
 }
 
