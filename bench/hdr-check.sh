@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks Kadrel's HDR to SDR tone mapping on two generated 8 s 1080p 25 fps 10-bit HEVC clips,
 # one PQ (SMPTE ST 2084, mastering display 1000 nits, MaxCLL 1000) and one HLG: SMPTE HD bars
-# and skin tones (SDR colours with white at 203 nits) above a grey ramp from black to 1000 nits.
+# and skin tones (SDR colours with white at 203 nits) above a grey ramp from black to 1000 nits,
+# coded losslessly so that the ramp stays grey.
 #   quality  frame 100 saved by kadrel-extract and by ffmpeg's zscale + tonemap=hable chain,
 #            each against ffmpeg's libplacebo filter (BT.2390 to BT.709, peak from the stream's
 #            metadata) on the software Vulkan driver: PSNR in dB (Kadrel's aim: 30 or more)
@@ -45,7 +46,7 @@ make_clip() {
             geq=lum='64+876*$top*X/W':cb=512:cr=512[ramp];
         [sdr][ramp]vstack,setparams=color_primaries=bt2020:color_trc=$trc:colorspace=bt2020nc:range=tv" \
         -c:v libx265 -preset ultrafast -pix_fmt yuv420p10le -x265-params \
-        "log-level=error:colorprim=bt2020:transfer=$x265trc:colormatrix=bt2020nc$extra" \
+        "log-level=error:lossless=1:colorprim=bt2020:transfer=$x265trc:colormatrix=bt2020nc$extra" \
         -color_primaries bt2020 -color_trc "$trc" -colorspace bt2020nc "$work/$1.mkv"
 }
 
@@ -78,7 +79,8 @@ for kind in pq hlg; do
     clip=$work/$kind.mkv
     "$extract" -q --from "$frame" --to "$frame" -o "$work/$kind-kadrel" "$clip"
     mkdir -p "$work/$kind-ref" "$work/$kind-chain"
-    ffmpeg -nostdin -v error -y -i "$clip" -vf "select=eq(n\,$frame),libplacebo=tonemapping=bt.2390:peak_detect=0:colorspace=bt709:color_primaries=bt709:color_trc=bt709:range=tv:format=yuv444p,format=rgb24" \
+    ffmpeg -nostdin -v error -y -init_hw_device vulkan=vk -filter_hw_device vk -i "$clip" -vf \
+        "select=eq(n\,$frame),format=yuv420p10le,hwupload,libplacebo=tonemapping=bt.2390:peak_detect=0:colorspace=bt709:color_primaries=bt709:color_trc=bt709:range=tv:format=yuv444p,hwdownload,format=yuv444p,format=rgb24" \
         -frames:v 1 "$work/$kind-ref/ref.png"
     ffmpeg -nostdin -v error -y -i "$clip" -vf "select=eq(n\,$frame),$chain" -frames:v 1 \
         "$work/$kind-chain/chain.bmp"

@@ -429,7 +429,7 @@ Status FilgraphManager::put_ToneMapping(bool on)
         return s;
     m_converter.setToneMapping(on);
     if (m_surface)
-        m_surface->update();
+        m_surface->frameChanged();
     return {};
 }
 

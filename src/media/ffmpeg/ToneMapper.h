@@ -27,7 +27,7 @@ private:
     int m_transfer = -1;
     double m_peak = 0.0;
     std::vector<float> m_linear;  // signal -> light, relative to the source peak (PQ) or scene
-    std::vector<float> m_tone;    // sqrt(luminance) -> SDR luminance (1 = white)
+    std::vector<float> m_tone;    // sqrt(that luminance) -> SDR light / that light
     std::vector<uint8_t> m_gamma;  // sqrt(SDR light) -> 8-bit code
 };
 
