@@ -70,7 +70,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kMinGap, QString::number(s.minGap, 'g', 12));
     settings.setValue(section, kNameTemplate, options.nameTemplate);
     settings.setValue(section, kManifest, nameOf(kManifestNames, options.manifest));
-    settings.setValue(section, kKeepHdr, options.keepHdr ? QStringLiteral("1") : QStringLiteral("0"));
+    settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)

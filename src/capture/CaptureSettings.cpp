@@ -238,8 +238,7 @@ void CaptureSettings::cmddir_Click()
 void CaptureSettings::setOptions(const CaptureOptions& options)
 {
     m_options = options;
-    // Without media the choice is kept for the next video.
-    (void)m_movie.SetToneMapping(!options.keepHdr);
+    (void)m_movie.SetToneMapping(!options.keepHdr);  // fails only for a video-less file
 }
 
 void CaptureSettings::cmdoptions_Click()

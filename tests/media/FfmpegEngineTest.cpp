@@ -276,7 +276,8 @@ TEST(FfmpegEngine, HdrPicturesAreToneMappedUnlessKept)
             }
         }
     }
-    auto sdr = render(clip("sdr-bars.avi", {.content = ClipSpec::Content::ColourBars, .frames = 2}));
+    auto sdr =
+        render(clip("sdr-bars.avi", {.content = ClipSpec::Content::ColourBars, .frames = 2}));
     const QByteArray mapped = snapshot(*sdr).valueOr({});
     ASSERT_TRUE(!mapped.isEmpty() && sdr->put_ToneMapping(false));
     EXPECT_EQ(snapshot(*sdr).valueOr({}), mapped);

@@ -59,7 +59,8 @@ double eetf(double nits, double peak)
     if (e1 > ks) {
         const double t = (e1 - ks) / (1.0 - ks);
         const double t2 = t * t, t3 = t2 * t;
-        e2 = (2 * t3 - 3 * t2 + 1) * ks + (t3 - 2 * t2 + t) * (1.0 - ks) + (-2 * t3 + 3 * t2) * maxLum;
+        e2 = (2 * t3 - 3 * t2 + 1) * ks + (t3 - 2 * t2 + t) * (1.0 - ks)
+             + (-2 * t3 + 3 * t2) * maxLum;
     }
     return std::min(pqLight(e2 * sourcePeak) / kSdrWhite, 1.0);
 }
