@@ -19,6 +19,7 @@ const QString kSceneThreshold = QStringLiteral("SceneThreshold");
 const QString kMinGap = QStringLiteral("MinGap");
 const QString kNameTemplate = QStringLiteral("NameTemplate");
 const QString kManifest = QStringLiteral("Manifest");
+const QString kKeepHdr = QStringLiteral("KeepHdr");
 
 constexpr std::array<std::pair<Kind, const char*>, 5> kKindNames{{{Kind::All, "all"},
                                                                  {Kind::EveryNth, "every"},
@@ -69,6 +70,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kMinGap, QString::number(s.minGap, 'g', 12));
     settings.setValue(section, kNameTemplate, options.nameTemplate);
     settings.setValue(section, kManifest, nameOf(kManifestNames, options.manifest));
+    settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)
@@ -84,6 +86,7 @@ CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QStrin
     if (const QString names = stored(kNameTemplate); NameTemplate::parse(names))
         options.nameTemplate = names;
     restoreNamed(kManifestNames, stored(kManifest), options.manifest);
+    options.keepHdr = stored(kKeepHdr) == QLatin1String("1");
     return options;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What the main window's bulk runs use besides the range and the output type, chosen in the
 // Capture Options dialog and kept with the other preferences: which frames, how the files are
-// named and which manifest lists them.
+// named, which manifest lists them, and whether HDR pictures keep their signal (no tone
+// mapping, in the preview too).
 
 #include "capture/FrameSelection.h"
 #include "capture/Manifest.h"
@@ -17,6 +18,7 @@ struct CaptureOptions {
     FrameSelection selection;
     QString nameTemplate = QString::fromLatin1(NameTemplate::kDefault);
     ManifestKind manifest = ManifestKind::None;
+    bool keepHdr = false;
 };
 
 // The values the dialog offers; stored values outside them are not taken back.

@@ -1,6 +1,7 @@
 #include "capture/CaptureOptionsDialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,14 +40,14 @@ CaptureOptionsDialog::CaptureOptionsDialog(QWidget* owner, ScreenMetrics& screen
       m_accept(std::move(accept))
 {
     setWindowTitle(QStringLiteral("Capture Options"));
-    setClientTwips(5760, 4875);
+    setClientTwips(5760, 5235);
     buildFrameChoices();
     buildNames();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(twips(3270, 4380, 1125, 375));
+    cmdOK->setGeometry(twips(3270, 4740, 1125, 375));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(twips(4515, 4380, 1125, 375));
+    cmdCancel->setGeometry(twips(4515, 4740, 1125, 375));
     connect(cmdOK, &QPushButton::clicked, this, &CaptureOptionsDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &CaptureOptionsDialog::unload);
     showOptions(options);
@@ -132,6 +133,8 @@ void CaptureOptionsDialog::buildNames()
     cbomanifest->addItem(QStringLiteral("JSON lines (manifest.jsonl)"),
                          static_cast<int>(ManifestKind::JsonLines));
     manifestLabel->setBuddy(cbomanifest);
+    chkkeephdr = new QCheckBox(QStringLiteral("Keep &HDR (no tone mapping)"), this);
+    chkkeephdr->setGeometry(twips(120, 4290, 5520, 285));
 }
 
 void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
@@ -144,6 +147,7 @@ void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
     spnmingap->setValue(s.minGap);
     txtnames->setText(options.nameTemplate);
     cbomanifest->setCurrentIndex(cbomanifest->findData(static_cast<int>(options.manifest)));
+    chkkeephdr->setChecked(options.keepHdr);
     kindChanged();
     namesChanged();
 }
@@ -159,6 +163,7 @@ CaptureOptions CaptureOptionsDialog::options() const
     s.minGap = spnmingap->value();
     options.nameTemplate = txtnames->text();
     options.manifest = static_cast<ManifestKind>(cbomanifest->currentData().toInt());
+    options.keepHdr = chkkeephdr->isChecked();
     return options;
 }
 

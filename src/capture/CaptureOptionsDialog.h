@@ -1,8 +1,9 @@
 #pragma once
 // Capture Options: which frames a bulk run writes, the template of their file names (with an
-// example of the name one frame gets) and the manifest beside them. OK hands the choices to
-// the main window; Cancel, Esc and the close box change nothing. A template that is refused
-// shows why in place of the example, and OK is off until it is mended.
+// example of the name one frame gets), the manifest beside them and Keep HDR. OK hands the
+// choices to the main window (Keep HDR applies to the picture on show at once); Cancel, Esc
+// and the close box change nothing. A template that is refused shows why in place of the
+// example, and OK is off until it is mended.
 
 #include "capture/CaptureOptions.h"
 #include "dialogs/DialogWindow.h"
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -52,6 +54,7 @@ public:
     QLineEdit* txtnames = nullptr;
     QLabel* lblexample = nullptr;
     QComboBox* cbomanifest = nullptr;
+    QCheckBox* chkkeephdr = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 

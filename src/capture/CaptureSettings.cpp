@@ -235,6 +235,12 @@ void CaptureSettings::cmddir_Click()
     frmdir::open(m_host.mainWindow(), m_platform, txtout);
 }
 
+void CaptureSettings::setOptions(const CaptureOptions& options)
+{
+    m_options = options;
+    (void)m_movie.SetToneMapping(!options.keepHdr);  // fails only for a video-less file
+}
+
 void CaptureSettings::cmdoptions_Click()
 {
     const QString source = m_state.loadedFile.isEmpty()
@@ -244,7 +250,7 @@ void CaptureSettings::cmdoptions_Click()
                                imageFormatInfo(outputFormat()).extension,
                                [settings = QPointer(this)](const CaptureOptions& chosen) {
                                    if (settings)
-                                       settings->m_options = chosen;
+                                       settings->setOptions(chosen);
                                });
 }
 

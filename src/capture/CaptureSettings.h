@@ -64,7 +64,8 @@ public:
     // Opens Capture Options over the main window; its OK sets the options of the next runs.
     void cmdoptions_Click();
     const CaptureOptions& options() const { return m_options; }
-    void setOptions(const CaptureOptions& options) { m_options = options; }
+    // Also tells the media whether HDR pictures are tone-mapped.
+    void setOptions(const CaptureOptions& options);
 
     // The bulk run; returns when it has completed, was cancelled or failed.
     void cmdbulkcapture_Click();

@@ -72,6 +72,7 @@ Examples:
   kadrel-extract --scenes 0.3 --min-gap 2 talk.mp4     the first frame of each new scene
   kadrel-extract --name '{src}_{n:06}_{time}' film.mp4 film_000012_00-00-00.480.bmp ...
   kadrel-extract --manifest csv film.mp4               and manifest.csv: file, frame, time, ...
+  kadrel-extract --hdr keep hdr.mkv                    an HDR video's signal, not tone-mapped
   kadrel-extract -o out a.mp4 b.mkv                    out/a/..., out/b/...
 )";
 
@@ -99,7 +100,7 @@ QString extractUsage()
     return QStringLiteral(
         "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] "
         "[--quality Q] [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
-        "[--name TEMPLATE] [--manifest csv|json] [-q] VIDEO...\n"
+        "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
 }
 
@@ -157,13 +158,17 @@ struct Options {
                                                "file with its frame, time, time stamp and "
                                                "keyframe flag."),
                                 QStringLiteral("csv|json")};
+    QCommandLineOption hdr{QStringLiteral("hdr"),
+                           QStringLiteral("HDR videos (PQ or HLG): map (default) tone-maps them "
+                                          "to SDR; keep saves their signal as it is."),
+                           QStringLiteral("map|keep")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("No progress line and no summary.")};
 
     QList<QCommandLineOption> all() const
     {
         return {help, version, output, from, to, format, quality, every, perSecond, keyframes,
-                scenes, minGap, name, manifest, quiet};
+                scenes, minGap, name, manifest, hdr, quiet};
     }
 };
 
@@ -233,7 +238,7 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const Opt
     return std::nullopt;
 }
 
-// --name, --manifest, --format and --quality.
+// --name, --manifest, --format, --hdr and --quality.
 std::optional<QString> readOutput(const QCommandLineParser& parser, const Options& o,
                                   ExtractOptions& options)
 {
@@ -254,6 +259,12 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const Option
         if (!type)
             return QStringLiteral("--format: bmp, png or jpg, not %1").arg(parser.value(o.format));
         options.format = *type;
+    }
+    if (parser.isSet(o.hdr)) {
+        const QString hdr = parser.value(o.hdr);
+        if (hdr != QLatin1String("map") && hdr != QLatin1String("keep"))
+            return QStringLiteral("--hdr: map or keep, not %1").arg(hdr);
+        options.keepHdr = hdr == QLatin1String("keep");
     }
     if (parser.isSet(o.quality)) {
         const auto q = wholeNumber(parser.value(o.quality), 1, 100);

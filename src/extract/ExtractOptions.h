@@ -2,7 +2,7 @@
 // The command line of kadrel-extract:
 //   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] [--quality Q]
 //                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
-//                  [--name TEMPLATE] [--manifest csv|json] [-q] VIDEO...
+//                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...
 
 #include "capture/CapturePlan.h"
 #include "capture/FrameSelection.h"
@@ -35,6 +35,7 @@ struct ExtractOptions {
     FrameSelection selection;
     NameTemplate names;
     ManifestKind manifest = ManifestKind::None;
+    bool keepHdr = false;  // HDR pictures as their signal reads, not tone-mapped
     bool quiet = false;
 
     // Where a video's files go: the output folder for one video, its own subfolder (named

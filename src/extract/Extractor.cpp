@@ -89,6 +89,7 @@ public:
           m_movie(m_state, m_screen, ffmpegGraphsStoppedBy([this] { return stopRequested(); }),
                   [] {})
     {
+        (void)m_movie.SetToneMapping(!options.keepHdr);  // no media yet: it cannot fail
     }
 
     int run()

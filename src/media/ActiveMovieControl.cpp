@@ -68,6 +68,8 @@ Status ActiveMovieControl::OpenMedia(const QString& path)
         dropFailure(m_session.basicAudio->put_Balance(0));
     }
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
+    if (m_session.basicVideo)
+        dropFailure(m_session.basicVideo->put_ToneMapping(m_toneMapping));
     m_session.videoWindow = queryInterface<IVideoWindow>(m_session.graphManager);
     attachVideoWindow();
 
@@ -282,6 +284,13 @@ Status ActiveMovieControl::SetTargetStride(double first, double step)
 {
     IBasicVideo* video = basicVideo();
     return video ? video->put_TargetStride(first, step) : noMedia();
+}
+
+Status ActiveMovieControl::SetToneMapping(bool on)
+{
+    m_toneMapping = on;
+    IBasicVideo* video = basicVideo();
+    return video ? video->put_ToneMapping(on) : Status();
 }
 
 Result<double> ActiveMovieControl::GetNextPictureStart()

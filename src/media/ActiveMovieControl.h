@@ -77,6 +77,8 @@ public:
     Status SetKeyframesOnly(bool only);
     Result<double> GetNextPictureStart();
     Status SetTargetStride(double first, double step);
+    // Tone mapping of HDR pictures, for the open media and every one opened after.
+    Status SetToneMapping(bool on);
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
@@ -94,6 +96,7 @@ private:
     QWidget* m_videoHost = nullptr;
     HostLoader m_fullScreenHost;
     MediaSession m_session;
+    bool m_toneMapping = true;
 };
 
 }  // namespace kadrel

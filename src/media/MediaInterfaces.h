@@ -107,6 +107,9 @@ public:
     // pictures no such move shows and no other picture needs are then left undecoded. A move
     // elsewhere, or step 0, ends it; a move elsewhere still shows its exact picture.
     virtual Status put_TargetStride(double first, double step) = 0;
+    // true (the default): HDR pictures are tone-mapped to SDR in the bitmap and on the
+    // screen. false: their signal is converted as it is, like an SDR picture's.
+    virtual Status put_ToneMapping(bool on) = 0;
 };
 
 class IVideoWindow {

@@ -5,6 +5,7 @@
 #include "app/UserSettings.h"
 #include "capture/CaptureOptionsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,7 +28,7 @@ CaptureOptionsDialog* shownOptions()
 // The example name follows the template, a refused one is explained and keeps OK off; Cancel
 // keeps the options, OK hands them to the next run (its files, its manifest, its counter: a
 // count of files where all frames count frames as ever), and they come back at the next start
-// unless a stored value is unusable.
+// unless a stored value is unusable; Keep HDR reaches the media at once.
 TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
 {
     graphs.script->duration = 1.0;  // frames 0..24
@@ -73,7 +74,9 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     dialog->optevery->click();
     dialog->spnevery->setValue(3);
     dialog->cbomanifest->setCurrentIndex(1);
+    dialog->chkkeephdr->setChecked(true);
     dialog->cmdOK->click();
+    EXPECT_FALSE(graphs.last->toneMapping);
     EXPECT_EQ(run(u"every"_s), u"Capturing Frame:24 (9 of 9) 9 [0..9]"_s);
     QStringList files, listed;
     for (int n = 0; n <= 24; n += 3)
@@ -98,15 +101,16 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     saveUserSettings(*window, fake.settings);
     EXPECT_EQ(savedByNext(), fake.settings.values);
     QStringList chosen;
-    for (const char* key : {"Selection", "Every", "NameTemplate", "Manifest"})
+    for (const char* key : {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr"})
         chosen << fake.settings.values.value(u"Preferences/"_s + QLatin1String(key));
-    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv"_s);
+    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1"_s);
     window->capture->setOptions({});
+    EXPECT_TRUE(graphs.last->toneMapping);
     saveUserSettings(*window, fake.settings);
     const auto defaults = fake.settings.values;
     const std::pair<const char*, const char*> unusable[] = {
         {"Selection", "some"}, {"Every", "0"}, {"PerSecond", "1000.5"}, {"SceneThreshold", "-1"},
-        {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}};
+        {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}, {"KeepHdr", "yes"}};
     for (const auto& [key, value] : unusable)
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = QLatin1String(value);
     EXPECT_EQ(savedByNext(), defaults);

@@ -100,6 +100,7 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
          expected(18, 19, "jpg"), nullptr},
         {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
          "1 frames (0 to 0)"},
+        {{"--hdr", "keep", "--to", "0", clip()}, expected(0, 0, "bmp"), "1 frames (0 to 0)"},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
@@ -144,6 +145,7 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--name", "../{n}", clip()}, 2, "--name: The name template \"../{n}\" would put"},
         {{"--name", "{n}{frame}", clip()}, 2, "--name: The name template \"{n}{frame}\" has an"},
         {{"--manifest", "xml", clip()}, 2, "--manifest: csv or json, not xml"},
+        {{"--hdr", "tone", clip()}, 2, "--hdr: map or keep, not tone"},
         {{clip(), "other/clip.mkv"}, 2, clip() + " and other/clip.mkv would both write into ./clip"},
         {{"-o", "out", missing}, 1, "Cannot open " + missing + ": No such file"},
         {{"-o", "blocker/out", clip()}, 1, "blocker/out: the folder cannot be made"},

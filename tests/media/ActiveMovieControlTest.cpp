@@ -32,7 +32,7 @@ protected:
 };
 
 // Opening plays at once; opening again first closes the old file and parks its window far
-// off screen; the graph manager outlives a close.
+// off screen, and the next graph keeps tone mapping off; the graph manager outlives a close.
 TEST_F(SessionTest, OpenPlaysAndReopeningClosesTheOldFile)
 {
     script->duration = 12.125;
@@ -41,9 +41,11 @@ TEST_F(SessionTest, OpenPlaysAndReopeningClosesTheOldFile)
     EXPECT_EQ(session.GetDuration(), 12.12);
     EXPECT_EQ(yields, 2);  // one in the close, one in the open
     const auto first = graphs.last;
+    ASSERT_TRUE(session.SetToneMapping(false).ok() && !first->toneMapping);
     EXPECT_EQ(callsOf([&] { (void)session.OpenMedia("/v/b.avi"); }).mid(0, 3),
               QStringList({"Stop", "put_Left(230400)", "put_Height(129600)"}));
     EXPECT_TRUE(graphs.last != first && !first->owner && graphs.last->owner == &video);
+    EXPECT_FALSE(graphs.last->toneMapping);
     session.CloseMedia();
     EXPECT_FALSE(session.session().playing || session.hasMedia());
     EXPECT_NE(session.session().graphManager, nullptr);

@@ -237,6 +237,52 @@ TEST(FfmpegEngine, SoundOnlyMediaAndTheLevels)
 
 // Missing and non-media files fail with a description; past a cut there is no picture (never
 // an earlier one); after scrambled bytes frames are exact again; the start stays exact.
+// PQ and HLG greys land on the BT.2390 curve (1000-nit peak, 203 nits white) and colours keep
+// their hue, in the bitmap and on the surface; tone mapping off shows the signal as it is; an
+// SDR picture is the same either way.
+TEST(FfmpegEngine, HdrPicturesAreToneMappedUnlessKept)
+{
+    constexpr int kMapped[8] = {28, 54, 97, 141, 179, 215, 241, 255};
+    constexpr int kKeptPq[8] = {38, 63, 91, 112, 130, 148, 167, 192};
+    const auto linearHue = [](const QColor& c) {  // of the light a BT.1886 screen gives
+        const auto light = [](float v) { return std::pow(v, 2.4f); };
+        return QColor::fromRgbF(light(c.redF()), light(c.greenF()), light(c.blueF())).hueF() * 360;
+    };
+    QWidget host;
+    host.show();
+    for (const auto transfer : {ClipSpec::Transfer::Pq, ClipSpec::Transfer::Hlg}) {
+        const bool pq = transfer == ClipSpec::Transfer::Pq;
+        SCOPED_TRACE(pq ? "PQ" : "HLG");
+        auto graph = render(clip(pq ? "pq.mkv" : "hlg.mkv",
+                                 {.codec = Codec::Hevc10, .content = ClipSpec::Content::HdrLevels,
+                                  .width = 64, .height = 16, .frames = 2, .transfer = transfer}));
+        ASSERT_TRUE(graph->put_Width(128) && graph->put_Height(32) && graph->put_Owner(&host));
+        for (const bool mapped : {true, false}) {
+            ASSERT_TRUE(graph->put_ToneMapping(mapped));
+            const QImage bitmap = QImage::fromData(snapshot(*graph).valueOr({}), "BMP");
+            const QImage shown = graph->surface()->grab().toImage();
+            for (int i = 0; i < 8; ++i) {
+                const QColor grey = bitmap.pixelColor(8 * i + 4, 4);
+                EXPECT_NEAR(grey.green(), mapped ? kMapped[i] : pq ? kKeptPq[i] : grey.green(), 2)
+                    << "grey " << i << (mapped ? " mapped" : " kept");
+                EXPECT_NEAR(qGray(shown.pixel(16 * i + 8, 8)), grey.green(), 2) << "shown " << i;
+                if (!mapped)
+                    continue;
+                EXPECT_LE(std::max(std::abs(grey.red() - grey.green()),
+                                   std::abs(grey.blue() - grey.green())), 1) << "grey " << i;
+                const double turn = std::abs(linearHue(bitmap.pixelColor(8 * i + 4, 12))
+                                             - hdrColours()[size_t(i)].hueF() * 360);
+                EXPECT_LE(std::min(turn, 360 - turn), 3.0) << "colour " << i;
+            }
+        }
+    }
+    auto sdr =
+        render(clip("sdr-bars.avi", {.content = ClipSpec::Content::ColourBars, .frames = 2}));
+    const QByteArray mapped = snapshot(*sdr).valueOr({});
+    ASSERT_TRUE(!mapped.isEmpty() && sdr->put_ToneMapping(false));
+    EXPECT_EQ(snapshot(*sdr).valueOr({}), mapped);
+}
+
 TEST(FfmpegEngine, BadFiles)
 {
     for (const QString& path :

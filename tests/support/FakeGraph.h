@@ -109,6 +109,10 @@ public:
         return record(QStringLiteral("put_TargetStride(%1, %2)").arg(first).arg(step),
                       "put_TargetStride", true);
     }
+    Status put_ToneMapping(bool on) override
+    {
+        return keep(call("put_ToneMapping", on), toneMapping, on);
+    }
     // The next frame, or the next keyframe while keyframes only; none at the video's end.
     Result<double> get_NextPictureStart() override
     {
@@ -136,6 +140,7 @@ public:
     double position = 0.0;
     std::int32_t volume = 0;
     bool keyframesOnly = false;
+    bool toneMapping = true;
     QPointer<QWidget> owner;
 
 private:

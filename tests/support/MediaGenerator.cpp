@@ -32,6 +32,37 @@ constexpr int kSampleRate = 44100;
 constexpr int kBlockBit[kGrid][kGrid] = {
     {-1, 0, 1, -1}, {2, 3, 4, 5}, {6, 7, 8, 9}, {-1, 10, 11, -1}};
 
+// The 10-bit Y, Cb, Cr of HdrLevels at (x, y): display light in BT.2020, then the transfer.
+std::array<int, 3> hdrCodes(const ClipSpec& recipe, int x, int y)
+{
+    const QColor colour = hdrColours()[size_t(x / 8)];
+    const double grey = kHdrGreyNits[size_t(x / 8)];
+    const double bt709[3] = {colour.redF() * 100, colour.greenF() * 100, colour.blueF() * 100};
+    static constexpr double toBt2020[3][3] = {
+        {0.6274, 0.3293, 0.0433}, {0.0691, 0.9195, 0.0114}, {0.0164, 0.0880, 0.8956}};
+    double nits[3];
+    for (int i = 0; i < 3; ++i)
+        nits[i] = y < 8 ? grey : toBt2020[i][0] * bt709[0] + toBt2020[i][1] * bt709[1]
+                                     + toBt2020[i][2] * bt709[2];
+    const double luminance = 0.2627 * nits[0] + 0.6780 * nits[1] + 0.0593 * nits[2];
+    // HLG: the scene light a 1000-nit display (system gamma 1.2) shows as these nits.
+    const double scale = 1000 * std::pow(luminance / 1000, 0.2 / 1.2);
+    double e[3];
+    for (int i = 0; i < 3; ++i) {
+        if (recipe.transfer == ClipSpec::Transfer::Pq) {
+            const double l = std::pow(nits[i] / 10000, 0.1593017578125);
+            e[i] = std::pow((0.8359375 + 18.8515625 * l) / (1 + 18.6875 * l), 78.84375);
+        } else {
+            const double s = nits[i] / scale;
+            e[i] = s <= 1.0 / 12 ? std::sqrt(3 * s)
+                                 : 0.17883277 * std::log(12 * s - 0.28466892) + 0.55991073;
+        }
+    }
+    const double luma = 0.2627 * e[0] + 0.6780 * e[1] + 0.0593 * e[2];
+    return {int(std::lround(64 + 876 * luma)), int(std::lround(512 + 896 * (e[2] - luma) / 1.8814)),
+            int(std::lround(512 + 896 * (e[0] - luma) / 1.4746))};
+}
+
 Status fail(const QString& what, int err = -1)
 {
     return Status::failure(err, what + QLatin1Char(' ') + avErrorText(err));
@@ -118,9 +149,11 @@ private:
             {"libvpx", "b=4M:qmin=2:qmax=12:deadline=realtime:cpu-used=8"},
             {"mpeg1video", "flags=+qscale:global_quality=354"},
             {"mpeg2video", "bf=2:flags=+qscale:global_quality=354"},
-            {"wmv2", "flags=+qscale:global_quality=354"}};
+            {"wmv2", "flags=+qscale:global_quality=354"},
+            {"libx265", ""}};
         const auto& [name, settings] = encoders[int(m_recipe.codec)];
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
+        m_hdr = m_recipe.codec == ClipSpec::Codec::Hevc10;
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (!codec)
             return fail(QStringLiteral("no video encoder"));
@@ -133,7 +166,9 @@ private:
         c->framerate = {m_recipe.fps, m_recipe.fpsDivisor};
         c->gop_size = m_recipe.gop;
         c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
-        c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
+        c->pix_fmt = mjpeg   ? AV_PIX_FMT_YUVJ420P
+                     : m_hdr ? AV_PIX_FMT_YUV420P10LE
+                             : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
         const bool hd = m_recipe.width >= 1280 || m_recipe.height > 576;
         if (m_recipe.tagColour) {
@@ -141,10 +176,18 @@ private:
             c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
             c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
         }
+        if (m_hdr) {
+            c->colorspace = AVCOL_SPC_BT2020_NCL;
+            c->color_primaries = AVCOL_PRI_BT2020;
+            c->color_trc = m_recipe.transfer == ClipSpec::Transfer::Pq ? AVCOL_TRC_SMPTE2084
+                                                                       : AVCOL_TRC_ARIB_STD_B67;
+        }
         if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         AVDictionary* options = nullptr;
         av_dict_parse_string(&options, settings, "=", ":", 0);
+        if (m_hdr)
+            av_dict_set(&options, "x265-params", "lossless=1:log-level=none", 0);
         const int err = avcodec_open2(c, codec, &options);
         const bool unknownSetting = av_dict_count(options) > 0;
         av_dict_free(&options);
@@ -206,10 +249,27 @@ private:
         av_frame_get_buffer(frame.get(), 0);
         const uint8_t* const pixels[1] = {stored.constBits()};
         const int stride[1] = {static_cast<int>(stored.bytesPerLine())};
-        sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
+        if (m_hdr)
+            drawHdrLevels(frame.get());
+        else
+            sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
         frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps)
                      + (m_recipe.frameTicks.empty() ? index : m_recipe.frameTicks.at(index));
         return encode(m_video.get(), m_videoStream, frame.get());
+    }
+
+    void drawHdrLevels(AVFrame* frame) const
+    {
+        for (int y = 0; y < frame->height; ++y)
+            for (int x = 0; x < frame->width; ++x) {
+                const std::array<int, 3> codes = hdrCodes(m_recipe, x, y);
+                for (int plane = 0; plane < 3; ++plane) {
+                    const int shift = plane == 0 ? 0 : 1;
+                    auto* row = reinterpret_cast<uint16_t*>(
+                        frame->data[plane] + (y >> shift) * frame->linesize[plane]);
+                    row[x >> shift] = uint16_t(codes[size_t(plane)]);
+                }
+            }
     }
 
     // Sends a frame (null: the end) to an encoder and writes what comes out.
@@ -286,6 +346,7 @@ private:
     CodecPtr m_sound;
     int m_chunk = 1024;  // samples per sound frame
     SwsPtr m_sws;
+    bool m_hdr = false;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
     PacketPtr m_packet = makePacket();
@@ -321,6 +382,14 @@ Status generateClip(const ClipSpec& recipe, const QString& path)
         return Status::failure(-1, QStringLiteral("a clip needs video or sound"));
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would flood the test output
     return ClipWriter(recipe).write(path);
+}
+
+std::array<QColor, 8> hdrColours()
+{
+    return {QColor::fromRgbF(0.6f, 0, 0),      QColor::fromRgbF(0, 0.6f, 0),
+            QColor::fromRgbF(0, 0, 0.6f),      QColor::fromRgbF(0.6f, 0.6f, 0),
+            QColor::fromRgbF(0, 0.6f, 0.6f),   QColor::fromRgbF(0.6f, 0, 0.6f),
+            QColor::fromRgbF(0.8f, 0.3f, 0),   QColor::fromRgbF(0.7f, 0.4f, 0.3f)};
 }
 
 std::array<QColor, 8> colourBars()

@@ -23,9 +23,13 @@ struct ClipSpec {
         Mpeg1,  // for a program stream (.mpg)
         Mpeg2,  // two B-frames, for a DVD program stream (.vob)
         Wmv2,   // Windows Media Video 8, for ASF (.wmv)
+        Hevc10, // libx265, 10-bit 4:2:0, lossless; BT.2020 with the transfer below
         None,   // sound only (set withAudio)
     };
-    enum class Content { FrameIndex, ColourBars };  // the blocks, or colourBars() left to right
+    // The blocks, colourBars() left to right, or (Hevc10) the 8 x 8 blocks of a 64 x 16
+    // picture: the greys of kHdrGreyNits above the colours of hdrColours().
+    enum class Content { FrameIndex, ColourBars, HdrLevels };
+    enum class Transfer { Pq, Hlg };
 
     Codec codec = Codec::Mpeg4;
     Content content = Content::FrameIndex;
@@ -48,6 +52,7 @@ struct ClipSpec {
     int sampleAspectDen = 1;
     // BT.709 from 1280 columns or above 576 lines, else BT.601; untagged: "unspecified".
     bool tagColour = true;
+    Transfer transfer = Transfer::Pq;  // Hevc10 only
     bool streamed = false;   // written as to a pipe: no length stated, no index
     bool faststart = false;  // MP4: the index before the data, kept by a file cut short
 };
@@ -57,6 +62,11 @@ Status generateClip(const ClipSpec& recipe, const QString& path);
 
 // White, yellow, cyan, green, magenta, red, blue, black.
 std::array<QColor, 8> colourBars();
+
+// HdrLevels: the greys' light in nits (on a 1000-nit display for HLG), and the colours: BT.709
+// light (1 = 100 nits) of red, green, blue, yellow, cyan, magenta, orange and a skin tone.
+inline constexpr std::array<double, 8> kHdrGreyNits = {1, 5, 20, 50, 100, 203, 400, 1000};
+std::array<QColor, 8> hdrColours();
 
 // The frame index drawn in a bitmap file (or its bytes), -1 when unreadable.
 int frameIndexFromBitmap(const QString& path);

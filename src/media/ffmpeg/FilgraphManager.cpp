@@ -423,6 +423,16 @@ Status FilgraphManager::put_TargetStride(double first, double step)
     return {};
 }
 
+Status FilgraphManager::put_ToneMapping(bool on)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    m_converter.setToneMapping(on);
+    if (m_surface)
+        m_surface->frameChanged();
+    return {};
+}
+
 Result<double> FilgraphManager::get_NextPictureStart()
 {
     if (Status s = checkShown(); !s)

@@ -11,7 +11,8 @@
 //     HeldPackets   the video packets held back while the frames are full or sound goes first
 //     SeekPolicy    when a move seeks, and re-seeking from further back when it lands wrong
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
-//                 caller's buffer, bottom-up) and to the picture the surface paints
+//                 caller's buffer, bottom-up) and to the picture the surface paints;
+//                 ToneMapper for HDR pictures
 //   FrameLuma     the 8-bit luma of GetCurrentLuma
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
 //                 (a SoundSink) without gaps or overlaps on the time line
@@ -88,6 +89,7 @@ public:
     Status GetCurrentLuma(LumaPlane& into) override;
     Status put_KeyframesOnly(bool only) override;
     Status put_TargetStride(double first, double step) override;
+    Status put_ToneMapping(bool on) override;
     Result<double> get_NextPictureStart() override;
 
     Status put_WindowStyle(std::int32_t style) override;

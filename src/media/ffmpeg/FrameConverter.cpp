@@ -57,6 +57,8 @@ QSize FrameConverter::displaySize(const AVFrame* frame) const
 bool FrameConverter::convert(Scaler& scaler, const AVFrame* frame, int width, int height,
                              uint8_t* dst, int stride)
 {
+    if (m_toneMapping && ToneMapper::handles(frame))
+        return toneMap(scaler, frame, width, height, dst, stride);
     bool full = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat format = withoutRange(static_cast<AVPixelFormat>(frame->format), full);
     SwsContext* before = scaler.context.get();
@@ -77,6 +79,30 @@ bool FrameConverter::convert(Scaler& scaler, const AVFrame* frame, int width, in
     const int strides[4] = {stride, 0, 0, 0};
     return sws_scale(context, frame->data, frame->linesize, 0, frame->height, planes, strides)
            > 0;
+}
+
+bool FrameConverter::toneMap(Scaler& scaler, const AVFrame* frame, int width, int height,
+                             uint8_t* dst, int stride)
+{
+    if (width == frame->width && height == frame->height) {
+        m_toneMapper.convert(frame, dst, stride);
+        return true;
+    }
+    const int mappedStride = frame->width * 4;
+    m_mapped.resize(size_t(mappedStride) * frame->height);
+    m_toneMapper.convert(frame, m_mapped.data(), mappedStride);
+    SwsContext* context = sws_getCachedContext(
+        scaler.context.release(), frame->width, frame->height, AV_PIX_FMT_BGRA, width, height,
+        AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    scaler.context.reset(context);
+    scaler.colorspace = -1;  // the next YUV picture sets its matrix afresh
+    if (!context)
+        return false;
+    const uint8_t* planes[4] = {m_mapped.data(), nullptr, nullptr, nullptr};
+    const int strides[4] = {mappedStride, 0, 0, 0};
+    uint8_t* out[4] = {dst, nullptr, nullptr, nullptr};
+    const int outStrides[4] = {stride, 0, 0, 0};
+    return sws_scale(context, planes, strides, 0, frame->height, out, outStrides) > 0;
 }
 
 Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize)

@@ -2,10 +2,12 @@
 // Decoded pictures to RGB: the packed bitmap GetCurrentImage hands out, and the picture the
 // video surface paints. The conversion uses the frame's own colour matrix and range (for
 // untagged pictures BT.709 from 1280 columns or above 576 lines, else BT.601) and turns the
-// picture upright by the stream's rotation.
+// picture upright by the stream's rotation. HDR pictures are tone-mapped for an SDR screen
+// unless tone mapping is off; the bitmap and the painted picture come from the same mapping.
 
 #include "common/Status.h"
 #include "media/ffmpeg/FfmpegHolders.h"
+#include "media/ffmpeg/ToneMapper.h"
 
 #include <QImage>
 #include <QSize>
@@ -18,6 +20,8 @@ namespace kadrel::ffmpeg {
 class FrameConverter {
 public:
     void setRotation(int degrees) { m_rotation = degrees; }
+    // false: HDR pictures convert like SDR ones, their signal taken as it is.
+    void setToneMapping(bool on) { m_toneMapping = on; }
     // The picture as displayed: width and height swap for a quarter turn.
     QSize displaySize(const AVFrame* frame) const;
     // Writes the 40-byte BITMAPINFOHEADER and bottom-up B,G,R,0xFF rows into buffer.
@@ -34,10 +38,16 @@ private:
     // Converts frame to BGRA of width x height into dst with the given stride.
     bool convert(Scaler& scaler, const AVFrame* frame, int width, int height, uint8_t* dst,
                  int stride);
+    // The tone-mapped picture, at frame size, scaled when width x height differs.
+    bool toneMap(Scaler& scaler, const AVFrame* frame, int width, int height, uint8_t* dst,
+                 int stride);
     void rotateInto(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst,
                     int dstStride) const;
 
     int m_rotation = 0;
+    bool m_toneMapping = true;
+    ToneMapper m_toneMapper;
+    std::vector<uint8_t> m_mapped;  // a tone-mapped picture before scaling
     Scaler m_bitmapScaler;
     Scaler m_imageScaler;
     std::vector<uint8_t> m_upright;  // conversion scratch for rotated pictures
