@@ -6,6 +6,7 @@
 #include "output/ImageFormat.h"
 
 #include <memory>
+#include <optional>
 
 namespace kadrel {
 
@@ -19,8 +20,8 @@ public:
     virtual Result<FileImage> encode(FrameBuffer& frame) = 0;
 };
 
-// The encoder of a type; quality (1..100) counts for JPEG only.
+// The encoder of a type; quality (1..100, else the type's default) counts for JPEG and WebP.
 std::unique_ptr<FrameEncoder> makeFrameEncoder(ImageFormat format,
-                                               int quality = kDefaultJpegQuality);
+                                               std::optional<int> quality = std::nullopt);
 
 }  // namespace kadrel

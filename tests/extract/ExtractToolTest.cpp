@@ -134,7 +134,7 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--from", "-1", clip()}, 2, "--from: not a frame number: -1"},
         {{"--to", "2147483648", clip()}, 2, "--to: 2147483648 is too large"},
         {{"-o", "", clip()}, 2, "-o: the folder name is empty"},
-        {{"--format", "gif", clip()}, 2, "--format: bmp, png or jpg, not gif"},
+        {{"--format", "gif", clip()}, 2, "--format: bmp, png, jpg or webp, not gif"},
         {{"--quality", "101", clip()}, 2, "--quality: 1 to 100, not 101"},
         {{"--every", "0", clip()}, 2, "--every: a whole number from 1, not 0"},
         {{"--keyframes", "--scenes", "0.3", clip()}, 2, "choose one of --every, --per-second"},
