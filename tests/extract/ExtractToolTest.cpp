@@ -100,6 +100,8 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
          expected(18, 19, "jpg"), nullptr},
         {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
          "1 frames (0 to 0)"},
+        {{"--from", "17", "--format", "webp", "-q", "-o", "webp", clip()},
+         expected(17, 19, "webp"), nullptr},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());

@@ -1,5 +1,6 @@
-// Frames into files of each type: a bitmap's bytes; PNG exact and JPEG close to the bitmap on
-// generated clips; JPEG's two bands joined cleanly; failures leave no file and name it.
+// Frames into files of each type: a bitmap's bytes; PNG and lossless WebP exact, JPEG and
+// lossy WebP close to the bitmap on generated clips; JPEG's two bands joined cleanly; failures
+// leave no file and name it.
 
 #include "common/Rounding.h"
 #include "media/ffmpeg/FfmpegGraph.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <csignal>
 #include <cstring>
 #include <vector>
@@ -135,8 +137,9 @@ protected:
     EncodedFrames() : SaveFrameTest(makeFfmpegGraph) {}
 };
 
-// PNG: 8-bit RGB, the bitmap's pixels exactly; JPEG: within 38 dB at quality 95, and lower
-// qualities give smaller files further off.
+// PNG and WebP at 100: the bitmap's pixels exactly (PNG as 8-bit RGB). At the default quality
+// JPEG within 38 dB, lossy WebP, whose colour has half the resolution, within 25 dB (colour
+// bars' sharp edges); lower qualities are further off, and JPEG's files smaller.
 TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
 {
     const auto& [file, recipe] = GetParam();
@@ -159,19 +162,27 @@ TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
         EXPECT_EQ(png.format(), QImage::Format_RGB32);  // 8-bit RGB, no alpha
         EXPECT_EQ(png, bitmap.convertToFormat(QImage::Format_RGB32));
 
-        double lastPsnr = 99.0;
-        qint64 lastSize = 1 << 30;
-        for (const int quality : {95, 75, 30}) {
-            const QString jpg = base + QStringLiteral("q%1.jpg").arg(quality);
-            ASSERT_TRUE(saveFrame(movie, jpg, ImageFormat::Jpeg, quality).ok());
-            const QImage jpeg(jpg, "JPEG");
-            ASSERT_EQ(jpeg.size(), bitmap.size());
-            const double db = psnr(bitmap, jpeg);
-            EXPECT_GE(db, quality == 95 ? 38.0 : 0.0);
-            EXPECT_LT(db, lastPsnr) << "quality " << quality;
-            EXPECT_LT(QFileInfo(jpg).size(), lastSize) << "quality " << quality;
-            lastPsnr = db;
-            lastSize = QFileInfo(jpg).size();
+        ASSERT_TRUE(saveFrame(movie, base + ".webp", ImageFormat::Webp, 100).ok());
+        EXPECT_EQ(test::loadImage(base + ".webp"), bitmap.convertToFormat(QImage::Format_RGB32));
+
+        for (const auto [type, minimumDb] :
+             {std::pair{ImageFormat::Jpeg, 38.0}, {ImageFormat::Webp, 25.0}}) {
+            double lastPsnr = 99.0;
+            qint64 lastSize = 1 << 30;
+            for (const std::optional<int> quality : {std::optional<int>{}, {75}, {30}}) {
+                SCOPED_TRACE(quality.value_or(0));
+                const QString path = base + QString::number(quality.value_or(0))
+                                     + imageFormatInfo(type).extension;
+                ASSERT_TRUE(saveFrame(movie, path, type, quality).ok());
+                const QImage decoded = test::loadImage(path);
+                ASSERT_EQ(decoded.size(), bitmap.size());
+                const double db = psnr(bitmap, decoded);
+                EXPECT_GE(db, quality ? 0.0 : minimumDb);
+                EXPECT_LT(db, lastPsnr);
+                EXPECT_TRUE(type == ImageFormat::Webp || QFileInfo(path).size() < lastSize);
+                lastPsnr = db;
+                lastSize = QFileInfo(path).size();
+            }
         }
     }
 }
