@@ -32,7 +32,7 @@ class ActiveMovieControl;
 struct BulkOutput {
     QString folder;
     ImageFormat format = ImageFormat::Bmp;
-    std::optional<int> quality;  // the type's default unless given
+    std::optional<int> quality = std::nullopt;  // the type's default unless given
     NameTemplate names{};
     ManifestKind manifest = ManifestKind::None;
 };

@@ -32,7 +32,7 @@ struct ExtractOptions {
     std::optional<FramePoint> from;  // frame 0 when not given
     std::optional<FramePoint> to;    // included; the video's last frame when not given
     ImageFormat format = ImageFormat::Bmp;
-    std::optional<int> quality;  // the type's default unless given
+    std::optional<int> quality = std::nullopt;  // the type's default unless given
     FrameSelection selection;
     NameTemplate names;
     ManifestKind manifest = ManifestKind::None;

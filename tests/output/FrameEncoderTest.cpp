@@ -165,7 +165,7 @@ TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
         ASSERT_TRUE(saveFrame(movie, base + ".webp", ImageFormat::Webp, 100).ok());
         EXPECT_EQ(test::loadImage(base + ".webp"), bitmap.convertToFormat(QImage::Format_RGB32));
 
-        for (const auto [type, minimumDb] :
+        for (const auto& [type, minimumDb] :
              {std::pair{ImageFormat::Jpeg, 38.0}, {ImageFormat::Webp, 25.0}}) {
             double lastPsnr = 99.0;
             qint64 lastSize = 1 << 30;
