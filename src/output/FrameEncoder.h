@@ -10,7 +10,7 @@
 
 namespace kadrel {
 
-// Each encoder keeps what it reuses from frame to frame (its file's memory, its bands), so
+// Each encoder keeps what it reuses from frame to frame (its file's memory, its rows), so
 // every thread that encodes has one of its own; it touches nothing else.
 class FrameEncoder {
 public:
