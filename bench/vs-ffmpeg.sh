@@ -10,6 +10,9 @@
 #   png     the hd clip as PNG files: `kadrel-extract --format png` against ffmpeg's frame%d.png
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
+#   webp    5 s of the hd clip's kind as WebP files: `kadrel-extract --format webp --quality 90`
+#           against ffmpeg's `-c:v libwebp -quality 90 frame%d.webp`
+#   webp100 the same lossless: `--quality 100` against ffmpeg's `-c:v libwebp -lossless 1`
 #   tmpfs   the first 300 frames of the hd clip as bitmaps into a folder under /dev/shm (memory)
 #   keyframes  60 s of 1080p 30 fps H.264, keyframes every 2 s: `kadrel-extract --keyframes`
 #           against `ffmpeg -skip_frame nokey`, and Kadrel's own whole run of the clip
@@ -32,7 +35,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k png jpg tmpfs keyframes scenes every10 seek}")
+clips=("${@:-hd heavy sd 4k png jpg webp webp100 tmpfs keyframes scenes every10 seek}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
@@ -55,6 +58,7 @@ make_clip() {
     echo "making $1 in $work"
     case $1 in
         hd | png | jpg | tmpfs | every10) x264 "$1.mp4" 1920x1080 20 veryfast ;;
+        webp | webp100) x264 "$1.mp4" 1920x1080 5 veryfast ;;
         keyframes) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 60 \
                 -c:v libx264 -preset veryfast -g 60 -sc_threshold 0 -pix_fmt yuv420p \
                 "$work/keyframes.mp4" ;;
@@ -142,6 +146,13 @@ for clip in "${clips[@]}"; do
              ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.png") ;;
         jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$out" "$file")
              ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$out/frame%d.jpg") ;;
+        webp) who=kadrel-extract kadrel=("$extract" -q --format webp --quality 90 -o "$out" "$file")
+              ffmpeg=(ffmpeg -v error -i "$file" -c:v libwebp -quality 90 -f image2
+                      "$out/frame%d.webp") ;;
+        webp100) who=kadrel-extract
+                 kadrel=("$extract" -q --format webp --quality 100 -o "$out" "$file")
+                 ffmpeg=(ffmpeg -v error -i "$file" -c:v libwebp -lossless 1 -f image2
+                         "$out/frame%d.webp") ;;
         tmpfs) out=$shm/out; who=kadrel-bench kadrel=("$bench" capture "$file" "$out" 0 299)
                ffmpeg=(ffmpeg -v error -i "$file" -frames:v 300 -f image2 "$out/frame%d.bmp") ;;
         keyframes | scenes | every10) ;;

@@ -20,7 +20,7 @@ public:
     BulkRun(ActiveMovieControl& movie, const CapturePlan& plan, const FrameSelection& selection,
             const BulkOutput& output, const BulkCallbacks& callbacks)
         : m_movie(movie), m_plan(plan), m_output(output), m_callbacks(callbacks),
-          m_encoder(makeFrameEncoder(output.format, output.quality)),
+          m_writer([&output] { return makeFrameEncoder(output.format, output.quality); }),
           m_extension(imageFormatInfo(output.format).extension),
           m_source(QFileInfo(movie.session().mediaFile).completeBaseName()),
           m_picker(FramePicker::make(selection, plan))
@@ -114,7 +114,7 @@ private:
             m_writer.release(buffer);
             return videoFailure(std::move(s));
         }
-        m_writer.write(buffer, path, *m_encoder);
+        m_writer.write(buffer, path);
         return {};
     }
 
@@ -170,11 +170,10 @@ private:
     const CapturePlan& m_plan;
     const BulkOutput& m_output;
     const BulkCallbacks& m_callbacks;
-    const std::unique_ptr<FrameEncoder> m_encoder;
+    FrameFileWriter m_writer;
     const QString m_extension;
     const QString m_source;
     const std::unique_ptr<FramePicker> m_picker;
-    FrameFileWriter m_writer;  // after the encoder: gone, with its files written, before it
     Manifest m_manifest;
     // The files handed over lately, for the manifest; a failure removes no more files than
     // the writer has in flight.

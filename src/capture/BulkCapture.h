@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace kadrel {
 
@@ -31,7 +32,7 @@ class ActiveMovieControl;
 struct BulkOutput {
     QString folder;
     ImageFormat format = ImageFormat::Bmp;
-    int quality = kDefaultJpegQuality;
+    std::optional<int> quality = std::nullopt;  // the type's default unless given
     NameTemplate names{};
     ManifestKind manifest = ManifestKind::None;
 };

@@ -139,7 +139,7 @@ CaptureSettings::Outcome CaptureSettings::captureFrames(bool inRange)
             }
             yieldOnce();
         }};
-    const BulkOutput output{txtout->text(), outputFormat(), kDefaultJpegQuality, names.value(),
+    const BulkOutput output{txtout->text(), outputFormat(), std::nullopt, names.value(),
                             m_options.manifest};
     const BulkResult run = runBulkCapture(m_movie, plan, selection, output, callbacks);
     switch (run.end) {

@@ -42,9 +42,10 @@ std::optional<std::int32_t> selectedCount(const FrameSelection& selection,
                                           const CapturePlan& plan);
 
 // How different a picture's luma is from the one before: the mean absolute difference per
-// sample (0..255, over about 128 rows spread over the height) of each pair of pictures, and the score, that difference but no more than
-// its change from the pair before, over 100, clamped to 0..1. A cut scores high; steady motion,
-// whose differences stay alike, scores low. Pictures of different sizes score 1.
+// sample (0..255, over about 128 rows spread over the height) of each pair of pictures, and
+// the score, that difference but no more than its change from the pair before, over 100,
+// clamped to 0..1. A cut scores high; steady motion, whose differences stay alike, scores low.
+// Pictures of different sizes score 1.
 class SceneScore {
 public:
     double next(const LumaPlane& previous, const LumaPlane& current);

@@ -68,6 +68,7 @@ Examples:
   kadrel-extract --from 1:00 --to 1:30 film.mp4        the frames from 1 min to 1 min 30 s
   kadrel-extract --every 10 film.mp4                   frames 0, 10, 20, ...
   kadrel-extract --per-second 2 --format jpg film.mp4  two frames a second
+  kadrel-extract --format webp --quality 100 film.mp4  lossless WebP files
   kadrel-extract --keyframes film.mp4                  keyframes only, decoded alone
   kadrel-extract --scenes 0.3 --min-gap 2 talk.mp4     the first frame of each new scene
   kadrel-extract --name '{src}_{n:06}_{time}' film.mp4 film_000012_00-00-00.480.bmp ...
@@ -98,8 +99,9 @@ QString ExtractOptions::folderFor(const QString& video) const
 QString extractUsage()
 {
     return QStringLiteral(
-        "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] "
-        "[--quality Q] [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
+        "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] "
+        "[--format bmp|png|jpg|webp] [--quality Q] "
+        "[--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
         "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
 }
@@ -125,10 +127,12 @@ struct Options {
                           QStringLiteral("Last frame to save, included (default: the last frame "
                                          "of the video); a frame number or a time."),
                           QStringLiteral("M|TIME")};
-    QCommandLineOption format{QStringLiteral("format"), QStringLiteral("bmp (default), png or jpg."),
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("bmp (default), png, jpg or webp."),
                               QStringLiteral("FORMAT")};
     QCommandLineOption quality{QStringLiteral("quality"),
-                               QStringLiteral("JPEG quality, 1 to 100 (default 95)."),
+                               QStringLiteral("JPEG or WebP quality, 1 to 100 (default: JPEG 95, "
+                                              "WebP 90); WebP at 100 is lossless."),
                                QStringLiteral("Q")};
     QCommandLineOption every{QStringLiteral("every"),
                              QStringLiteral("Save every Nth frame: From, From + N, ..."),
@@ -252,12 +256,14 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const Option
         const QString kind = parser.value(o.manifest);
         if (kind != QLatin1String("csv") && kind != QLatin1String("json"))
             return QStringLiteral("--manifest: csv or json, not %1").arg(kind);
-        options.manifest = kind == QLatin1String("csv") ? ManifestKind::Csv : ManifestKind::JsonLines;
+        options.manifest =
+            kind == QLatin1String("csv") ? ManifestKind::Csv : ManifestKind::JsonLines;
     }
     if (parser.isSet(o.format)) {
         const auto type = imageFormatNamed(parser.value(o.format));
         if (!type)
-            return QStringLiteral("--format: bmp, png or jpg, not %1").arg(parser.value(o.format));
+            return QStringLiteral("--format: bmp, png, jpg or webp, not %1")
+                .arg(parser.value(o.format));
         options.format = *type;
     }
     if (parser.isSet(o.hdr)) {

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of kadrel-extract:
-//   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg] [--quality Q]
+//   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg|webp]
+//                  [--quality Q]
 //                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
 //                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...
 
@@ -31,7 +32,7 @@ struct ExtractOptions {
     std::optional<FramePoint> from;  // frame 0 when not given
     std::optional<FramePoint> to;    // included; the video's last frame when not given
     ImageFormat format = ImageFormat::Bmp;
-    int quality = kDefaultJpegQuality;
+    std::optional<int> quality = std::nullopt;  // the type's default unless given
     FrameSelection selection;
     NameTemplate names;
     ManifestKind manifest = ManifestKind::None;

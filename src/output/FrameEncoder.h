@@ -6,10 +6,11 @@
 #include "output/ImageFormat.h"
 
 #include <memory>
+#include <optional>
 
 namespace kadrel {
 
-// Each encoder keeps what it reuses from frame to frame (its file's memory, its bands), so
+// Each encoder keeps what it reuses from frame to frame (its file's memory, its rows), so
 // every thread that encodes has one of its own; it touches nothing else.
 class FrameEncoder {
 public:
@@ -19,8 +20,8 @@ public:
     virtual Result<FileImage> encode(FrameBuffer& frame) = 0;
 };
 
-// The encoder of a type; quality (1..100) counts for JPEG only.
+// The encoder of a type; quality (1..100, else the type's default) counts for JPEG and WebP.
 std::unique_ptr<FrameEncoder> makeFrameEncoder(ImageFormat format,
-                                               int quality = kDefaultJpegQuality);
+                                               std::optional<int> quality = std::nullopt);
 
 }  // namespace kadrel

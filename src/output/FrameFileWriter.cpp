@@ -5,13 +5,22 @@
 
 namespace kadrel {
 
-FrameFileWriter::FrameFileWriter(int buffers)
-    : m_buffers(static_cast<std::size_t>(std::max(buffers, 2))), m_jobs(m_buffers.size())
+namespace {
+
+// One for each core: encoding is what a run of PNG, JPEG or WebP files waits for.
+constexpr int kEncodingThreads = 2;
+
+}  // namespace
+
+FrameFileWriter::FrameFileWriter(const EncoderMaker& makeEncoder, int buffers)
+    : m_buffers(static_cast<std::size_t>(std::max(buffers, kEncodingThreads + 1))),
+      m_jobs(m_buffers.size())
 {
     m_free.reserve(m_buffers.size());
     for (FrameBuffer& buffer : m_buffers)
         m_free.push_back(&buffer);
-    m_thread = std::thread([this] { run(); });
+    for (int i = 0; i < kEncodingThreads; ++i)
+        m_threads.emplace_back([this, encoder = makeEncoder()] { run(*encoder); });
 }
 
 FrameFileWriter::~FrameFileWriter()
@@ -21,7 +30,8 @@ FrameFileWriter::~FrameFileWriter()
         m_stopping = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    for (std::thread& thread : m_threads)
+        thread.join();
 }
 
 FrameBuffer* FrameFileWriter::nextBuffer()
@@ -35,7 +45,7 @@ FrameBuffer* FrameFileWriter::nextBuffer()
     return buffer;
 }
 
-void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncoder& encoder)
+void FrameFileWriter::write(FrameBuffer* buffer, const QString& path)
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -44,7 +54,7 @@ void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, FrameEncod
             return;
         }
         Job& job = m_jobs[(m_first + m_waiting) % m_jobs.size()];
-        job = {buffer, path, &encoder};
+        job = {buffer, path};
         ++m_waiting;
     }
     m_changed.notify_all();
@@ -62,10 +72,10 @@ void FrameFileWriter::release(FrameBuffer* buffer)
 FileStatus FrameFileWriter::finish()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_waiting == 0 && !m_writing; });
+    m_changed.wait(lock, [this] { return m_waiting == 0 && m_busy == 0; });
     FileStatus failure = std::exchange(m_failure, {});
     m_written = 0;
-    // The thread is idle and only this one hands it work: the files in flight are ours.
+    // The threads are idle and only this one hands them work: the files in flight are ours.
     lock.unlock();
     FileStatus flushed = m_files.finish();
     return failure.ok() ? flushed : failure;
@@ -77,7 +87,9 @@ std::size_t FrameFileWriter::written()
     return m_written;
 }
 
-void FrameFileWriter::run()
+// Jobs are taken in the order handed over and numbered; each is encoded while the other
+// thread works on its own, then written when the jobs before it are.
+void FrameFileWriter::run(FrameEncoder& encoder)
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -87,25 +99,38 @@ void FrameFileWriter::run()
         Job job = std::move(m_jobs[m_first]);
         m_first = (m_first + 1) % m_jobs.size();
         --m_waiting;
-        m_writing = true;
+        const std::uint64_t turn = m_taken++;
+        ++m_busy;
         lock.unlock();
-        FileStatus written = encodeAndWrite(job);
+        const Result<FileImage> image = encoder.encode(*job.buffer);
         lock.lock();
-        m_writing = false;
+        m_changed.wait(lock, [&] { return m_turn == turn; });
+        writeInTurn(lock, job, image);
+        ++m_turn;
+        --m_busy;
         m_free.push_back(job.buffer);
-        if (written.ok()) {
-            ++m_written;
-        } else {
-            m_failure = std::move(written);
-            dropWaiting();
-        }
         m_changed.notify_all();
     }
 }
 
-FileStatus FrameFileWriter::encodeAndWrite(Job& job)
+void FrameFileWriter::writeInTurn(std::unique_lock<std::mutex>& lock, const Job& job,
+                                  const Result<FileImage>& image)
 {
-    const Result<FileImage> image = job.encoder->encode(*job.buffer);
+    if (!m_failure.ok())
+        return;  // handed over after a file that failed: dropped
+    lock.unlock();
+    FileStatus written = writeImage(job, image);
+    lock.lock();
+    if (written.ok()) {
+        ++m_written;
+    } else {
+        m_failure = std::move(written);
+        dropWaiting();
+    }
+}
+
+FileStatus FrameFileWriter::writeImage(const Job& job, const Result<FileImage>& image)
+{
     if (image)
         return m_files.write(job.path, image.value());
     // A file before this one whose write-back failed is the first failure.

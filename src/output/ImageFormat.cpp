@@ -13,6 +13,8 @@ const std::vector<ImageFormatInfo>& imageFormats()
          QStringLiteral("PNG Image (*.png)")},
         {ImageFormat::Jpeg, QStringLiteral("jpg"), QStringLiteral(".jpg"),
          QStringLiteral("JPEG Image (*.jpg)")},
+        {ImageFormat::Webp, QStringLiteral("webp"), QStringLiteral(".webp"),
+         QStringLiteral("WebP Image (*.webp)")},
     };
     return formats;
 }
@@ -45,6 +47,20 @@ QString imageFileFilter()
         filter += info.description + QLatin1Char('|') + QLatin1Char('*') + info.extension
                   + QLatin1Char('|');
     return filter;
+}
+
+int defaultQuality(ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::Jpeg:
+        return kDefaultJpegQuality;
+    case ImageFormat::Webp:
+        return kDefaultWebpQuality;
+    case ImageFormat::Bmp:
+    case ImageFormat::Png:
+        break;
+    }
+    return 0;
 }
 
 }  // namespace kadrel

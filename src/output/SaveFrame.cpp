@@ -14,7 +14,8 @@ Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
     });
 }
 
-Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format, int quality)
+Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format,
+                 std::optional<int> quality)
 {
     if (!movie.session().graphManager)
         return {};

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace kadrel {
 
 class ActiveMovieControl;
@@ -19,6 +21,7 @@ Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame);
 // and returns when it is written; a failure leaves no file at path. Without media it writes
 // nothing and succeeds.
 Status saveFrame(ActiveMovieControl& movie, const QString& path,
-                 ImageFormat format = ImageFormat::Bmp, int quality = kDefaultJpegQuality);
+                 ImageFormat format = ImageFormat::Bmp,
+                 std::optional<int> quality = std::nullopt);
 
 }  // namespace kadrel

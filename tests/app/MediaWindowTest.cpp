@@ -121,7 +121,8 @@ TEST_F(MediaWindowTest, FramesAreSavedAsShownInTheChosenType)
     EXPECT_EQ(request.title, u"Save Frame As..."_s);
     EXPECT_EQ(request.nameFilters, QStringList({u"Bitmap Image (*.bmp) (*.bmp)"_s,
                                                 u"PNG Image (*.png) (*.png)"_s,
-                                                u"JPEG Image (*.jpg) (*.jpg)"_s}));
+                                                u"JPEG Image (*.jpg) (*.jpg)"_s,
+                                                u"WebP Image (*.webp) (*.webp)"_s}));
     window->cmdnext_Click();  // frame picking after each move is FramePickingTest's
     EXPECT_EQ(capture(u"shot.jpg"_s), 74);
     EXPECT_EQ(QImageReader(folder.filePath(u"shot.jpg"_s)).format(), QByteArray("jpeg"));
@@ -188,12 +189,12 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
     window->mnumute_Click();
     window->mnurepeat_Click();
     window->capture->txtout->setText(folder.filePath(u"frames"_s));
-    window->capture->lsttypes->setCurrentRow(1);
+    window->capture->lsttypes->setCurrentRow(3);  // the last row
     saveUserSettings(*window, fake.settings);
     const QString opened = QDir(folder.path()).absolutePath() + u'/';
     EXPECT_EQ(fake.settings.writes.join(u' '),
               u"Preferences/Volume=40 Preferences/Mute=1 Preferences/Repeat=0 "
-              "Preferences/OutputFolder=%1 Preferences/OutputType=png Preferences/Selection=all "
+              "Preferences/OutputFolder=%1 Preferences/OutputType=webp Preferences/Selection=all "
               "Preferences/Every=10 Preferences/PerSecond=1 Preferences/SceneThreshold=0.3 "
               "Preferences/MinGap=0 Preferences/NameTemplate=frame{n} Preferences/Manifest=none "
               "Preferences/KeepHdr=0 Preferences/OpenFolder=%2"_s
@@ -212,7 +213,7 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
             .arg(imageFormatInfo(next.capture->outputFormat()).name)
             .arg(fake.fileDialog.calls.back().request.initialFolder == opened);
     };
-    EXPECT_EQ(restored(), u"40 111 0 png 1"_s);
+    EXPECT_EQ(restored(), u"40 111 0 webp 1"_s);
     for (const char* key : {"Volume", "Mute", "Repeat", "OutputType", "OpenFolder"})
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = u"x"_s;
     EXPECT_EQ(restored(), u"100 000 1 bmp 0"_s);

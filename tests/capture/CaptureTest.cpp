@@ -133,8 +133,9 @@ TEST(NameTemplateTest, NamesFramesAndRefusesAmbiguousOrEscapingTemplates)
     for (const auto& n : names) {
         const Result<NameTemplate> parsed = NameTemplate::parse(QLatin1String(n.text));
         ASSERT_TRUE(parsed.ok()) << n.text;
-        EXPECT_EQ(parsed.value().fileName(12, n.time, QStringLiteral("film"), QStringLiteral(".bmp")),
-                  QLatin1String(n.name));
+        const QString name = parsed.value().fileName(12, n.time, QStringLiteral("film"),
+                                                     QStringLiteral(".bmp"));
+        EXPECT_EQ(name, QLatin1String(n.name));
     }
     EXPECT_EQ(NameTemplate().text(), QStringLiteral("frame{n}"));
     for (const char* refused : {"still", "{src}", "sub/{n}", "{n", "{n}}", "{N}", "{n:6}",

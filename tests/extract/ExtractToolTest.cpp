@@ -101,6 +101,8 @@ TEST_F(ExtractTool, WritesTheFramesAskedFor)
         {{"--to", "0", "--format", "jpeg", "-o", "one", clip()}, expected(0, 0, "jpg"),
          "1 frames (0 to 0)"},
         {{"--hdr", "keep", "--to", "0", clip()}, expected(0, 0, "bmp"), "1 frames (0 to 0)"},
+        {{"--from", "17", "--format", "webp", "-q", "-o", "webp", clip()},
+         expected(17, 19, "webp"), nullptr},
     };
     for (const auto& r : runs) {
         SCOPED_TRACE(r.arguments.join(u' ').toStdString());
@@ -135,7 +137,7 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--from", "-1", clip()}, 2, "--from: not a frame number: -1"},
         {{"--to", "2147483648", clip()}, 2, "--to: 2147483648 is too large"},
         {{"-o", "", clip()}, 2, "-o: the folder name is empty"},
-        {{"--format", "gif", clip()}, 2, "--format: bmp, png or jpg, not gif"},
+        {{"--format", "gif", clip()}, 2, "--format: bmp, png, jpg or webp, not gif"},
         {{"--quality", "101", clip()}, 2, "--quality: 1 to 100, not 101"},
         {{"--every", "0", clip()}, 2, "--every: a whole number from 1, not 0"},
         {{"--keyframes", "--scenes", "0.3", clip()}, 2, "choose one of --every, --per-second"},
@@ -146,7 +148,8 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--name", "{n}{frame}", clip()}, 2, "--name: The name template \"{n}{frame}\" has an"},
         {{"--manifest", "xml", clip()}, 2, "--manifest: csv or json, not xml"},
         {{"--hdr", "tone", clip()}, 2, "--hdr: map or keep, not tone"},
-        {{clip(), "other/clip.mkv"}, 2, clip() + " and other/clip.mkv would both write into ./clip"},
+        {{clip(), "other/clip.mkv"}, 2,
+         clip() + " and other/clip.mkv would both write into ./clip"},
         {{"-o", "out", missing}, 1, "Cannot open " + missing + ": No such file"},
         {{"-o", "blocker/out", clip()}, 1, "blocker/out: the folder cannot be made"},
     };
@@ -177,8 +180,9 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
         const QString fifo = folder.filePath(QStringLiteral("fifo.mkv"));
         ASSERT_TRUE(sent < 0 || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QProcess tool;
-        tool.start(QStringLiteral(KADREL_EXTRACT), {QStringLiteral("--manifest"), QStringLiteral("csv"),
-                   QStringLiteral("-o"), folder.path(), sent < 0 ? mkv : fifo});
+        tool.start(QStringLiteral(KADREL_EXTRACT),
+                   {QStringLiteral("--manifest"), QStringLiteral("csv"), QStringLiteral("-o"),
+                    folder.path(), sent < 0 ? mkv : fifo});
         ASSERT_TRUE(tool.waitForStarted());
         QProcess writer;  // sends the first half of the clip, then keeps the FIFO open
         if (sent > 0) {

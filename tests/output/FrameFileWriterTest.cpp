@@ -54,7 +54,6 @@ QByteArray contents(const QString& path)
 void writeFrames(FrameFileWriter& writer, const QString& folder, int first, int last,
                  FrameSize size = kSmall)
 {
-    static BitmapEncoder encoder;
     for (int n = first; n <= last; ++n) {
         FrameBuffer* buffer = writer.nextBuffer();
         if (!buffer)
@@ -63,7 +62,7 @@ void writeFrames(FrameFileWriter& writer, const QString& folder, int first, int 
         std::memset(buffer->dib(), n, buffer->dibBytes());
         const std::int32_t header[10] = {40, size.width, size.height, 1 | (32 << 16)};
         std::memcpy(buffer->dib(), header, sizeof header);
-        writer.write(buffer, framePath(folder, n), encoder);
+        writer.write(buffer, framePath(folder, n));
     }
 }
 
@@ -127,7 +126,8 @@ TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
          }, EISDIR},
         {"a tmpfs that fills up", nothing, ENOSPC, 3.5},
     };
-    FrameFileWriter writer;
+    const auto bitmaps = [] { return std::make_unique<BitmapEncoder>(); };
+    FrameFileWriter writer(bitmaps);
     for (const FrameSize size : {kSmall, kLarge})
         for (const bool tmpfs : {false, true})
             for (const auto& c : cases) {
@@ -143,7 +143,7 @@ TEST(FrameFileWriter, WritesWholeFilesInOrderAndStopsAtTheFirstFailure)
                     continue;
                 ASSERT_TRUE(c.spoil(dir.path(), size.fileSize()));
                 if (c.close) {
-                    FrameFileWriter closing(2);
+                    FrameFileWriter closing(bitmaps, 3);
                     writeFrames(closing, dir.path(), 0, 5, size);
                 } else {
                     writeFrames(writer, dir.path(), 0, 5, size);

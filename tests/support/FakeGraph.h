@@ -121,7 +121,8 @@ public:
             ? (std::floor(std::llround(position / t) / every) + 1) * every * t : position + t;
         const Result<double> s = query("get_NextPictureStart", next, true);
         if (s && next + 1e-9 >= videoEnd())
-            return Status::failure(mediaerror::kNoNextPicture, "There is no picture after this one");
+            return Status::failure(mediaerror::kNoNextPicture,
+                                   "There is no picture after this one");
         return s;
     }
 

@@ -11,6 +11,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <webp/decode.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -403,6 +405,22 @@ int frameIndexFromBitmap(const QByteArray& bmp)
 {
     return frameIndexFromImage(QImage::fromData(bmp, "BMP"));
 }
-int frameIndexFromImageFile(const QString& path) { return frameIndexFromImage(QImage(path)); }
+int frameIndexFromImageFile(const QString& path) { return frameIndexFromImage(loadImage(path)); }
+
+QImage loadImage(const QString& path)
+{
+    if (!path.endsWith(QLatin1String(".webp")))
+        return QImage(path);
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    int width = 0, height = 0;
+    uint8_t* const argb = WebPDecodeBGRA(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                         size_t(bytes.size()), &width, &height);
+    if (!argb)
+        return {};
+    const QImage image = QImage(argb, width, height, QImage::Format_RGB32).copy();
+    WebPFree(argb);
+    return image;
+}
 
 }  // namespace kadrel::test

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QString>
 
 #include <array>
@@ -71,7 +72,9 @@ std::array<QColor, 8> hdrColours();
 // The frame index drawn in a bitmap file (or its bytes), -1 when unreadable.
 int frameIndexFromBitmap(const QString& path);
 int frameIndexFromBitmap(const QByteArray& bmp);
-// The same for an image file of any type Qt reads (PNG, JPEG, ...).
+// The same for an image file of any type saved (PNG, JPEG, WebP).
 int frameIndexFromImageFile(const QString& path);
+// An image file's picture: WebP through libwebp, the other types through Qt.
+QImage loadImage(const QString& path);
 
 }  // namespace kadrel::test
