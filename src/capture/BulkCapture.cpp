@@ -1,5 +1,6 @@
 #include "capture/BulkCapture.h"
 
+#include "capture/FrameNumber.h"
 #include "media/ActiveMovieControl.h"
 #include "output/FrameEncoder.h"
 #include "output/FrameFileWriter.h"
@@ -92,7 +93,8 @@ private:
         if (!taken.value())
             return {};
         const QString name = m_output.names.fileName(frame, time, m_source, m_extension);
-        if (FileStatus handed = handOver(m_output.folder + QLatin1Char('/') + name); !handed.ok())
+        if (FileStatus handed = handOver(m_output.folder + QLatin1Char('/') + name, facts(frame, time));
+            !handed.ok())
             return handed;
         if (m_output.manifest != ManifestKind::None)
             m_rows.push_back({name, frame, time, picture.timestamp, picture.keyframe,
@@ -103,9 +105,19 @@ private:
         return listWritten(m_writer.written());
     }
 
+    // What the file of frame says of it, when the run writes facts.
+    FrameFacts facts(std::int32_t frame, double time) const
+    {
+        if (!m_output.metadata)
+            return {};
+        const MediaSession& session = m_movie.session();
+        return {QFileInfo(session.mediaFile).fileName(), frame, time, clockText(time),
+                session.creationTime};
+    }
+
     // Takes the frame on show into a buffer of the writer and hands it over to be written at
-    // path: the failure of this frame's snapshot, or of an earlier file.
-    FileStatus handOver(const QString& path)
+    // path with its facts: the failure of this frame's snapshot, or of an earlier file.
+    FileStatus handOver(const QString& path, const FrameFacts& facts)
     {
         FrameBuffer* buffer = m_writer.nextBuffer();
         if (!buffer)
@@ -114,7 +126,7 @@ private:
             m_writer.release(buffer);
             return videoFailure(std::move(s));
         }
-        m_writer.write(buffer, path);
+        m_writer.write(buffer, path, facts);
         return {};
     }
 

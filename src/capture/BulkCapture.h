@@ -35,6 +35,7 @@ struct BulkOutput {
     std::optional<int> quality = std::nullopt;  // the type's default unless given
     NameTemplate names{};
     ManifestKind manifest = ManifestKind::None;
+    bool metadata = false;  // each PNG, JPEG or WebP file carries its frame's facts
 };
 
 // What the caller sees of the run; each may be empty.

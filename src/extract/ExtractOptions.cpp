@@ -74,6 +74,7 @@ Examples:
   kadrel-extract --name '{src}_{n:06}_{time}' film.mp4 film_000012_00-00-00.480.bmp ...
   kadrel-extract --manifest csv film.mp4               and manifest.csv: file, frame, time, ...
   kadrel-extract --hdr keep hdr.mkv                    an HDR video's signal, not tone-mapped
+  kadrel-extract --metadata --format png film.mp4      each file names its video, frame and time
   kadrel-extract -o out a.mp4 b.mkv                    out/a/..., out/b/...
 )";
 
@@ -102,7 +103,7 @@ QString extractUsage()
         "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] "
         "[--format bmp|png|jpg|webp] [--quality Q] "
         "[--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
-        "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...\n"
+        "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata] [-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
 }
 
@@ -166,13 +167,18 @@ struct Options {
                            QStringLiteral("HDR videos (PQ or HLG): map (default) tone-maps them "
                                           "to SDR; keep saves their signal as it is."),
                            QStringLiteral("map|keep")};
+    QCommandLineOption metadata{QStringLiteral("metadata"),
+                                QStringLiteral("PNG, JPEG and WebP files carry the video's name, "
+                                               "the frame's number and time and, where the "
+                                               "video states it, when the frame was recorded "
+                                               "(EXIF DateTimeOriginal).")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("No progress line and no summary.")};
 
     QList<QCommandLineOption> all() const
     {
         return {help, version, output, from, to, format, quality, every, perSecond, keyframes,
-                scenes, minGap, name, manifest, hdr, quiet};
+                scenes, minGap, name, manifest, hdr, metadata, quiet};
     }
 };
 
@@ -242,7 +248,7 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const Opt
     return std::nullopt;
 }
 
-// --name, --manifest, --format, --hdr and --quality.
+// --name, --manifest, --format, --hdr, --metadata and --quality.
 std::optional<QString> readOutput(const QCommandLineParser& parser, const Options& o,
                                   ExtractOptions& options)
 {
@@ -272,6 +278,7 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const Option
             return QStringLiteral("--hdr: map or keep, not %1").arg(hdr);
         options.keepHdr = hdr == QLatin1String("keep");
     }
+    options.metadata = parser.isSet(o.metadata);
     if (parser.isSet(o.quality)) {
         const auto q = wholeNumber(parser.value(o.quality), 1, 100);
         if (!q)

@@ -3,7 +3,8 @@
 //   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg|webp]
 //                  [--quality Q]
 //                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
-//                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [-q] VIDEO...
+//                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata]
+//                  [-q] VIDEO...
 
 #include "capture/CapturePlan.h"
 #include "capture/FrameSelection.h"
@@ -37,6 +38,7 @@ struct ExtractOptions {
     NameTemplate names;
     ManifestKind manifest = ManifestKind::None;
     bool keepHdr = false;  // HDR pictures as their signal reads, not tone-mapped
+    bool metadata = false;  // the frame's facts in each PNG, JPEG and WebP file
     bool quiet = false;
 
     // Where a video's files go: the output folder for one video, its own subfolder (named

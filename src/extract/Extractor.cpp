@@ -130,7 +130,8 @@ private:
                                       }};
         const BulkResult run = runBulkCapture(
             m_movie, plan, m_options.selection,
-            {m_folder, m_options.format, m_options.quality, m_options.names, m_options.manifest},
+            {m_folder, m_options.format, m_options.quality, m_options.names, m_options.manifest,
+             m_options.metadata},
             callbacks);
         const int handed = run.handed;
         progress.finish(handed);

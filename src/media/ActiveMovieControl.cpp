@@ -62,6 +62,7 @@ Status ActiveMovieControl::OpenMedia(const QString& path)
         return rendered;
     }
 
+    m_session.creationTime = m_session.graphManager->get_CreationTime();
     m_session.basicAudio = queryInterface<IBasicAudio>(m_session.graphManager);
     if (m_session.basicAudio) {
         dropFailure(m_session.basicAudio->put_Volume(0));

@@ -31,6 +31,7 @@ struct MediaSession {
     std::shared_ptr<IVideoWindow> videoWindow;
     std::shared_ptr<IMediaPosition> mediaPosition;
     QString mediaFile;
+    QString creationTime;  // the container's recording time, ISO 8601 UTC; empty if unstated
     double duration = 0.0;
     double startPosition = 0.0;
     bool playing = false;

@@ -60,6 +60,8 @@ public:
     virtual Status Run() = 0;
     virtual Status Pause() = 0;
     virtual Status Stop() = 0;
+    // The container's recording time (its creation_time, ISO 8601, UTC); empty when it states none.
+    virtual QString get_CreationTime() const { return {}; }
 };
 
 class IMediaPosition {

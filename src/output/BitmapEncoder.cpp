@@ -39,7 +39,7 @@ std::size_t deliveredDibSize(const unsigned char* dib, std::size_t size)
 
 }  // namespace
 
-Result<FileImage> BitmapEncoder::encode(FrameBuffer& frame)
+Result<FileImage> BitmapEncoder::encode(FrameBuffer& frame, const FrameFacts&)
 {
     unsigned char* dib = frame.dib();
     const std::size_t size = frame.dibBytes();

@@ -10,7 +10,7 @@ namespace kadrel {
 
 class BitmapEncoder final : public FrameEncoder {
 public:
-    Result<FileImage> encode(FrameBuffer& frame) override;
+    Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) override;
 };
 
 }  // namespace kadrel

@@ -3,6 +3,7 @@
 
 #include "common/Status.h"
 #include "output/FrameBuffer.h"
+#include "output/FrameFacts.h"
 #include "output/ImageFormat.h"
 
 #include <memory>
@@ -16,8 +17,9 @@ class FrameEncoder {
 public:
     virtual ~FrameEncoder() = default;
     // The file's bytes for the DIB in frame: in place in the frame (a bitmap) or in memory the
-    // encoder owns, valid until its next call.
-    virtual Result<FileImage> encode(FrameBuffer& frame) = 0;
+    // encoder owns, valid until its next call. PNG, JPEG and WebP files carry the facts when
+    // there are any; without them the file is the pixels' alone.
+    virtual Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) = 0;
 };
 
 // The encoder of a type; quality (1..100, else the type's default) counts for JPEG and WebP.

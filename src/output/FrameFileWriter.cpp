@@ -45,7 +45,7 @@ FrameBuffer* FrameFileWriter::nextBuffer()
     return buffer;
 }
 
-void FrameFileWriter::write(FrameBuffer* buffer, const QString& path)
+void FrameFileWriter::write(FrameBuffer* buffer, const QString& path, const FrameFacts& facts)
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -54,7 +54,7 @@ void FrameFileWriter::write(FrameBuffer* buffer, const QString& path)
             return;
         }
         Job& job = m_jobs[(m_first + m_waiting) % m_jobs.size()];
-        job = {buffer, path};
+        job = {buffer, path, facts};
         ++m_waiting;
     }
     m_changed.notify_all();
@@ -102,7 +102,7 @@ void FrameFileWriter::run(FrameEncoder& encoder)
         const std::uint64_t turn = m_taken++;
         ++m_busy;
         lock.unlock();
-        const Result<FileImage> image = encoder.encode(*job.buffer);
+        const Result<FileImage> image = encoder.encode(*job.buffer, job.facts);
         lock.lock();
         m_changed.wait(lock, [&] { return m_turn == turn; });
         writeInTurn(lock, job, image);

@@ -47,8 +47,9 @@ public:
 
     // A buffer for the next frame, waiting while all are in use; null after a failure.
     FrameBuffer* nextBuffer();
-    // Hands a buffer from nextBuffer() over, to be encoded and written at path.
-    void write(FrameBuffer* buffer, const QString& path);
+    // Hands a buffer from nextBuffer() over, to be encoded with the frame's facts and written
+    // at path.
+    void write(FrameBuffer* buffer, const QString& path, const FrameFacts& facts = {});
     // Gives back a buffer from nextBuffer() that holds no frame.
     void release(FrameBuffer* buffer);
     // Waits until every file handed over is written, or dropped after a failure; returns the
@@ -62,6 +63,7 @@ private:
     struct Job {
         FrameBuffer* buffer = nullptr;
         QString path;
+        FrameFacts facts;
     };
 
     void run(FrameEncoder& encoder);

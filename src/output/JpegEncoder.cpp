@@ -44,7 +44,7 @@ public:
     JpegEncoder(const JpegEncoder&) = delete;
     JpegEncoder& operator=(const JpegEncoder&) = delete;
 
-    Result<FileImage> encode(FrameBuffer& frame) override
+    Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) override
     {
         const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
         if (!picture)
@@ -55,6 +55,7 @@ public:
             m_rows[static_cast<std::size_t>(y)] = const_cast<JSAMPROW>(p.row(y));
         unsigned char* out = m_memory;
         unsigned long size = m_capacity;
+        m_exif = facts.any() ? exifBlock(facts) : QByteArray();
         if (!compress(p.width, &out, &size))
             return Status::failure(mediaerror::kEncoder,
                                    QStringLiteral("The image could not be encoded: %1")
@@ -93,6 +94,9 @@ private:
         if (m_fullChroma)
             info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
         jpeg_start_compress(&info, TRUE);
+        if (!m_exif.isEmpty())
+            jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(m_exif.constData()),
+                              static_cast<unsigned int>(m_exif.size()));
         while (info.next_scanline < info.image_height)
             jpeg_write_scanlines(&info, m_rows.data() + info.next_scanline,
                                  info.image_height - info.next_scanline);
@@ -104,6 +108,7 @@ private:
     int m_quality;
     bool m_fullChroma;
     ErrorExit m_error{};
+    QByteArray m_exif;  // the frame's APP1 segment, if it has facts
     std::vector<JSAMPROW> m_rows;  // into the snapshot: no copy of the pixels
     unsigned char* m_memory = nullptr;
     unsigned long m_capacity = 0;

@@ -48,11 +48,27 @@ unsigned char* sealChunk(unsigned char* start, std::size_t length)
     return start + kChunkFrame + length;
 }
 
+// A tEXt chunk of keyword and text, or an iTXt chunk (UTF-8) for text beyond Latin-1.
+void appendTextChunk(std::vector<unsigned char>& out, const QByteArray& keyword, const QString& text)
+{
+    const bool latin1 = std::all_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() < 0x100; });
+    QByteArray data = keyword + '\0';
+    if (!latin1)
+        data += QByteArray("\0\0\0\0", 4);  // not compressed, no language, no translation
+    data += latin1 ? text.toLatin1() : text.toUtf8();
+    const std::size_t start = out.size();
+    out.resize(start + kChunkFrame + static_cast<std::size_t>(data.size()));
+    unsigned char* chunk = openChunk(out.data() + start, latin1 ? "tEXt" : "iTXt");
+    std::memcpy(chunk, data.constData(), static_cast<std::size_t>(data.size()));
+    sealChunk(out.data() + start, static_cast<std::size_t>(data.size()));
+}
+
 // Each row "up"-filtered (its R, G, B minus those of the row above), then the whole picture
 // deflated as one zlib stream straight into the file's IDAT chunk.
 class PngEncoder final : public FrameEncoder {
 public:
-    Result<FileImage> encode(FrameBuffer& frame) override
+    Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) override
     {
         const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
         if (!picture)
@@ -63,8 +79,12 @@ public:
         if (!m_compressor)
             return failure();
         filterRows(p);
+        m_texts.clear();
+        if (facts.any())
+            for (const auto& [keyword, text] : factTexts(facts))
+                appendTextChunk(m_texts, keyword, text);
         const std::size_t bound = libdeflate_zlib_compress_bound(m_compressor.get(), m_rows.size());
-        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + bound);
+        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + m_texts.size() + bound);
         unsigned char* out = std::copy(std::begin(kSignature), std::end(kSignature), m_file.data());
 
         unsigned char* header = openChunk(out, "IHDR");
@@ -73,6 +93,7 @@ public:
         const unsigned char depthAndType[5] = {8, 2, 0, 0, 0};  // 8-bit RGB, no interlace
         std::memcpy(header + 8, depthAndType, sizeof depthAndType);
         out = sealChunk(out, kHeaderBytes);
+        out = std::copy(m_texts.begin(), m_texts.end(), out);
 
         unsigned char* data = openChunk(out, "IDAT");
         const std::size_t packed = libdeflate_zlib_compress(m_compressor.get(), m_rows.data(),
@@ -129,6 +150,7 @@ private:
     std::vector<unsigned char> m_rows;
     std::vector<unsigned char> m_current;  // RGB of the row being filtered
     std::vector<unsigned char> m_above;    // and of the row above it
+    std::vector<unsigned char> m_texts;  // the facts' text chunks, whole
     AlignedBytes m_file;
 };
 

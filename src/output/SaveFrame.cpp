@@ -15,7 +15,7 @@ Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
 }
 
 Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat format,
-                 std::optional<int> quality)
+                 std::optional<int> quality, const FrameFacts& facts)
 {
     if (!movie.session().graphManager)
         return {};
@@ -24,7 +24,7 @@ Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat for
     if (Status s = takeSnapshot(movie, frame); !s)
         return s;
     const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(format, quality);
-    const Result<FileImage> image = encoder->encode(frame);
+    const Result<FileImage> image = encoder->encode(frame, facts);
     return image ? writeFrameFile(path, image.value()) : image.status();
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/Status.h"
 #include "output/FrameBuffer.h"
+#include "output/FrameFacts.h"
 #include "output/ImageFormat.h"
 
 #include <QString>
@@ -19,9 +20,9 @@ Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame);
 
 // Writes the frame on show as a file of the given type at path (truncating an existing file)
 // and returns when it is written; a failure leaves no file at path. Without media it writes
-// nothing and succeeds.
+// nothing and succeeds. The file carries facts when there are any.
 Status saveFrame(ActiveMovieControl& movie, const QString& path,
                  ImageFormat format = ImageFormat::Bmp,
-                 std::optional<int> quality = std::nullopt);
+                 std::optional<int> quality = std::nullopt, const FrameFacts& facts = {});
 
 }  // namespace kadrel

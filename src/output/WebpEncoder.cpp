@@ -4,9 +4,11 @@
 #include "output/Snapshot.h"
 
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace kadrel {
 
@@ -24,6 +26,26 @@ Status encoderFailure(const char* reason)
     return Status::failure(mediaerror::kEncoder,
                            QStringLiteral("The image could not be encoded: WebP %1")
                                .arg(QString::fromLatin1(reason)));
+}
+
+struct MuxDelete {
+    void operator()(WebPMux* mux) const { WebPMuxDelete(mux); }
+};
+
+// The encoded file with an EXIF chunk of the facts, in place of the plain one.
+Result<WebPData> withExif(const WebPMemoryWriter& plain, const FrameFacts& facts)
+{
+    // A WebP EXIF chunk holds the TIFF data alone, without the "Exif\0\0" of JPEG's APP1.
+    const QByteArray exif = exifBlock(facts).mid(6);
+    const WebPData image{plain.mem, plain.size};
+    const WebPData chunk{reinterpret_cast<const uint8_t*>(exif.constData()),
+                         static_cast<std::size_t>(exif.size())};
+    const std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxCreate(&image, 0));
+    WebPData file{};
+    if (!mux || exif.isEmpty() || WebPMuxSetChunk(mux.get(), "EXIF", &chunk, 1) != WEBP_MUX_OK
+        || WebPMuxAssemble(mux.get(), &file) != WEBP_MUX_OK)
+        return encoderFailure("metadata");
+    return file;
 }
 
 // libwebp's picture, freed after each frame.
@@ -46,7 +68,7 @@ public:
     WebpEncoder(const WebpEncoder&) = delete;
     WebpEncoder& operator=(const WebpEncoder&) = delete;
 
-    Result<FileImage> encode(FrameBuffer& frame) override
+    Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) override
     {
         const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
         if (!picture)
@@ -68,13 +90,26 @@ public:
         webp.picture.custom_ptr = &m_writer;
         if (!WebPEncode(&config, &webp.picture))
             return encoderFailure("encoder");
-        // Memory aligned for direct I/O, as the file writer may use it.
-        m_file.reserve(m_writer.size);
-        std::memcpy(m_file.data(), m_writer.mem, m_writer.size);
-        return FileImage{m_file.data(), m_writer.size};
+        if (!facts.any())
+            return keep(m_writer.mem, m_writer.size);
+        const Result<WebPData> file = withExif(m_writer, facts);
+        if (!file)
+            return file.status();
+        WebPData assembled = file.value();
+        const FileImage kept = keep(assembled.bytes, assembled.size);
+        WebPDataClear(&assembled);
+        return kept;
     }
 
 private:
+    // The file's bytes copied to memory aligned for direct I/O, as the file writer may use it.
+    FileImage keep(const uint8_t* bytes, std::size_t size)
+    {
+        m_file.reserve(size);
+        std::memcpy(m_file.data(), bytes, size);
+        return FileImage{m_file.data(), size};
+    }
+
     bool configure(WebPConfig& config) const
     {
         if (!WebPConfigInit(&config))

@@ -101,6 +101,15 @@ Status Demuxer::open(const QString& path)
     return {};
 }
 
+QString Demuxer::creationTime() const
+{
+    for (const AVDictionary* tags : {m_input ? m_input->metadata : nullptr,
+                                     m_video ? m_video->metadata : nullptr})
+        if (const AVDictionaryEntry* e = av_dict_get(tags, "creation_time", nullptr, 0))
+            return QString::fromUtf8(e->value);
+    return {};
+}
+
 int Demuxer::checkInterrupt(void* demuxer)
 {
     return static_cast<const Demuxer*>(demuxer)->interrupted() ? 1 : 0;

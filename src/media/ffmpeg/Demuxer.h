@@ -34,6 +34,8 @@ public:
     double timePerFrame() const { return m_timePerFrame; }
     // Clockwise rotation of the picture for display: 0, 90, 180 or 270.
     int rotation() const { return m_rotation; }
+    // The recording time the container or its video stream states (creation_time); else empty.
+    QString creationTime() const;
     // The start of the last video frame the file promises (its index, else the video's own
     // end); far in the past when it promises nothing.
     double lastPromisedFrame() const { return m_lastPromised; }

@@ -71,6 +71,7 @@ public:
     Status Run() override;
     Status Pause() override;
     Status Stop() override;
+    QString get_CreationTime() const override { return m_demuxer.creationTime(); }
 
     Status put_Rate(double rate) override;
     Result<double> get_Duration() override;
