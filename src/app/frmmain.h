@@ -13,6 +13,7 @@
 #include "common/ProgramState.h"
 #include "common/Status.h"
 #include "fullscreen/MainWindowLink.h"
+#include "output/FrameFacts.h"
 #include "media/ActiveMovieControl.h"
 #include "transport/FormTimer.h"
 #include "transport/Transport.h"
@@ -223,6 +224,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What Save Frame As writes into the file: the frame on show, when the capture options
+    // ask for facts and the media has pictures; else none.
+    FrameFacts shownFrameFacts();
     // Layout and menus.
     void buildLayout();
     void buildTransport();

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include "capture/CaptureSettings.h"
+#include "capture/FrameNumber.h"
 #include "common/Rounding.h"
 #include "common/ShellOpen.h"
 #include "common/WindowHold.h"
@@ -189,10 +190,20 @@ void frmmain::mnucapture_Click()
     if (path.isEmpty())
         return;
     // The type follows the name's extension: "a.png" is a PNG file, any other name a bitmap.
-    const Status saved = saveFrame(m_movie, path, imageFormatOfPath(path));
+    const Status saved =
+        saveFrame(m_movie, path, imageFormatOfPath(path), std::nullopt, shownFrameFacts());
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);
+}
+
+FrameFacts frmmain::shownFrameFacts()
+{
+    const Result<CapturePlan> frames = m_transport->frames();
+    const Result<std::int32_t> frame = m_transport->shownFrame();
+    if (!capture->options().metadata || !frames || !frame)
+        return {};
+    return frameFacts(m_movie.session(), frames.value(), frame.value());
 }
 
 void frmmain::mnucaptureoptions_Click()

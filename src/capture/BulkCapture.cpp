@@ -93,8 +93,7 @@ private:
         if (!taken.value())
             return {};
         const QString name = m_output.names.fileName(frame, time, m_source, m_extension);
-        if (FileStatus handed = handOver(m_output.folder + QLatin1Char('/') + name, facts(frame, time));
-            !handed.ok())
+        if (FileStatus handed = handOver(m_output.folder + QLatin1Char('/') + name, facts(frame)); !handed.ok())
             return handed;
         if (m_output.manifest != ManifestKind::None)
             m_rows.push_back({name, frame, time, picture.timestamp, picture.keyframe,
@@ -106,13 +105,9 @@ private:
     }
 
     // What the file of frame says of it, when the run writes facts.
-    FrameFacts facts(std::int32_t frame, double time) const
+    FrameFacts facts(std::int32_t frame) const
     {
-        if (!m_output.metadata)
-            return {};
-        const MediaSession& session = m_movie.session();
-        return {QFileInfo(session.mediaFile).fileName(), frame, time, clockText(time),
-                session.creationTime};
+        return m_output.metadata ? frameFacts(m_movie.session(), m_plan, frame) : FrameFacts{};
     }
 
     // Takes the frame on show into a buffer of the writer and hands it over to be written at

@@ -20,6 +20,7 @@ const QString kMinGap = QStringLiteral("MinGap");
 const QString kNameTemplate = QStringLiteral("NameTemplate");
 const QString kManifest = QStringLiteral("Manifest");
 const QString kKeepHdr = QStringLiteral("KeepHdr");
+const QString kMetadata = QStringLiteral("Metadata");
 
 constexpr std::array<std::pair<Kind, const char*>, 5> kKindNames{{{Kind::All, "all"},
                                                                  {Kind::EveryNth, "every"},
@@ -71,6 +72,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kNameTemplate, options.nameTemplate);
     settings.setValue(section, kManifest, nameOf(kManifestNames, options.manifest));
     settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
+    settings.setValue(section, kMetadata, QString::number(int(options.metadata)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)
@@ -87,6 +89,7 @@ CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QStrin
         options.nameTemplate = names;
     restoreNamed(kManifestNames, stored(kManifest), options.manifest);
     options.keepHdr = stored(kKeepHdr) == QLatin1String("1");
+    options.metadata = stored(kMetadata) == QLatin1String("1");
     return options;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // What the main window's bulk runs use besides the range and the output type, chosen in the
 // Capture Options dialog and kept with the other preferences: which frames, how the files are
-// named, which manifest lists them, and whether HDR pictures keep their signal (no tone
-// mapping, in the preview too).
+// named, which manifest lists them, whether HDR pictures keep their signal (no tone mapping,
+// in the preview too), and whether files carry their frame's facts (Save Frame As's too).
 
 #include "capture/FrameSelection.h"
 #include "capture/Manifest.h"
@@ -19,6 +19,7 @@ struct CaptureOptions {
     QString nameTemplate = QString::fromLatin1(NameTemplate::kDefault);
     ManifestKind manifest = ManifestKind::None;
     bool keepHdr = false;
+    bool metadata = false;  // PNG, JPEG and WebP files carry their frame's facts
 };
 
 // The values the dialog offers; stored values outside them are not taken back.

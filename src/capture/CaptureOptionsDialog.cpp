@@ -40,14 +40,14 @@ CaptureOptionsDialog::CaptureOptionsDialog(QWidget* owner, ScreenMetrics& screen
       m_accept(std::move(accept))
 {
     setWindowTitle(QStringLiteral("Capture Options"));
-    setClientTwips(5760, 5235);
+    setClientTwips(5760, 5580);
     buildFrameChoices();
     buildNames();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(twips(3270, 4740, 1125, 375));
+    cmdOK->setGeometry(twips(3270, 5085, 1125, 375));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(twips(4515, 4740, 1125, 375));
+    cmdCancel->setGeometry(twips(4515, 5085, 1125, 375));
     connect(cmdOK, &QPushButton::clicked, this, &CaptureOptionsDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &CaptureOptionsDialog::unload);
     showOptions(options);
@@ -135,6 +135,8 @@ void CaptureOptionsDialog::buildNames()
     manifestLabel->setBuddy(cbomanifest);
     chkkeephdr = new QCheckBox(QStringLiteral("Keep &HDR (no tone mapping)"), this);
     chkkeephdr->setGeometry(twips(120, 4290, 5520, 285));
+    chkmetadata = new QCheckBox(QStringLiteral("&Write the frame's facts into each file"), this);
+    chkmetadata->setGeometry(twips(120, 4635, 5520, 285));
 }
 
 void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
@@ -148,6 +150,7 @@ void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
     txtnames->setText(options.nameTemplate);
     cbomanifest->setCurrentIndex(cbomanifest->findData(static_cast<int>(options.manifest)));
     chkkeephdr->setChecked(options.keepHdr);
+    chkmetadata->setChecked(options.metadata);
     kindChanged();
     namesChanged();
 }
@@ -164,6 +167,7 @@ CaptureOptions CaptureOptionsDialog::options() const
     options.nameTemplate = txtnames->text();
     options.manifest = static_cast<ManifestKind>(cbomanifest->currentData().toInt());
     options.keepHdr = chkkeephdr->isChecked();
+    options.metadata = chkmetadata->isChecked();
     return options;
 }
 

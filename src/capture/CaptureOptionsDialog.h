@@ -55,6 +55,7 @@ public:
     QLabel* lblexample = nullptr;
     QComboBox* cbomanifest = nullptr;
     QCheckBox* chkkeephdr = nullptr;
+    QCheckBox* chkmetadata = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 

@@ -1,5 +1,8 @@
 #include "capture/FrameNumber.h"
 
+#include "media/ActiveMovieControl.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -21,6 +24,13 @@ Status badEntry(const QString& text)
 }
 
 }  // namespace
+
+FrameFacts frameFacts(const MediaSession& session, const CapturePlan& plan, std::int32_t frame)
+{
+    const double time = plan.captureTime(frame);
+    return {QFileInfo(session.mediaFile).fileName(), frame, time, clockText(time),
+            session.creationTime};
+}
 
 std::optional<double> secondsOfEntry(const QString& text)
 {

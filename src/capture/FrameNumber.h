@@ -8,6 +8,7 @@
 // arithmetic as the run's, which is why a window's frame n is the run's frame<n> file.
 
 #include "capture/CapturePlan.h"
+#include "output/FrameFacts.h"
 
 #include <QString>
 
@@ -15,6 +16,8 @@
 #include <optional>
 
 namespace kadrel {
+
+struct MediaSession;
 
 // The capture number of the picture on show at position, within the plan's frames.
 std::int32_t frameAtPosition(const CapturePlan& plan, double position);
@@ -24,6 +27,10 @@ QString clockText(double seconds);
 
 // "Frame 1234 · 00:00:49.360": the number and its capture time.
 QString frameReadout(const CapturePlan& plan, std::int32_t frame);
+
+// What frame's file may say of it: the open video's name, the number, its capture time and
+// the container's recording time.
+FrameFacts frameFacts(const MediaSession& session, const CapturePlan& plan, std::int32_t frame);
 
 // Seconds of a time entry ("62.5", "1:02.5", "00:01:02.500"); none for any other text.
 std::optional<double> secondsOfEntry(const QString& text);
