@@ -93,7 +93,8 @@ private:
         if (!taken.value())
             return {};
         const QString name = m_output.names.fileName(frame, time, m_source, m_extension);
-        if (FileStatus handed = handOver(m_output.folder + QLatin1Char('/') + name, facts(frame)); !handed.ok())
+        const QString path = m_output.folder + QLatin1Char('/') + name;
+        if (FileStatus handed = handOver(path, facts(frame)); !handed.ok())
             return handed;
         if (m_output.manifest != ManifestKind::None)
             m_rows.push_back({name, frame, time, picture.timestamp, picture.keyframe,

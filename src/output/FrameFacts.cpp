@@ -22,7 +22,8 @@ QString timeText(const FrameFacts& facts)
 
 QString description(const FrameFacts& facts)
 {
-    return QStringLiteral("%1, frame %2, %3").arg(facts.source).arg(facts.frame).arg(timeText(facts));
+    return QStringLiteral("%1, frame %2, %3")
+        .arg(facts.source, QString::number(facts.frame), timeText(facts));
 }
 
 // An ASCII entry of the IFD holding text and its closing NUL.
@@ -56,7 +57,9 @@ QDateTime recordedAt(const FrameFacts& facts)
 std::vector<std::pair<QByteArray, QString>> factTexts(const FrameFacts& facts)
 {
     std::vector<std::pair<QByteArray, QString>> texts{
-        {"Source", facts.source}, {"Frame", QString::number(facts.frame)}, {"Time", timeText(facts)}};
+        {"Source", facts.source},
+        {"Frame", QString::number(facts.frame)},
+        {"Time", timeText(facts)}};
     if (const QDateTime at = recordedAt(facts); at.isValid())
         texts.emplace_back("Creation Time", at.toString(Qt::ISODateWithMs));
     return texts;

@@ -95,7 +95,8 @@ private:
             info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
         jpeg_start_compress(&info, TRUE);
         if (!m_exif.isEmpty())
-            jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(m_exif.constData()),
+            jpeg_write_marker(&info, JPEG_APP0 + 1,
+                              reinterpret_cast<const JOCTET*>(m_exif.constData()),
                               static_cast<unsigned int>(m_exif.size()));
         while (info.next_scanline < info.image_height)
             jpeg_write_scanlines(&info, m_rows.data() + info.next_scanline,

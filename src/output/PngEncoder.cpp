@@ -49,7 +49,8 @@ unsigned char* sealChunk(unsigned char* start, std::size_t length)
 }
 
 // A tEXt chunk of keyword and text, or an iTXt chunk (UTF-8) for text beyond Latin-1.
-void appendTextChunk(std::vector<unsigned char>& out, const QByteArray& keyword, const QString& text)
+void appendTextChunk(std::vector<unsigned char>& out, const QByteArray& keyword,
+                     const QString& text)
 {
     const bool latin1 = std::all_of(text.begin(), text.end(),
                                     [](QChar c) { return c.unicode() < 0x100; });

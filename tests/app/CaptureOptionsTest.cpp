@@ -75,6 +75,7 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     dialog->spnevery->setValue(3);
     dialog->cbomanifest->setCurrentIndex(1);
     dialog->chkkeephdr->setChecked(true);
+    dialog->chkmetadata->setChecked(true);
     dialog->cmdOK->click();
     EXPECT_FALSE(graphs.last->toneMapping);
     EXPECT_EQ(run(u"every"_s), u"Capturing Frame:24 (9 of 9) 9 [0..9]"_s);
@@ -101,16 +102,18 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     saveUserSettings(*window, fake.settings);
     EXPECT_EQ(savedByNext(), fake.settings.values);
     QStringList chosen;
-    for (const char* key : {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr"})
+    for (const char* key :
+         {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr", "Metadata"})
         chosen << fake.settings.values.value(u"Preferences/"_s + QLatin1String(key));
-    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1"_s);
+    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1 1"_s);
     window->capture->setOptions({});
     EXPECT_TRUE(graphs.last->toneMapping);
     saveUserSettings(*window, fake.settings);
     const auto defaults = fake.settings.values;
     const std::pair<const char*, const char*> unusable[] = {
         {"Selection", "some"}, {"Every", "0"}, {"PerSecond", "1000.5"}, {"SceneThreshold", "-1"},
-        {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}, {"KeepHdr", "yes"}};
+        {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}, {"KeepHdr", "yes"},
+        {"Metadata", "2"}};
     for (const auto& [key, value] : unusable)
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = QLatin1String(value);
     EXPECT_EQ(savedByNext(), defaults);

@@ -13,6 +13,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+#include <libexif/exif-data.h>
+#include <webp/mux.h>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -21,6 +23,47 @@ namespace kadrel {
 namespace {
 
 struct ToolRun { int status = -1; QString out, err; };
+
+// A file's EXIF as "description | DateTimeOriginal.SubSecTimeOriginal OffsetTimeOriginal".
+QString exifFacts(ExifData* exif)
+{
+    const auto value = [exif](ExifIfd ifd, ExifTag tag) {
+        char text[256] = {};
+        ExifEntry* entry = exif ? exif_content_get_entry(exif->ifd[ifd], tag) : nullptr;
+        return QString::fromUtf8(entry ? exif_entry_get_value(entry, text, sizeof text) : "");
+    };
+    QString facts = value(EXIF_IFD_0, EXIF_TAG_IMAGE_DESCRIPTION);
+    if (const QString at = value(EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL); !at.isEmpty())
+        facts += " | " + at + '.' + value(EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL) + ' '
+                 + value(EXIF_IFD_EXIF, EXIF_TAG_OFFSET_TIME_ORIGINAL);
+    exif_data_unref(exif);  // null-safe
+    return facts;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The facts a frame file carries: a PNG's text chunks, a JPEG's or WebP's EXIF.
+QString factsIn(const QString& path)
+{
+    if (path.endsWith(".png"))
+        return QImage(path).text();  // "key: text" separated by blank lines
+    if (path.endsWith(".jpg"))
+        return exifFacts(exif_data_new_from_file(QFile::encodeName(path).constData()));
+    const QByteArray bytes = contents(path);
+    const WebPData file{reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())};
+    WebPMux* mux = WebPMuxCreate(&file, 0);
+    WebPData chunk{};
+    QByteArray exif("Exif\0\0", 6);
+    if (mux && WebPMuxGetChunk(mux, "EXIF", &chunk) == WEBP_MUX_OK)
+        exif += QByteArray(reinterpret_cast<const char*>(chunk.bytes), qsizetype(chunk.size));
+    WebPMuxDelete(mux);
+    return exifFacts(exif_data_new_from_data(
+        reinterpret_cast<const unsigned char*>(exif.constData()), exif.size()));
+}
 
 class ExtractTool : public ::testing::Test {
 protected:
@@ -304,6 +347,38 @@ TEST_F(ExtractTool, NamesManifestAndSeveralVideos)
         << batch.err.toStdString();
     for (const char* folder : {"many/clip", "many/second"})
         EXPECT_EQ(framesIn(work.filePath(QLatin1String(folder))), expected(0, 4, "bmp"));
+}
+
+// --metadata: PNG, JPEG and WebP files name their video, frame and time and, where the
+// container states its recording time, when the frame was recorded (MP4 keeps whole seconds).
+// Without it they carry nothing, and with it their pictures' bytes are the same.
+TEST_F(ExtractTool, MetadataNamesEachFrame)
+{
+    const QString recorded = work.filePath("recorded.mp4");
+    ASSERT_TRUE(test::generateClip({.codec = test::ClipSpec::Codec::H264, .frames = 5,
+                                    .creationTime = "2024-05-01T12:34:56.000000Z"}, recorded).ok());
+    const QString exif = "recorded.mp4, frame 3, 0.12 s (00:00:00.120) | 2024:05:01 12:34:56.120 "
+                         "+00:00";
+    const struct { QString video; const char* type; int picture; QString facts; } runs[] = {
+        {recorded, "png", 33, "Creation Time: 2024-05-01T12:34:56.120Z\n\nFrame: 3\n\n"
+                              "Source: recorded.mp4\n\nTime: 0.12 s (00:00:00.120)"},
+        {recorded, "jpg", 20, exif},
+        {recorded, "webp", 12, exif},
+        {clip(), "png", 33, "Frame: 3\n\nSource: clip.mp4\n\nTime: 0.12 s (00:00:00.120)"},
+        {clip(), "webp", 12, "clip.mp4, frame 3, 0.12 s (00:00:00.120)"},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.type + r.video.toStdString());
+        const QStringList common{"--from", "3", "--to", "3", "-q", "--format", r.type, r.video};
+        const QString out = work.filePath(QFileInfo(r.video).baseName() + r.type);
+        ASSERT_EQ(run(QStringList{"--metadata", "-o", out} + common).status, 0);
+        ASSERT_EQ(run(QStringList{"-o", out + "-plain"} + common).status, 0);
+        const QString name = QStringLiteral("/frame3.") + r.type;
+        EXPECT_EQ(factsIn(out + name), r.facts);
+        EXPECT_EQ(factsIn(out + "-plain" + name), QString());
+        EXPECT_GE(contents(out + name).indexOf(contents(out + "-plain" + name).mid(r.picture)),
+                  r.picture);
+    }
 }
 
 }  // namespace

@@ -119,6 +119,8 @@ public:
         err = avio_open(&m_output->pb, name.constData(), AVIO_FLAG_WRITE);
         if (err >= 0 && m_recipe.streamed)
             m_output->pb->seekable = 0;  // the muxer cannot go back to write length or index
+        if (m_recipe.creationTime)
+            av_dict_set(&m_output->metadata, "creation_time", m_recipe.creationTime, 0);
         if (m_recipe.faststart)
             av_opt_set(m_output->priv_data, "movflags", "+faststart", 0);
         if (err < 0 || (err = avformat_write_header(m_output.get(), nullptr)) < 0)

@@ -56,6 +56,7 @@ struct ClipSpec {
     Transfer transfer = Transfer::Pq;  // Hevc10 only
     bool streamed = false;   // written as to a pipe: no length stated, no index
     bool faststart = false;  // MP4: the index before the data, kept by a file cut short
+    const char* creationTime = nullptr;  // the container's recording time, ISO 8601
 };
 
 // Writes the clip to path in the container its extension names.
