@@ -207,6 +207,9 @@ public:
     void setFrameReadout(const QString& text) override;
     void reportCaptureFailure(QWidget* owner, const QString& path,
                               const Status& failure) override;
+    // The frame on show, when the capture options ask for facts and the media has pictures;
+    // else none.
+    FrameFacts shownFrameFacts() override;
 
     // What the capture settings reach of this window.
     int slider1Minimum() const override;
@@ -224,9 +227,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What Save Frame As writes into the file: the frame on show, when the capture options
-    // ask for facts and the media has pictures; else none.
-    FrameFacts shownFrameFacts();
     // Layout and menus.
     void buildLayout();
     void buildTransport();

@@ -3,6 +3,7 @@
 // implements it; the full-screen windows never see the main window's class.
 
 #include "common/Status.h"
+#include "output/FrameFacts.h"
 
 #include <QString>
 
@@ -72,6 +73,8 @@ public:
     // path, shown over owner.
     virtual void reportCaptureFailure(QWidget* owner, const QString& path,
                                       const Status& failure) = 0;
+    // What a saved frame says of itself (empty unless Capture Options asks for it).
+    virtual FrameFacts shownFrameFacts() = 0;
 };
 
 }  // namespace kadrel

@@ -359,7 +359,8 @@ void frmcontrol::cmdcapture_Click()
                                     QStringLiteral("Save Frame As..."),
                                     imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (!path.isEmpty()) {
-        const Status saved = saveFrame(m_mode.movie(), path, imageFormatOfPath(path));
+        const Status saved = saveFrame(m_mode.movie(), path, imageFormatOfPath(path),
+                                       std::nullopt, m_mode.mainWindow().shownFrameFacts());
         m_mode.yieldOnce();
         if (!saved)
             m_mode.mainWindow().reportCaptureFailure(this, path, saved);
