@@ -118,7 +118,7 @@ private:
         FrameBuffer* buffer = m_writer.nextBuffer();
         if (!buffer)
             return m_writer.finish();
-        if (Status s = takeSnapshot(m_movie, *buffer); !s) {
+        if (Status s = takeSnapshot(m_movie, *buffer, m_output.format); !s) {
             m_writer.release(buffer);
             return videoFailure(std::move(s));
         }

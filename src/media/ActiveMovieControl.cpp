@@ -275,6 +275,13 @@ Status ActiveMovieControl::GetCurrentLuma(LumaPlane& into)
     return video ? video->GetCurrentLuma(into) : noMedia();
 }
 
+bool ActiveMovieControl::GetCurrentPlanes(YuvPlanes& into)
+{
+    IBasicVideo* video = basicVideo();
+    into = {};
+    return video && video->GetCurrentPlanes(into);
+}
+
 Status ActiveMovieControl::SetKeyframesOnly(bool only)
 {
     IBasicVideo* video = basicVideo();

@@ -75,6 +75,9 @@ public:
     // every picture, and where the next picture starts.
     Result<PictureFacts> GetCurrentPicture();
     Status GetCurrentLuma(LumaPlane& into);
+    // The picture on show as shared 8-bit 4:2:0 planes, where the bitmap is their plain
+    // conversion; false otherwise.
+    bool GetCurrentPlanes(YuvPlanes& into);
     Status SetKeyframesOnly(bool only);
     Result<double> GetNextPictureStart();
     Status SetTargetStride(double first, double step);

@@ -53,6 +53,20 @@ struct LumaPlane {
     }
 };
 
+// An 8-bit 4:2:0 picture's own planes, shared rather than copied, for an encoder that stores
+// YCbCr itself (JPEG): it then needs no RGB picture at all.
+struct YuvPlanes {
+    const std::uint8_t* data[3] = {};  // Y, Cb, Cr
+    std::ptrdiff_t stride[3] = {};
+    std::int32_t width = 0;  // of the luma; the chroma planes have half of each side, rounded up
+    std::int32_t height = 0;
+    bool bt709 = false;  // the matrix, else BT.601
+    bool fullRange = false;
+    std::shared_ptr<const void> picture;  // keeps the planes alive; empty: no planes held
+
+    const std::uint8_t* row(int plane, std::int32_t y) const { return data[plane] + y * stride[plane]; }
+};
+
 class IMediaControl {
 public:
     virtual ~IMediaControl() = default;
@@ -97,6 +111,14 @@ public:
     virtual Result<PictureFacts> get_CurrentPicture() = 0;
     // The luma of the picture on show, full size.
     virtual Status GetCurrentLuma(LumaPlane& into) = 0;
+    // The planes of the picture on show when the bitmap would be their plain conversion: 8-bit
+    // 4:2:0 YUV with a BT.601 or BT.709 matrix, upright, not tone-mapped. false otherwise (or
+    // without a picture): GetCurrentImage is then the way, and says why it fails.
+    virtual bool GetCurrentPlanes(YuvPlanes& into)
+    {
+        into = {};
+        return false;
+    }
     // true: the decoder leaves out every picture but keyframes, so a move shows the last
     // keyframe starting at or before the target. false: every picture again. Each switch starts
     // afresh: nothing decoded in the other mode is shown.

@@ -28,6 +28,7 @@ void FrameBuffer::reserveDib(std::size_t dibBytes)
 {
     m_memory.reserve(kHeaderRoom + dibBytes);
     m_dibBytes = dibBytes;
+    m_planes = {};
 }
 
 }  // namespace kadrel

@@ -6,6 +6,8 @@
 //                 that a bitmap file is written straight from it without a copy
 //   FileImage     the bytes of one file, as an encoder hands them to the writer
 
+#include "media/MediaInterfaces.h"
+
 #include <cstddef>
 #include <memory>
 
@@ -54,10 +56,14 @@ public:
     std::size_t dibBytes() const { return m_dibBytes; }
     // The header room and the DIB as one run of bytes, starting on a block boundary.
     unsigned char* withHeaderRoom() { return m_memory.data(); }
+    // A picture handed over as its planes instead of the DIB (see takeSnapshot); empty when
+    // the DIB holds it.
+    YuvPlanes& planes() { return m_planes; }
 
 private:
     AlignedBytes m_memory;
     std::size_t m_dibBytes = 0;
+    YuvPlanes m_planes;
 };
 
 }  // namespace kadrel

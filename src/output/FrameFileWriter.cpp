@@ -103,6 +103,7 @@ void FrameFileWriter::run(FrameEncoder& encoder)
         ++m_busy;
         lock.unlock();
         const Result<FileImage> image = encoder.encode(*job.buffer, job.facts);
+        job.buffer->planes() = {};  // the decoder's picture, given back once encoded
         lock.lock();
         m_changed.wait(lock, [&] { return m_turn == turn; });
         writeInTurn(lock, job, image);

@@ -6,8 +6,10 @@
 
 namespace kadrel {
 
-Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame)
+Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame, ImageFormat format)
 {
+    if (format == ImageFormat::Jpeg && movie.GetCurrentPlanes(frame.planes()))
+        return {};
     return movie.GetCurrentImage([&frame](std::size_t bytes) {
         frame.reserveDib(bytes);
         return frame.dib();
@@ -21,7 +23,7 @@ Status saveFrame(ActiveMovieControl& movie, const QString& path, ImageFormat for
         return {};
     // Kept from one save to the next: a 1080p frame's memory is not set up afresh each time.
     thread_local FrameBuffer frame;
-    if (Status s = takeSnapshot(movie, frame); !s)
+    if (Status s = takeSnapshot(movie, frame, format); !s)
         return s;
     const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(format, quality);
     const Result<FileImage> image = encoder->encode(frame, facts);

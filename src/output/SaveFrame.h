@@ -15,8 +15,10 @@ namespace kadrel {
 
 class ActiveMovieControl;
 
-// The frame on show as a packed DIB in frame.
-Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame);
+// The frame on show as a packed DIB in frame, or, for a type that stores YCbCr as the picture
+// holds it (JPEG of a 4:2:0 picture), as the picture's shared planes.
+Status takeSnapshot(ActiveMovieControl& movie, FrameBuffer& frame,
+                    ImageFormat format = ImageFormat::Bmp);
 
 // Writes the frame on show as a file of the given type at path (truncating an existing file)
 // and returns when it is written; a failure leaves no file at path. Without media it writes

@@ -404,6 +404,12 @@ Status FilgraphManager::GetCurrentLuma(LumaPlane& into)
     return m_luma.read(m_shown.frame.get(), into);
 }
 
+bool FilgraphManager::GetCurrentPlanes(YuvPlanes& into)
+{
+    into = {};
+    return checkShown() && m_converter.toPlanes(m_shown.frame.get(), into);
+}
+
 // The picture on show was decoded in the other mode: the position is shown afresh.
 Status FilgraphManager::put_KeyframesOnly(bool only)
 {

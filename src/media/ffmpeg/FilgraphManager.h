@@ -88,6 +88,7 @@ public:
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
     Result<PictureFacts> get_CurrentPicture() override;
     Status GetCurrentLuma(LumaPlane& into) override;
+    bool GetCurrentPlanes(YuvPlanes& into) override;
     Status put_KeyframesOnly(bool only) override;
     Status put_TargetStride(double first, double step) override;
     Status put_ToneMapping(bool on) override;

@@ -105,6 +105,31 @@ bool FrameConverter::toneMap(Scaler& scaler, const AVFrame* frame, int width, in
     return sws_scale(context, planes, strides, 0, frame->height, out, outStrides) > 0;
 }
 
+bool FrameConverter::toPlanes(const AVFrame* frame, YuvPlanes& into) const
+{
+    into = {};
+    bool full = frame && frame->color_range == AVCOL_RANGE_JPEG;
+    if (!frame || m_rotation != 0 || (m_toneMapping && ToneMapper::handles(frame))
+        || withoutRange(static_cast<AVPixelFormat>(frame->format), full) != AV_PIX_FMT_YUV420P)
+        return false;
+    const int matrix = swsMatrix(frame);
+    if (matrix != SWS_CS_ITU709 && matrix != SWS_CS_ITU601)
+        return false;
+    AVFrame* shared = av_frame_clone(frame);
+    if (!shared)
+        return false;
+    into.picture = std::shared_ptr<const AVFrame>(shared, [](AVFrame* f) { av_frame_free(&f); });
+    for (int i = 0; i < 3; ++i) {
+        into.data[i] = shared->data[i];
+        into.stride[i] = shared->linesize[i];
+    }
+    into.width = frame->width;
+    into.height = frame->height;
+    into.bt709 = matrix == SWS_CS_ITU709;
+    into.fullRange = full;
+    return true;
+}
+
 Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize)
 {
     if (!frame)

@@ -6,6 +6,7 @@
 // unless tone mapping is off; the bitmap and the painted picture come from the same mapping.
 
 #include "common/Status.h"
+#include "media/MediaInterfaces.h"
 #include "media/ffmpeg/FfmpegHolders.h"
 #include "media/ffmpeg/ToneMapper.h"
 
@@ -26,6 +27,8 @@ public:
     QSize displaySize(const AVFrame* frame) const;
     // Writes the 40-byte BITMAPINFOHEADER and bottom-up B,G,R,0xFF rows into buffer.
     Status toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize);
+    // The picture's own planes, shared, when toBitmap would be their plain conversion.
+    bool toPlanes(const AVFrame* frame, YuvPlanes& into) const;
     // The upright picture scaled to size, for painting.
     QImage toImage(const AVFrame* frame, QSize size);
 
