@@ -24,10 +24,11 @@ void AlignedBytes::reserve(std::size_t size)
     m_capacity = wanted;
 }
 
-void FrameBuffer::reserveDib(std::size_t dibBytes)
+void FrameBuffer::reserveDib(std::size_t dibBytes, int depth)
 {
     m_memory.reserve(kHeaderRoom + dibBytes);
     m_dibBytes = dibBytes;
+    m_depth = depth;
 }
 
 }  // namespace kadrel
