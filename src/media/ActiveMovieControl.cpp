@@ -257,8 +257,8 @@ Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor, int d
         return width.status();
     const std::int64_t pixels = std::int64_t{width.value()} * height.value();
     const bool deep = depth == 16;
-    const std::int64_t bytes = deep ? std::int64_t{sizeof(DeepImageHeader)} + pixels * kDeepPixelBytes
-                                    : (pixels + 10) * 4;
+    const std::int64_t bytes =
+        deep ? std::int64_t{sizeof(DeepImageHeader)} + pixels * kDeepPixelBytes : (pixels + 10) * 4;
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
     unsigned char* memory = memoryFor(static_cast<std::size_t>(bytes));

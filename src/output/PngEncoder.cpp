@@ -100,7 +100,8 @@ public:
             for (const auto& [keyword, text] : factTexts(facts))
                 appendTextChunk(m_chunks, keyword, text);
         const std::size_t bound = libdeflate_zlib_compress_bound(m_compressor.get(), m_rows.size());
-        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + m_chunks.size() + bound);
+        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + m_chunks.size()
+                       + bound);
         unsigned char* out = std::copy(std::begin(kSignature), std::end(kSignature), m_file.data());
 
         unsigned char* header = openChunk(out, "IHDR");

@@ -2,6 +2,10 @@
 
 #include "media/MediaErrors.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <cstring>
 
 namespace kadrel::ffmpeg {
@@ -33,6 +37,15 @@ AVPixelFormat withoutRange(AVPixelFormat format, bool& full)
 Status unconverted()
 {
     return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
+}
+
+// libswscale's 16-bit RGB from YUV puts white at 255 x 256; a contrast of 257/256 (its unit
+// being 1 << 16) moves it to 65535, each code in proportion.
+int contrastFor(AVPixelFormat from, AVPixelFormat to)
+{
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(from);
+    const bool yuv = desc && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+    return to == AV_PIX_FMT_RGB48 && yuv ? 257 << 8 : 1 << 16;
 }
 
 int swsMatrix(const AVFrame* frame)
@@ -93,7 +106,8 @@ bool FrameConverter::scale(Scaler& scaler, const AVFrame* frame, int width, int 
     const int matrix = swsMatrix(frame);
     if (context != before || matrix != scaler.colorspace || int(full) != scaler.range) {
         sws_setColorspaceDetails(context, sws_getCoefficients(matrix), full ? 1 : 0,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                                 contrastFor(format, to), 1 << 16);
         scaler.colorspace = matrix;
         scaler.range = full ? 1 : 0;
     }
