@@ -8,6 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 namespace kadrel::ffmpeg {
@@ -281,20 +282,20 @@ void ToneMapper::convertAll(const AVFrame* frame, uint8_t* dst, int stride, bool
     second.join();
 }
 
-// level: the square roots of SDR light, by channel R, G, B.
-void ToneMapper::writeRow(const float* const level[3], int width, uint8_t* out, bool deep) const
+// index: each pixel's entries of the gamma table, by channel R, G, B. The 16-bit samples are
+// copied as bytes: the caller's buffer may start at any address.
+void ToneMapper::writeRow(const int* const index[3], int width, uint8_t* out, bool deep) const
 {
     if (deep) {
-        auto* samples = reinterpret_cast<uint16_t*>(out);
         for (int x = 0; x < width; ++x)
             for (int i = 0; i < 3; ++i)
-                samples[3 * x + i] = m_deepGamma[size_t(deepIndex(level[i][x]))];
+                std::memcpy(out + 6 * x + 2 * i, &m_deepGamma[size_t(index[i][x])], 2);
         return;
     }
     for (int x = 0; x < width; ++x) {
-        out[4 * x] = m_gamma[size_t(tableIndex(level[2][x]))];
-        out[4 * x + 1] = m_gamma[size_t(tableIndex(level[1][x]))];
-        out[4 * x + 2] = m_gamma[size_t(tableIndex(level[0][x]))];
+        out[4 * x] = m_gamma[size_t(index[2][x])];
+        out[4 * x + 1] = m_gamma[size_t(index[1][x])];
+        out[4 * x + 2] = m_gamma[size_t(index[0][x])];
         out[4 * x + 3] = 0xFF;
     }
 }
@@ -349,9 +350,9 @@ void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t*
                                      + kToBt709[i][2] * light[2][x]);
             fitGamut(sdr);
             for (int i = 0; i < 3; ++i)
-                light[i][x] = std::sqrt(sdr[i]);
+                index[i][x] = deep ? deepIndex(std::sqrt(sdr[i])) : tableIndex(std::sqrt(sdr[i]));
         }
-        writeRow(light, width, dst + ptrdiff_t(y) * stride, deep);
+        writeRow(index, width, dst + ptrdiff_t(y) * stride, deep);
     }
 }
 
