@@ -390,27 +390,25 @@ TEST_F(ExtractTool, SixteenBitPngKeepsEveryTenBitCode)
 {
     using test::ClipSpec;
     const QString ramp = work.filePath("ramp.mkv"), pq = work.filePath("pq.mkv");
-    ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::Ffv1, .content =
-                                    ClipSpec::Content::GreyRamp, .width = 64, .height = 16,
-                                    .frames = 1}, ramp).ok());
-    ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::Hevc10, .content =
-                                    ClipSpec::Content::HdrLevels, .width = 64, .height = 16,
-                                    .frames = 1}, pq).ok());
-    const QByteArray cicp("cICP\x09\x10\x00\x01", 8);
-    // How many pixels read back as their grey's code, in each channel.
-    const auto codesBack = [](const QImage& picture) {
+    ClipSpec spec{.codec = ClipSpec::Codec::Ffv1, .content = ClipSpec::Content::GreyRamp,
+                  .width = 64, .height = 16, .frames = 1};
+    ASSERT_TRUE(test::generateClip(spec, ramp).ok());
+    spec.codec = ClipSpec::Codec::Hevc10, spec.content = ClipSpec::Content::HdrLevels;
+    ASSERT_TRUE(test::generateClip(spec, pq).ok());
+    const auto everyCodeBack = [](const QImage& picture) {  // in each channel of each pixel
         const auto code = [](int sample) { return qRound(sample * 876 / 65535.0) + 64; };
-        int same = 0;
+        bool all = true;
         for (int k = 0; k < 64 * 16; ++k) {
             const QRgba64 v = picture.pixelColor(k % 64, k / 64).rgba64();
-            same += code(v.red()) == test::greyRampCode(k) && code(v.green()) == code(v.red())
-                    && code(v.blue()) == code(v.red());
+            for (const int sample : {v.red(), v.green(), v.blue()})
+                all = all && code(sample) == test::greyRampCode(k);
         }
-        return same;
+        return all;
     };
-    const struct { QString video; QStringList options; int depth; bool colour; } runs[] = {
-        {ramp, {"--depth", "16", "--metadata"}, 16, false}, {ramp, {}, 8, false},
-        {pq, {"--depth", "16", "--hdr", "keep"}, 16, true}, {pq, {"--depth", "16"}, 16, false}};
+    const struct { QString video; QStringList options; int depth; bool colour, codes; } runs[] = {
+        {ramp, {"--depth", "16", "--metadata"}, 16, false, true}, {ramp, {}, 8, false, false},
+        {pq, {"--depth", "16", "--hdr", "keep"}, 16, true, false},
+        {pq, {"--depth", "16"}, 16, false, false}};
     for (const auto& r : runs) {
         SCOPED_TRACE(r.options.join(u' ').toStdString() + ' ' + r.video.toStdString());
         const QString file = work.filePath(QString::number(&r - runs)) + "/frame0.png";
@@ -418,10 +416,9 @@ TEST_F(ExtractTool, SixteenBitPngKeepsEveryTenBitCode)
                       + r.options).status, 0);
         const QByteArray bytes = contents(file);
         EXPECT_EQ(bytes.at(24), r.depth);  // IHDR's bit depth
-        const qsizetype colour = bytes.indexOf(cicp);
+        const qsizetype colour = bytes.indexOf(QByteArray("cICP\x09\x10\x00\x01", 8));
         EXPECT_EQ(colour >= 0 && colour < bytes.indexOf("IDAT"), r.colour);
-        if (r.video == ramp)
-            EXPECT_EQ(codesBack(QImage(file)) == 64 * 16, r.depth == 16);
+        EXPECT_EQ(r.video == ramp && everyCodeBack(QImage(file)), r.codes);
         EXPECT_EQ(factsIn(file).startsWith("Frame: 0"), r.options.contains("--metadata"));
     }
 }

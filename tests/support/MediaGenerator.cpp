@@ -171,10 +171,9 @@ private:
         c->framerate = {m_recipe.fps, m_recipe.fpsDivisor};
         c->gop_size = m_recipe.gop;
         c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
-        const bool deep = m_hdr || m_recipe.codec == ClipSpec::Codec::Ffv1;
-        c->pix_fmt = mjpeg  ? AV_PIX_FMT_YUVJ420P
-                     : deep ? AV_PIX_FMT_YUV420P10LE
-                            : AV_PIX_FMT_YUV420P;
+        c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P
+                     : m_hdr || m_recipe.codec == ClipSpec::Codec::Ffv1 ? AV_PIX_FMT_YUV420P10LE
+                                                                        : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
         const bool hd = m_recipe.width >= 1280 || m_recipe.height > 576;
         if (m_recipe.tagColour) {

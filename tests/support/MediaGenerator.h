@@ -67,8 +67,7 @@ Status generateClip(const ClipSpec& recipe, const QString& path);
 // White, yellow, cyan, green, magenta, red, blue, black.
 std::array<QColor, 8> colourBars();
 
-// GreyRamp: the 10-bit Y code of the pixel'th pixel (Cb and Cr are 512), every limited-range
-// code in turn.
+// GreyRamp: the pixel'th pixel's 10-bit Y code (Cb, Cr 512), each limited-range code in turn.
 inline int greyRampCode(int pixel) { return 64 + pixel % 877; }
 
 // HdrLevels: the greys' light in nits (on a 1000-nit display for HLG), and the colours: BT.709
