@@ -8,6 +8,8 @@
 #   sd      20 s of 640x480 MPEG-4 Part 2 in AVI
 #   4k      10 s of 2160p 25 fps H.264, preset veryfast
 #   png     the hd clip as PNG files: `kadrel-extract --format png` against ffmpeg's frame%d.png
+#   png16   5 s of 1080p 25 fps 10-bit H.264 (High 10, yuv420p10le) as 16-bit PNG files:
+#           `kadrel-extract --format png --depth 16` against ffmpeg's `-pix_fmt rgb48be frame%d.png`
 #   jpg     the hd clip as JPEG files: `kadrel-extract --format jpg` (quality 95) against
 #           ffmpeg's `-q:v 2 frame%d.jpg`
 #   webp    5 s of the hd clip's kind as WebP files: `kadrel-extract --format webp --quality 90`
@@ -35,7 +37,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 shift || true
-clips=("${@:-hd heavy sd 4k png jpg webp webp100 tmpfs keyframes scenes every10 seek}")
+clips=("${@:-hd heavy sd 4k png png16 jpg webp webp100 tmpfs keyframes scenes every10 seek}")
 read -r -a clips <<<"${clips[*]}"
 bench=$build/kadrel-bench
 disk=$build/kadrel-disk-limit
@@ -59,6 +61,8 @@ make_clip() {
     case $1 in
         hd | png | jpg | tmpfs | every10) x264 "$1.mp4" 1920x1080 20 veryfast ;;
         webp | webp100) x264 "$1.mp4" 1920x1080 5 veryfast ;;
+        png16) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=25 -t 5 \
+                -c:v libx264 -preset veryfast -bf 3 -g 50 -pix_fmt yuv420p10le "$work/png16.mp4" ;;
         keyframes) ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 60 \
                 -c:v libx264 -preset veryfast -g 60 -sc_threshold 0 -pix_fmt yuv420p \
                 "$work/keyframes.mp4" ;;
@@ -144,6 +148,8 @@ for clip in "${clips[@]}"; do
                          -fps_mode passthrough -f image2 "$out/frame%d.bmp") ;;
         png) who=kadrel-extract kadrel=("$extract" -q --format png -o "$out" "$file")
              ffmpeg=(ffmpeg -v error -i "$file" -f image2 "$out/frame%d.png") ;;
+        png16) who=kadrel-extract kadrel=("$extract" -q --format png --depth 16 -o "$out" "$file")
+               ffmpeg=(ffmpeg -v error -i "$file" -pix_fmt rgb48be -f image2 "$out/frame%d.png") ;;
         jpg) who=kadrel-extract kadrel=("$extract" -q --format jpg -o "$out" "$file")
              ffmpeg=(ffmpeg -v error -i "$file" -q:v 2 -f image2 "$out/frame%d.jpg") ;;
         webp) who=kadrel-extract kadrel=("$extract" -q --format webp --quality 90 -o "$out" "$file")

@@ -210,6 +210,7 @@ public:
     // The frame on show, when the capture options ask for facts and the media has pictures;
     // else none.
     FrameFacts shownFrameFacts() override;
+    int pngDepth() const override;
 
     // What the capture settings reach of this window.
     int slider1Minimum() const override;

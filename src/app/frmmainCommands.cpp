@@ -191,7 +191,8 @@ void frmmain::mnucapture_Click()
         return;
     // The type follows the name's extension: "a.png" is a PNG file, any other name a bitmap.
     const Status saved =
-        saveFrame(m_movie, path, imageFormatOfPath(path), std::nullopt, shownFrameFacts());
+        saveFrame(m_movie, path, imageFormatOfPath(path), std::nullopt, shownFrameFacts(),
+                  pngDepth());
     yieldOnce();
     if (!saved)
         reportCaptureFailure(this, path, saved);
@@ -204,6 +205,11 @@ FrameFacts frmmain::shownFrameFacts()
     if (!capture->options().metadata || !frames || !frame)
         return {};
     return frameFacts(m_movie.session(), frames.value(), frame.value());
+}
+
+int frmmain::pngDepth() const
+{
+    return capture->options().pngDepth16 ? 16 : 8;
 }
 
 void frmmain::mnucaptureoptions_Click()

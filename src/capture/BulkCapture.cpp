@@ -23,6 +23,7 @@ public:
         : m_movie(movie), m_plan(plan), m_output(output), m_callbacks(callbacks),
           m_writer([&output] { return makeFrameEncoder(output.format, output.quality); }),
           m_extension(imageFormatInfo(output.format).extension),
+          m_depth(snapshotDepth(output.format, output.pngDepth)),
           m_source(QFileInfo(movie.session().mediaFile).completeBaseName()),
           m_picker(FramePicker::make(selection, plan))
     {
@@ -118,7 +119,7 @@ private:
         FrameBuffer* buffer = m_writer.nextBuffer();
         if (!buffer)
             return m_writer.finish();
-        if (Status s = takeSnapshot(m_movie, *buffer, m_output.format); !s) {
+        if (Status s = takeSnapshot(m_movie, *buffer, m_output.format, m_depth); !s) {
             m_writer.release(buffer);
             return videoFailure(std::move(s));
         }
@@ -180,6 +181,7 @@ private:
     const BulkCallbacks& m_callbacks;
     FrameFileWriter m_writer;
     const QString m_extension;
+    const int m_depth;  // of the snapshots
     const QString m_source;
     const std::unique_ptr<FramePicker> m_picker;
     Manifest m_manifest;

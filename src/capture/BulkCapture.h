@@ -36,6 +36,7 @@ struct BulkOutput {
     NameTemplate names{};
     ManifestKind manifest = ManifestKind::None;
     bool metadata = false;  // each PNG, JPEG or WebP file carries its frame's facts
+    int pngDepth = 8;       // bits a channel of PNG files: 8 or 16
 };
 
 // What the caller sees of the run; each may be empty.

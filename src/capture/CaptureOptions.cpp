@@ -21,6 +21,7 @@ const QString kNameTemplate = QStringLiteral("NameTemplate");
 const QString kManifest = QStringLiteral("Manifest");
 const QString kKeepHdr = QStringLiteral("KeepHdr");
 const QString kMetadata = QStringLiteral("Metadata");
+const QString kPngDepth16 = QStringLiteral("PngDepth16");
 
 constexpr std::array<std::pair<Kind, const char*>, 5> kKindNames{{{Kind::All, "all"},
                                                                  {Kind::EveryNth, "every"},
@@ -73,6 +74,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kManifest, nameOf(kManifestNames, options.manifest));
     settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
     settings.setValue(section, kMetadata, QString::number(int(options.metadata)));
+    settings.setValue(section, kPngDepth16, QString::number(int(options.pngDepth16)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)
@@ -90,6 +92,7 @@ CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QStrin
     restoreNamed(kManifestNames, stored(kManifest), options.manifest);
     options.keepHdr = stored(kKeepHdr) == QLatin1String("1");
     options.metadata = stored(kMetadata) == QLatin1String("1");
+    options.pngDepth16 = stored(kPngDepth16) == QLatin1String("1");
     return options;
 }
 

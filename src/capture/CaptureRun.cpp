@@ -140,7 +140,8 @@ CaptureSettings::Outcome CaptureSettings::captureFrames(bool inRange)
             yieldOnce();
         }};
     const BulkOutput output{txtout->text(), outputFormat(), std::nullopt, names.value(),
-                            m_options.manifest, m_options.metadata};
+                            m_options.manifest, m_options.metadata,
+                            m_options.pngDepth16 ? 16 : 8};
     const BulkResult run = runBulkCapture(m_movie, plan, selection, output, callbacks);
     switch (run.end) {
     case BulkResult::End::Completed:

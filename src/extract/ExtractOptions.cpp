@@ -75,6 +75,7 @@ Examples:
   kadrel-extract --manifest csv film.mp4               and manifest.csv: file, frame, time, ...
   kadrel-extract --hdr keep hdr.mkv                    an HDR video's signal, not tone-mapped
   kadrel-extract --metadata --format png film.mp4      each file names its video, frame and time
+  kadrel-extract --format png --depth 16 hdr.mkv       16-bit PNG, a 10-bit video's every step
   kadrel-extract -o out a.mp4 b.mkv                    out/a/..., out/b/...
 )";
 
@@ -101,7 +102,7 @@ QString extractUsage()
 {
     return QStringLiteral(
         "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] "
-        "[--format bmp|png|jpg|webp] [--quality Q] "
+        "[--format bmp|png|jpg|webp] [--quality Q] [--depth 8|16] "
         "[--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
         "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata] [-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
@@ -135,6 +136,10 @@ struct Options {
                                QStringLiteral("JPEG or WebP quality, 1 to 100 (default: JPEG 95, "
                                               "WebP 90); WebP at 100 is lossless."),
                                QStringLiteral("Q")};
+    QCommandLineOption depth{QStringLiteral("depth"),
+                             QStringLiteral("Bits a channel of PNG files: 8 (default) or 16, "
+                                            "for sources deeper than 8 bits."),
+                             QStringLiteral("8|16")};
     QCommandLineOption every{QStringLiteral("every"),
                              QStringLiteral("Save every Nth frame: From, From + N, ..."),
                              QStringLiteral("N")};
@@ -177,8 +182,8 @@ struct Options {
 
     QList<QCommandLineOption> all() const
     {
-        return {help, version, output, from, to, format, quality, every, perSecond, keyframes,
-                scenes, minGap, name, manifest, hdr, metadata, quiet};
+        return {help, version, output, from, to, format, quality, depth, every, perSecond,
+                keyframes, scenes, minGap, name, manifest, hdr, metadata, quiet};
     }
 };
 
@@ -248,7 +253,7 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const Opt
     return std::nullopt;
 }
 
-// --name, --manifest, --format, --hdr, --metadata and --quality.
+// --name, --manifest, --format, --hdr, --metadata, --quality and --depth.
 std::optional<QString> readOutput(const QCommandLineParser& parser, const Options& o,
                                   ExtractOptions& options)
 {
@@ -284,6 +289,14 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const Option
         if (!q)
             return QStringLiteral("--quality: 1 to 100, not %1").arg(parser.value(o.quality));
         options.quality = *q;
+    }
+    if (parser.isSet(o.depth)) {
+        const QString depth = parser.value(o.depth);
+        if (depth != QLatin1String("8") && depth != QLatin1String("16"))
+            return QStringLiteral("--depth: 8 or 16, not %1").arg(depth);
+        options.pngDepth = depth.toInt();
+        if (options.pngDepth == 16 && options.format != ImageFormat::Png)
+            return QStringLiteral("--depth 16 goes with --format png");
     }
     return std::nullopt;
 }

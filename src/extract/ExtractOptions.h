@@ -1,7 +1,7 @@
 #pragma once
 // The command line of kadrel-extract:
 //   kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] [--format bmp|png|jpg|webp]
-//                  [--quality Q]
+//                  [--quality Q] [--depth 8|16]
 //                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
 //                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata]
 //                  [-q] VIDEO...
@@ -39,6 +39,7 @@ struct ExtractOptions {
     ManifestKind manifest = ManifestKind::None;
     bool keepHdr = false;  // HDR pictures as their signal reads, not tone-mapped
     bool metadata = false;  // the frame's facts in each PNG, JPEG and WebP file
+    int pngDepth = 8;       // bits a channel: 16 goes with PNG only
     bool quiet = false;
 
     // Where a video's files go: the output folder for one video, its own subfolder (named

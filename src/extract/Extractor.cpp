@@ -131,7 +131,7 @@ private:
         const BulkResult run = runBulkCapture(
             m_movie, plan, m_options.selection,
             {m_folder, m_options.format, m_options.quality, m_options.names, m_options.manifest,
-             m_options.metadata},
+             m_options.metadata, m_options.pngDepth},
             callbacks);
         const int handed = run.handed;
         progress.finish(handed);

@@ -75,6 +75,8 @@ public:
                                       const Status& failure) = 0;
     // What a saved frame says of itself (empty unless Capture Options asks for it).
     virtual FrameFacts shownFrameFacts() = 0;
+    // The bits a channel of a saved PNG frame (8, or 16 when Capture Options asks for it).
+    virtual int pngDepth() const = 0;
 };
 
 }  // namespace kadrel

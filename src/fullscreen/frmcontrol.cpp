@@ -359,11 +359,12 @@ void frmcontrol::cmdcapture_Click()
                                     QStringLiteral("Save Frame As..."),
                                     imageFileFilter(), QString(), QStringLiteral("bmp"));
     if (!path.isEmpty()) {
+        MainWindowLink& main = m_mode.mainWindow();
         const Status saved = saveFrame(m_mode.movie(), path, imageFormatOfPath(path),
-                                       std::nullopt, m_mode.mainWindow().shownFrameFacts());
+                                       std::nullopt, main.shownFrameFacts(), main.pngDepth());
         m_mode.yieldOnce();
         if (!saved)
-            m_mode.mainWindow().reportCaptureFailure(this, path, saved);
+            main.reportCaptureFailure(this, path, saved);
     }
     // The watch comes back whatever happened, so the panel keeps working; full-screen mode
     // may have ended while the dialog was up.

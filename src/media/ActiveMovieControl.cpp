@@ -244,7 +244,7 @@ Status ActiveMovieControl::SetFullScreen(bool fullScreen, bool muteChecked)
     return {};
 }
 
-Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
+Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor, int depth)
 {
     IBasicVideo* video = basicVideo();
     if (!video)
@@ -255,12 +255,15 @@ Status ActiveMovieControl::GetCurrentImage(const PictureMemory& memoryFor)
     const Result<std::int32_t> width = video->get_VideoWidth();
     if (!width)
         return width.status();
-    const std::int64_t elements = std::int64_t{width.value()} * height.value() + 10;
-    const std::int64_t bytes = elements * 4;
+    const std::int64_t pixels = std::int64_t{width.value()} * height.value();
+    const bool deep = depth == 16;
+    const std::int64_t bytes =
+        deep ? std::int64_t{sizeof(DeepImageHeader)} + pixels * kDeepPixelBytes : (pixels + 10) * 4;
     if (width.value() < 0 || height.value() < 0 || bytes > INT32_MAX)
         return Status::failure(kOverflowError, QStringLiteral("Overflow"));
     unsigned char* memory = memoryFor(static_cast<std::size_t>(bytes));
-    return video->GetCurrentImage(static_cast<std::int32_t>(bytes), memory);
+    const auto size = static_cast<std::int32_t>(bytes);
+    return deep ? video->GetCurrentImageDeep(size, memory) : video->GetCurrentImage(size, memory);
 }
 
 Result<PictureFacts> ActiveMovieControl::GetCurrentPicture()

@@ -67,10 +67,10 @@ public:
     // Moves the video between the picture box and the full-screen window. muteChecked is the
     // main window's mute check mark: the sound stays silent when it is set.
     Status SetFullScreen(bool fullScreen, bool muteChecked);
-    // The frame on show as a packed DIB (a 40-byte info header, then the rows) in the memory
-    // memoryFor gives for its size in bytes.
+    // The frame on show in the memory memoryFor gives for its size in bytes: depth 8, a packed
+    // DIB (a 40-byte info header, then the rows); depth 16, a DeepImageHeader and its rows.
     using PictureMemory = std::function<unsigned char*(std::size_t bytes)>;
-    Status GetCurrentImage(const PictureMemory& memoryFor);
+    Status GetCurrentImage(const PictureMemory& memoryFor, int depth = 8);
     // For frame selections: the facts and the luma of the picture on show, keyframes only or
     // every picture, and where the next picture starts.
     Result<PictureFacts> GetCurrentPicture();

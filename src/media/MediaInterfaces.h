@@ -66,6 +66,17 @@ struct YuvPlanes {
 
     const std::uint8_t* row(int plane, std::int32_t y) const { return data[plane] + y * stride[plane]; }
 };
+// How the samples of a picture encode light.
+enum class PictureTransfer : std::int32_t { Sdr = 0, Pq = 1, Hlg = 2 };
+
+// The header of a 16-bit picture (GetCurrentImageDeep). Top-down rows follow it without
+// padding, each pixel R, G, B as std::uint16_t in the machine's byte order.
+struct DeepImageHeader {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    PictureTransfer transfer = PictureTransfer::Sdr;  // Pq or Hlg only while not tone-mapped
+};
+inline constexpr int kDeepPixelBytes = 6;
 
 class IMediaControl {
 public:
@@ -107,6 +118,8 @@ public:
     // Fills buffer with the frame on show as a packed DIB (40-byte BITMAPINFOHEADER, then
     // bottom-up rows); fails when no frame exists or bufferSize bytes are too few.
     virtual Status GetCurrentImage(std::int32_t bufferSize, void* buffer) = 0;
+    // The same picture at 16 bits a channel: a DeepImageHeader, then the rows.
+    virtual Status GetCurrentImageDeep(std::int32_t bufferSize, void* buffer) = 0;
     // The facts of the picture on show (decoding it first when a move is pending).
     virtual Result<PictureFacts> get_CurrentPicture() = 0;
     // The luma of the picture on show, full size.

@@ -24,11 +24,12 @@ void AlignedBytes::reserve(std::size_t size)
     m_capacity = wanted;
 }
 
-void FrameBuffer::reserveDib(std::size_t dibBytes)
+void FrameBuffer::reserveDib(std::size_t dibBytes, int depth)
 {
     m_memory.reserve(kHeaderRoom + dibBytes);
     m_dibBytes = dibBytes;
     m_planes = {};
+    m_depth = depth;
 }
 
 }  // namespace kadrel

@@ -45,15 +45,18 @@ private:
 };
 
 // One frame: the packed DIB the renderer delivers (a 40-byte BITMAPINFOHEADER, then the
-// rows), preceded by kHeaderRoom free bytes that start on a block boundary.
+// rows), or at depth 16 its 16-bit picture (a DeepImageHeader, then the rows), preceded by
+// kHeaderRoom free bytes that start on a block boundary.
 class FrameBuffer {
 public:
     static constexpr std::size_t kHeaderRoom = 14;  // a bitmap's file header
 
-    // Makes room for a DIB of dibBytes; earlier contents are not cleared.
-    void reserveDib(std::size_t dibBytes);
+    // Makes room for a picture of dibBytes at depth 8 or 16 bits a channel; earlier contents
+    // are not cleared.
+    void reserveDib(std::size_t dibBytes, int depth = 8);
     unsigned char* dib() { return m_memory.data() + kHeaderRoom; }
     std::size_t dibBytes() const { return m_dibBytes; }
+    int depth() const { return m_depth; }
     // The header room and the DIB as one run of bytes, starting on a block boundary.
     unsigned char* withHeaderRoom() { return m_memory.data(); }
     // A picture handed over as its planes instead of the DIB (see takeSnapshot); empty when
@@ -64,6 +67,7 @@ private:
     AlignedBytes m_memory;
     std::size_t m_dibBytes = 0;
     YuvPlanes m_planes;
+    int m_depth = 8;
 };
 
 }  // namespace kadrel

@@ -1,5 +1,6 @@
 #pragma once
-// The one encoder interface: a frame's DIB in, the bytes of its file out.
+// The one encoder interface: a frame's snapshot in (a DIB, or a 16-bit picture for PNG), the
+// bytes of its file out.
 
 #include "common/Status.h"
 #include "output/FrameBuffer.h"

@@ -65,36 +65,52 @@ void appendTextChunk(std::vector<unsigned char>& out, const QByteArray& keyword,
     sealChunk(out.data() + start, static_cast<std::size_t>(data.size()));
 }
 
-// Each row "up"-filtered (its R, G, B minus those of the row above), then the whole picture
-// deflated as one zlib stream straight into the file's IDAT chunk.
+// cICP for an HDR picture kept as its signal: BT.2020 primaries, PQ (16) or HLG (18), RGB,
+// full range; viewers that know it show the picture as HDR.
+void appendColourChunk(std::vector<unsigned char>& out, PictureTransfer transfer)
+{
+    if (transfer == PictureTransfer::Sdr)
+        return;
+    const unsigned char code = transfer == PictureTransfer::Pq ? 16 : 18;
+    const unsigned char data[4] = {9, code, 0, 1};
+    const std::size_t start = out.size();
+    out.resize(start + kChunkFrame + sizeof data);
+    std::memcpy(openChunk(out.data() + start, "cICP"), data, sizeof data);
+    sealChunk(out.data() + start, sizeof data);
+}
+
+// Each row "up"-filtered (its R, G, B minus those of the row above, byte by byte), then the
+// whole picture deflated as one zlib stream straight into the file's IDAT chunk. A 16-bit
+// picture's samples go big-endian, as PNG stores them.
 class PngEncoder final : public FrameEncoder {
 public:
     Result<FileImage> encode(FrameBuffer& frame, const FrameFacts& facts) override
     {
-        const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
-        if (!picture)
-            return picture.status();
-        const Picture& p = picture.value();
+        const Result<Layout> filtered = frame.depth() == 16 ? filterDeep(frame) : filterDib(frame);
+        if (!filtered)
+            return filtered.status();
+        const Layout& p = filtered.value();
         if (!m_compressor)
             m_compressor.reset(libdeflate_alloc_compressor(kPngCompression));
         if (!m_compressor)
             return failure();
-        filterRows(p);
-        m_texts.clear();
+        m_chunks.clear();
+        appendColourChunk(m_chunks, p.transfer);
         if (facts.any())
             for (const auto& [keyword, text] : factTexts(facts))
-                appendTextChunk(m_texts, keyword, text);
+                appendTextChunk(m_chunks, keyword, text);
         const std::size_t bound = libdeflate_zlib_compress_bound(m_compressor.get(), m_rows.size());
-        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + m_texts.size() + bound);
+        m_file.reserve(sizeof kSignature + 3 * kChunkFrame + kHeaderBytes + m_chunks.size()
+                       + bound);
         unsigned char* out = std::copy(std::begin(kSignature), std::end(kSignature), m_file.data());
 
         unsigned char* header = openChunk(out, "IHDR");
         putBe32(header, static_cast<std::uint32_t>(p.width));
         putBe32(header + 4, static_cast<std::uint32_t>(p.height));
-        const unsigned char depthAndType[5] = {8, 2, 0, 0, 0};  // 8-bit RGB, no interlace
+        const unsigned char depthAndType[5] = {p.depth, 2, 0, 0, 0};  // RGB, no interlace
         std::memcpy(header + 8, depthAndType, sizeof depthAndType);
         out = sealChunk(out, kHeaderBytes);
-        out = std::copy(m_texts.begin(), m_texts.end(), out);
+        out = std::copy(m_chunks.begin(), m_chunks.end(), out);
 
         unsigned char* data = openChunk(out, "IDAT");
         const std::size_t packed = libdeflate_zlib_compress(m_compressor.get(), m_rows.data(),
@@ -109,24 +125,63 @@ public:
     }
 
 private:
+    // What IHDR and cICP say of the rows filtered.
+    struct Layout {
+        int width = 0;
+        int height = 0;
+        unsigned char depth = 8;
+        PictureTransfer transfer = PictureTransfer::Sdr;
+    };
+
     static Status failure()
     {
         return Status::failure(mediaerror::kEncoder,
                                QStringLiteral("The image could not be encoded: deflate"));
     }
 
-    void filterRows(const Picture& p)
+    Result<Layout> filterDib(FrameBuffer& frame)
     {
-        const std::size_t bytes = std::size_t{3} * p.width;
-        m_rows.resize((1 + bytes) * p.height);
+        const Result<Picture> picture = readSnapshot(frame.dib(), frame.dibBytes());
+        if (!picture)
+            return picture.status();
+        const Picture& p = picture.value();
+        filterRows(p.height, std::size_t{3} * p.width,
+                   [&](int y, unsigned char* out) { toRgb(p.row(y), out, p.width); });
+        return Layout{p.width, p.height, 8, PictureTransfer::Sdr};
+    }
+
+    Result<Layout> filterDeep(FrameBuffer& frame)
+    {
+        const Result<DeepPicture> picture = readDeepSnapshot(frame.dib(), frame.dibBytes());
+        if (!picture)
+            return picture.status();
+        const DeepPicture& p = picture.value();
+        filterRows(p.height, std::size_t{6} * p.width,
+                   [&](int y, unsigned char* out) { toBigEndian(p.row(y), out, 3 * p.width); });
+        return Layout{p.width, p.height, 16, p.transfer};
+    }
+
+    // toRow(y, out) writes row y's bytes as the file holds them.
+    template <typename ToRow>
+    void filterRows(int height, std::size_t bytes, const ToRow& toRow)
+    {
+        m_rows.resize((1 + bytes) * height);
         m_current.resize(bytes);
         m_above.assign(bytes, 0);
         unsigned char* out = m_rows.data();
-        for (int y = 0; y < p.height; ++y, out += 1 + bytes) {
-            toRgb(p.row(y), m_current.data(), p.width);
+        for (int y = 0; y < height; ++y, out += 1 + bytes) {
+            toRow(y, m_current.data());
             *out = 2;  // the "up" filter
             subtract(m_current.data(), m_above.data(), out + 1, bytes);
             std::swap(m_current, m_above);
+        }
+    }
+
+    static void toBigEndian(const std::uint16_t* in, unsigned char* out, int samples)
+    {
+        for (int i = 0; i < samples; ++i) {
+            out[2 * i] = static_cast<unsigned char>(in[i] >> 8);
+            out[2 * i + 1] = static_cast<unsigned char>(in[i]);
         }
     }
 
@@ -149,9 +204,9 @@ private:
 
     std::unique_ptr<libdeflate_compressor, FreeCompressor> m_compressor;
     std::vector<unsigned char> m_rows;
-    std::vector<unsigned char> m_current;  // RGB of the row being filtered
+    std::vector<unsigned char> m_current;  // the bytes of the row being filtered
     std::vector<unsigned char> m_above;    // and of the row above it
-    std::vector<unsigned char> m_texts;  // the facts' text chunks, whole
+    std::vector<unsigned char> m_chunks;  // cICP and the facts' text chunks, whole
     AlignedBytes m_file;
 };
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace kadrel {
 
@@ -37,6 +38,20 @@ Result<Picture> readSnapshot(const unsigned char* dib, std::size_t size)
         picture.step = -stride;
     }
     return picture;
+}
+
+Result<DeepPicture> readDeepSnapshot(const unsigned char* data, std::size_t size)
+{
+    DeepImageHeader header;
+    if (size >= sizeof header)
+        std::memcpy(&header, data, sizeof header);
+    const std::int64_t bytes = std::int64_t{header.width} * header.height * kDeepPixelBytes;
+    if (size < sizeof header || header.width <= 0 || header.height <= 0
+        || std::int64_t(sizeof header) + bytes > std::int64_t(size))
+        return Status::failure(mediaerror::kBadSnapshot,
+                               QStringLiteral("The frame snapshot is not a 16-bit picture"));
+    return DeepPicture{header.width, header.height, header.transfer,
+                       reinterpret_cast<const std::uint16_t*>(data + sizeof header)};
 }
 
 }  // namespace kadrel

@@ -1,9 +1,12 @@
 #pragma once
-// The rows of a 32-bit frame snapshot (a packed DIB), as the image encoders read them.
+// The rows of a frame snapshot, as the image encoders read them: a 32-bit packed DIB, or a
+// 16-bit picture.
 
 #include "common/Status.h"
+#include "media/MediaInterfaces.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kadrel {
 
@@ -19,5 +22,19 @@ struct Picture {
 
 // Fails unless dib holds a whole 32-bit picture in size bytes.
 Result<Picture> readSnapshot(const unsigned char* dib, std::size_t size);
+
+// Top-down rows of R, G, B samples in the machine's byte order.
+struct DeepPicture {
+    int width = 0;
+    int height = 0;
+    PictureTransfer transfer = PictureTransfer::Sdr;
+    const std::uint16_t* top = nullptr;
+
+    const std::uint16_t* row(int y) const { return top + std::ptrdiff_t{3} * width * y; }
+};
+
+// Fails unless data (at an even address, as a FrameBuffer's) holds a whole 16-bit picture in
+// size bytes.
+Result<DeepPicture> readDeepSnapshot(const unsigned char* data, std::size_t size);
 
 }  // namespace kadrel

@@ -28,7 +28,7 @@ CaptureOptionsDialog* shownOptions()
 // The example name follows the template, a refused one is explained and keeps OK off; Cancel
 // keeps the options, OK hands them to the next run (its files, its manifest, its counter: a
 // count of files where all frames count frames as ever), and they come back at the next start
-// unless a stored value is unusable; Keep HDR reaches the media at once.
+// unless a stored value is unusable; Keep HDR reaches the media at once, 16-bit PNG Save Frame As.
 TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
 {
     graphs.script->duration = 1.0;  // frames 0..24
@@ -76,8 +76,12 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     dialog->cbomanifest->setCurrentIndex(1);
     dialog->chkkeephdr->setChecked(true);
     dialog->chkmetadata->setChecked(true);
+    dialog->chkpngdepth16->setChecked(true);
     dialog->cmdOK->click();
     EXPECT_FALSE(graphs.last->toneMapping);
+    fake.fileDialog.replies = {folder.filePath(u"shown.png"_s)};
+    window->mnucapture_Click();
+    EXPECT_EQ(QImage(folder.filePath(u"shown.png"_s)).depth(), 64);
     EXPECT_EQ(run(u"every"_s), u"Capturing Frame:24 (9 of 9) 9 [0..9]"_s);
     QStringList files, listed;
     for (int n = 0; n <= 24; n += 3)
@@ -103,9 +107,9 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     EXPECT_EQ(savedByNext(), fake.settings.values);
     QStringList chosen;
     for (const char* key :
-         {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr", "Metadata"})
+         {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr", "Metadata", "PngDepth16"})
         chosen << fake.settings.values.value(u"Preferences/"_s + QLatin1String(key));
-    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1 1"_s);
+    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1 1 1"_s);
     window->capture->setOptions({});
     EXPECT_TRUE(graphs.last->toneMapping);
     saveUserSettings(*window, fake.settings);
@@ -113,7 +117,7 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     const std::pair<const char*, const char*> unusable[] = {
         {"Selection", "some"}, {"Every", "0"}, {"PerSecond", "1000.5"}, {"SceneThreshold", "-1"},
         {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}, {"KeepHdr", "yes"},
-        {"Metadata", "2"}};
+        {"Metadata", "2"}, {"PngDepth16", "16"}};
     for (const auto& [key, value] : unusable)
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = QLatin1String(value);
     EXPECT_EQ(savedByNext(), defaults);

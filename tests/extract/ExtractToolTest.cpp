@@ -191,6 +191,8 @@ TEST_F(ExtractTool, RefusesWithTheRightStatusAndWritesNothing)
         {{"--name", "{n}{frame}", clip()}, 2, "--name: The name template \"{n}{frame}\" has an"},
         {{"--manifest", "xml", clip()}, 2, "--manifest: csv or json, not xml"},
         {{"--hdr", "tone", clip()}, 2, "--hdr: map or keep, not tone"},
+        {{"--depth", "10", clip()}, 2, "--depth: 8 or 16, not 10"},
+        {{"--depth", "16", "--format", "jpg", clip()}, 2, "--depth 16 goes with --format png"},
         {{clip(), "other/clip.mkv"}, 2,
          clip() + " and other/clip.mkv would both write into ./clip"},
         {{"-o", "out", missing}, 1, "Cannot open " + missing + ": No such file"},
@@ -378,6 +380,46 @@ TEST_F(ExtractTool, MetadataNamesEachFrame)
         EXPECT_EQ(factsIn(out + "-plain" + name), QString());
         EXPECT_GE(contents(out + name).indexOf(contents(out + "-plain" + name).mid(r.picture)),
                   r.picture);
+    }
+}
+
+// --depth 16: every code of a 10-bit grey ramp comes back from its PNG by the range formula,
+// which the 8-bit file cannot do; the facts still go in; cICP (BT.2020, PQ, RGB, full range)
+// before IDAT for a PQ signal kept, and nowhere else.
+TEST_F(ExtractTool, SixteenBitPngKeepsEveryTenBitCode)
+{
+    using test::ClipSpec;
+    const QString ramp = work.filePath("ramp.mkv"), pq = work.filePath("pq.mkv");
+    ClipSpec spec{.codec = ClipSpec::Codec::Ffv1, .content = ClipSpec::Content::GreyRamp,
+                  .width = 64, .height = 16, .frames = 1};
+    ASSERT_TRUE(test::generateClip(spec, ramp).ok());
+    spec.codec = ClipSpec::Codec::Hevc10, spec.content = ClipSpec::Content::HdrLevels;
+    ASSERT_TRUE(test::generateClip(spec, pq).ok());
+    const auto everyCodeBack = [](const QImage& picture) {  // in each channel of each pixel
+        const auto code = [](int sample) { return qRound(sample * 876 / 65535.0) + 64; };
+        bool all = true;
+        for (int k = 0; k < 64 * 16; ++k) {
+            const QRgba64 v = picture.pixelColor(k % 64, k / 64).rgba64();
+            for (const int sample : {v.red(), v.green(), v.blue()})
+                all = all && code(sample) == test::greyRampCode(k);
+        }
+        return all;
+    };
+    const struct { QString video; QStringList options; int depth; bool colour, codes; } runs[] = {
+        {ramp, {"--depth", "16", "--metadata"}, 16, false, true}, {ramp, {}, 8, false, false},
+        {pq, {"--depth", "16", "--hdr", "keep"}, 16, true, false},
+        {pq, {"--depth", "16"}, 16, false, false}};
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.options.join(u' ').toStdString() + ' ' + r.video.toStdString());
+        const QString file = work.filePath(QString::number(&r - runs)) + "/frame0.png";
+        ASSERT_EQ(run(QStringList{"-q", "--format", "png", "-o", QFileInfo(file).path(), r.video}
+                      + r.options).status, 0);
+        const QByteArray bytes = contents(file);
+        EXPECT_EQ(bytes.at(24), r.depth);  // IHDR's bit depth
+        const qsizetype colour = bytes.indexOf(QByteArray("cICP\x09\x10\x00\x01", 8));
+        EXPECT_EQ(colour >= 0 && colour < bytes.indexOf("IDAT"), r.colour);
+        EXPECT_EQ(r.video == ramp && everyCodeBack(QImage(file)), r.codes);
+        EXPECT_EQ(factsIn(file).startsWith("Frame: 0"), r.options.contains("--metadata"));
     }
 }
 

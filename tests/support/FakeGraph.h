@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numeric>
 
 namespace kadrel::test {
 
@@ -83,6 +84,20 @@ public:
         for (std::int64_t i = 0; i < pixelBytes; ++i)
             bytes[40 + i] = static_cast<unsigned char>(i);
         return {};
+    }
+
+    // A 16-bit picture whose samples count up from 0 (mod 65536).
+    Status GetCurrentImageDeep(std::int32_t bufferSize, void* buffer) override
+    {
+        const DeepImageHeader header{m_script->videoWidth, m_script->videoHeight};
+        const std::int64_t samples = std::int64_t{3} * header.width * header.height;
+        if (bufferSize < std::int64_t{sizeof header} + 2 * samples)
+            return Status::failure(8, QStringLiteral("Buffer too small"));
+        std::memcpy(buffer, &header, sizeof header);
+        auto* rows = reinterpret_cast<std::uint16_t*>(static_cast<char*>(buffer) + sizeof header);
+        std::iota(rows, rows + samples, std::uint16_t{0});
+        return record(QStringLiteral("GetCurrentImageDeep(%1)").arg(bufferSize),
+                      "GetCurrentImageDeep");
     }
 
     // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery.

@@ -154,7 +154,8 @@ private:
             {"mpeg1video", "flags=+qscale:global_quality=354"},
             {"mpeg2video", "bf=2:flags=+qscale:global_quality=354"},
             {"wmv2", "flags=+qscale:global_quality=354"},
-            {"libx265", ""}};
+            {"libx265", ""},
+            {"ffv1", ""}};
         const auto& [name, settings] = encoders[int(m_recipe.codec)];
         const bool mjpeg = m_recipe.codec == ClipSpec::Codec::Mjpeg;
         m_hdr = m_recipe.codec == ClipSpec::Codec::Hevc10;
@@ -170,9 +171,9 @@ private:
         c->framerate = {m_recipe.fps, m_recipe.fpsDivisor};
         c->gop_size = m_recipe.gop;
         c->sample_aspect_ratio = {m_recipe.sampleAspectNum, m_recipe.sampleAspectDen};
-        c->pix_fmt = mjpeg   ? AV_PIX_FMT_YUVJ420P
-                     : m_hdr ? AV_PIX_FMT_YUV420P10LE
-                             : AV_PIX_FMT_YUV420P;
+        c->pix_fmt = mjpeg ? AV_PIX_FMT_YUVJ420P
+                     : m_hdr || m_recipe.codec == ClipSpec::Codec::Ffv1 ? AV_PIX_FMT_YUV420P10LE
+                                                                        : AV_PIX_FMT_YUV420P;
         c->color_range = mjpeg ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
         const bool hd = m_recipe.width >= 1280 || m_recipe.height > 576;
         if (m_recipe.tagColour) {
@@ -253,8 +254,8 @@ private:
         av_frame_get_buffer(frame.get(), 0);
         const uint8_t* const pixels[1] = {stored.constBits()};
         const int stride[1] = {static_cast<int>(stored.bytesPerLine())};
-        if (m_hdr)
-            drawHdrLevels(frame.get());
+        if (frame->format == AV_PIX_FMT_YUV420P10LE)
+            drawCodes(frame.get());
         else
             sws_scale(m_sws.get(), pixels, stride, 0, c->height, frame->data, frame->linesize);
         frame->pts = std::llround(m_recipe.startOffset * m_recipe.fps)
@@ -262,11 +263,13 @@ private:
         return encode(m_video.get(), m_videoStream, frame.get());
     }
 
-    void drawHdrLevels(AVFrame* frame) const
+    void drawCodes(AVFrame* frame) const
     {
         for (int y = 0; y < frame->height; ++y)
             for (int x = 0; x < frame->width; ++x) {
-                const std::array<int, 3> codes = hdrCodes(m_recipe, x, y);
+                const std::array<int, 3> codes =
+                    m_hdr ? hdrCodes(m_recipe, x, y)
+                          : std::array{greyRampCode(y * frame->width + x), 512, 512};
                 for (int plane = 0; plane < 3; ++plane) {
                     const int shift = plane == 0 ? 0 : 1;
                     auto* row = reinterpret_cast<uint16_t*>(

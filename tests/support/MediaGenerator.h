@@ -25,11 +25,13 @@ struct ClipSpec {
         Mpeg2,  // two B-frames, for a DVD program stream (.vob)
         Wmv2,   // Windows Media Video 8, for ASF (.wmv)
         Hevc10, // libx265, 10-bit 4:2:0, lossless; BT.2020 with the transfer below
+        Ffv1,   // 10-bit 4:2:0, lossless, SDR
         None,   // sound only (set withAudio)
     };
-    // The blocks, colourBars() left to right, or (Hevc10) the 8 x 8 blocks of a 64 x 16
-    // picture: the greys of kHdrGreyNits above the colours of hdrColours().
-    enum class Content { FrameIndex, ColourBars, HdrLevels };
+    // The blocks, colourBars() left to right, (Hevc10) the 8 x 8 blocks of a 64 x 16
+    // picture: the greys of kHdrGreyNits above the colours of hdrColours(), or (Ffv1) greys
+    // of greyRampCode() pixel by pixel, row by row.
+    enum class Content { FrameIndex, ColourBars, HdrLevels, GreyRamp };
     enum class Transfer { Pq, Hlg };
 
     Codec codec = Codec::Mpeg4;
@@ -64,6 +66,9 @@ Status generateClip(const ClipSpec& recipe, const QString& path);
 
 // White, yellow, cyan, green, magenta, red, blue, black.
 std::array<QColor, 8> colourBars();
+
+// GreyRamp: the pixel'th pixel's 10-bit Y code (Cb, Cr 512), each limited-range code in turn.
+inline int greyRampCode(int pixel) { return 64 + pixel % 877; }
 
 // HdrLevels: the greys' light in nits (on a 1000-nit display for HLG), and the colours: BT.709
 // light (1 = 100 nits) of red, green, blue, yellow, cyan, magenta, orange and a skin tone.

@@ -385,6 +385,13 @@ Status FilgraphManager::GetCurrentImage(std::int32_t bufferSize, void* buffer)
     return m_converter.toBitmap(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
 }
 
+Status FilgraphManager::GetCurrentImageDeep(std::int32_t bufferSize, void* buffer)
+{
+    if (Status s = checkShown(); !s)
+        return s;
+    return m_converter.toDeepImage(m_shown.frame.get(), static_cast<uint8_t*>(buffer), bufferSize);
+}
+
 Result<PictureFacts> FilgraphManager::get_CurrentPicture()
 {
     if (Status s = checkShown(); !s)

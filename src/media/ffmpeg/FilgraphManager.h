@@ -11,7 +11,8 @@
 //     HeldPackets   the video packets held back while the frames are full or sound goes first
 //     SeekPolicy    when a move seeks, and re-seeking from further back when it lands wrong
 //   FrameConverter  libswscale to the packed bitmap of GetCurrentImage (straight into the
-//                 caller's buffer, bottom-up) and to the picture the surface paints;
+//                 caller's buffer, bottom-up), to GetCurrentImageDeep's 16-bit RGB and to the
+//                 picture the surface paints;
 //                 ToneMapper for HDR pictures
 //   FrameLuma     the 8-bit luma of GetCurrentLuma
 //   AudioResampler, AudioOutput  libswresample to 16-bit stereo, played by QAudioSink
@@ -86,6 +87,7 @@ public:
     Result<std::int32_t> get_VideoWidth() override;
     Result<std::int32_t> get_VideoHeight() override;
     Status GetCurrentImage(std::int32_t bufferSize, void* buffer) override;
+    Status GetCurrentImageDeep(std::int32_t bufferSize, void* buffer) override;
     Result<PictureFacts> get_CurrentPicture() override;
     Status GetCurrentLuma(LumaPlane& into) override;
     bool GetCurrentPlanes(YuvPlanes& into) override;

@@ -2,6 +2,10 @@
 
 #include "media/MediaErrors.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <cstring>
 
 namespace kadrel::ffmpeg {
@@ -28,6 +32,20 @@ AVPixelFormat withoutRange(AVPixelFormat format, bool& full)
     case AV_PIX_FMT_YUVJ411P: full = true; return AV_PIX_FMT_YUV411P;
     default: return format;
     }
+}
+
+Status unconverted()
+{
+    return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
+}
+
+// libswscale's 16-bit RGB from YUV puts white at 255 x 256; a contrast of 257/256 (its unit
+// being 1 << 16) moves it to 65535, each code in proportion.
+int contrastFor(AVPixelFormat from, AVPixelFormat to)
+{
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(from);
+    const bool yuv = desc && !(desc->flags & AV_PIX_FMT_FLAG_RGB);
+    return to == AV_PIX_FMT_RGB48 && yuv ? 257 << 8 : 1 << 16;
 }
 
 int swsMatrix(const AVFrame* frame)
@@ -59,19 +77,37 @@ bool FrameConverter::convert(Scaler& scaler, const AVFrame* frame, int width, in
 {
     if (m_toneMapping && ToneMapper::handles(frame))
         return toneMap(scaler, frame, width, height, dst, stride);
+    return scale(scaler, frame, width, height, AV_PIX_FMT_BGRA, 0, dst, stride);
+}
+
+// Accurate rounding and chroma interpolated across the row: the 16-bit picture is for precision.
+bool FrameConverter::convertDeep(const AVFrame* frame, uint8_t* dst, int stride)
+{
+    if (m_toneMapping && ToneMapper::handles(frame)) {
+        m_toneMapper.convertDeep(frame, dst, stride);
+        return true;
+    }
+    return scale(m_deepScaler, frame, frame->width, frame->height, AV_PIX_FMT_RGB48,
+                 SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, dst, stride);
+}
+
+bool FrameConverter::scale(Scaler& scaler, const AVFrame* frame, int width, int height,
+                           AVPixelFormat to, int flags, uint8_t* dst, int stride)
+{
     bool full = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat format = withoutRange(static_cast<AVPixelFormat>(frame->format), full);
     SwsContext* before = scaler.context.get();
     SwsContext* context =
         sws_getCachedContext(scaler.context.release(), frame->width, frame->height, format, width,
-                             height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+                             height, to, SWS_BICUBIC | flags, nullptr, nullptr, nullptr);
     scaler.context.reset(context);
     if (!context)
         return false;
     const int matrix = swsMatrix(frame);
     if (context != before || matrix != scaler.colorspace || int(full) != scaler.range) {
         sws_setColorspaceDetails(context, sws_getCoefficients(matrix), full ? 1 : 0,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                                 contrastFor(format, to), 1 << 16);
         scaler.colorspace = matrix;
         scaler.range = full ? 1 : 0;
     }
@@ -153,15 +189,49 @@ Status FrameConverter::toBitmap(const AVFrame* frame, uint8_t* buffer, int64_t b
     if (m_rotation == 0) {
         // Bottom-up straight from the converter: no copy.
         if (!convert(m_bitmapScaler, frame, frame->width, frame->height, lastRow, upwards))
-            return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
+            return unconverted();
         return {};
     }
     // The converter's vector code may write a little past the last row.
     m_upright.resize(size_t(frame->width) * frame->height * 4 + kScratchSlack);
     if (!convert(m_bitmapScaler, frame, frame->width, frame->height, m_upright.data(),
                  frame->width * 4))
-        return Status::failure(mediaerror::kNoImage, QStringLiteral("The picture cannot be converted"));
+        return unconverted();
     rotateInto(m_upright.data(), frame->width, frame->height, lastRow, upwards);
+    return {};
+}
+
+// The transfer of the picture's samples: SDR once tone-mapped.
+PictureTransfer FrameConverter::transferOf(const AVFrame* frame) const
+{
+    if (m_toneMapping && ToneMapper::handles(frame))
+        return PictureTransfer::Sdr;
+    switch (frame->color_trc) {
+    case AVCOL_TRC_SMPTE2084: return PictureTransfer::Pq;
+    case AVCOL_TRC_ARIB_STD_B67: return PictureTransfer::Hlg;
+    default: return PictureTransfer::Sdr;
+    }
+}
+
+Status FrameConverter::toDeepImage(const AVFrame* frame, uint8_t* buffer, int64_t bufferSize)
+{
+    if (!frame)
+        return Status::failure(mediaerror::kNoImage, QStringLiteral("No picture is available"));
+    const QSize size = displaySize(frame);
+    const int rowBytes = size.width() * kDeepPixelBytes;
+    if (bufferSize < int64_t{sizeof(DeepImageHeader)} + int64_t{rowBytes} * size.height())
+        return Status::failure(mediaerror::kBuffer,
+                               QStringLiteral("The buffer is too small for the picture"));
+    const DeepImageHeader header{size.width(), size.height(), transferOf(frame)};
+    std::memcpy(buffer, &header, sizeof header);
+    uint8_t* pixels = buffer + sizeof header;
+    if (m_rotation == 0)
+        return convertDeep(frame, pixels, rowBytes) ? Status() : unconverted();
+    const int storedRow = frame->width * kDeepPixelBytes;
+    m_upright.resize(size_t(storedRow) * frame->height + kScratchSlack);
+    if (!convertDeep(frame, m_upright.data(), storedRow))
+        return unconverted();
+    rotateInto(m_upright.data(), frame->width, frame->height, pixels, rowBytes, kDeepPixelBytes);
     return {};
 }
 
@@ -188,8 +258,9 @@ QImage FrameConverter::toImage(const AVFrame* frame, QSize size)
 // dst row y starts at dst + y * dstStride; it receives the picture turned clockwise. Pixels
 // are copied as bytes: the caller's buffer may start at any address.
 void FrameConverter::rotateInto(const uint8_t* src, int srcWidth, int srcHeight, uint8_t* dst,
-                                int dstStride) const
+                                int dstStride, int pixelBytes) const
 {
+    const auto bytes = static_cast<size_t>(pixelBytes);
     const bool quarter = m_rotation == 90 || m_rotation == 270;
     const int outWidth = quarter ? srcHeight : srcWidth;
     const int outHeight = quarter ? srcWidth : srcHeight;
@@ -208,8 +279,8 @@ void FrameConverter::rotateInto(const uint8_t* src, int srcWidth, int srcHeight,
                 sx = srcWidth - 1 - y;
                 sy = x;
             }
-            std::memcpy(out + 4 * static_cast<ptrdiff_t>(x),
-                        src + 4 * (static_cast<size_t>(sy) * srcWidth + sx), 4);
+            std::memcpy(out + bytes * static_cast<size_t>(x),
+                        src + bytes * (static_cast<size_t>(sy) * srcWidth + sx), bytes);
         }
     }
 }

@@ -8,6 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 namespace kadrel::ffmpeg {
@@ -15,6 +16,8 @@ namespace kadrel::ffmpeg {
 namespace {
 
 constexpr int kTable = 4096;
+// The 16-bit codes' table: finer than a 10-bit source's steps.
+constexpr int kDeepTable = 16384;
 constexpr double kSdrWhite = 203.0;  // nits shown as SDR white (BT.2408 reference white)
 constexpr double kDefaultPeak = 1000.0;
 constexpr double kHlgDisplayPeak = 1000.0;
@@ -117,6 +120,7 @@ void fitGamut(float rgb[3])
 }
 
 int tableIndex(float value) { return int(unit(value) * (kTable - 1) + 0.5f); }
+int deepIndex(float value) { return int(unit(value) * (kDeepTable - 1) + 0.5f); }
 
 }  // namespace
 
@@ -245,26 +249,61 @@ void ToneMapper::prepare(const AVFrame* frame)
         const double light = std::pow(double(i) / (kTable - 1), 2.0);
         m_gamma[i] = uint8_t(std::lround(255.0 * std::pow(light, 1.0 / 2.4)));
     }
+    if (!m_deepGamma.empty())
+        return;
+    m_deepGamma.resize(kDeepTable);
+    for (int i = 0; i < kDeepTable; ++i) {
+        const double light = std::pow(double(i) / (kDeepTable - 1), 2.0);
+        m_deepGamma[i] = uint16_t(std::lround(65535.0 * std::pow(light, 1.0 / 2.4)));
+    }
 }
 
 void ToneMapper::convert(const AVFrame* frame, uint8_t* dst, int stride)
 {
+    convertAll(frame, dst, stride, false);
+}
+
+void ToneMapper::convertDeep(const AVFrame* frame, uint8_t* dst, int stride)
+{
+    convertAll(frame, dst, stride, true);
+}
+
+void ToneMapper::convertAll(const AVFrame* frame, uint8_t* dst, int stride, bool deep)
+{
     prepare(frame);
     const int height = frame->height;
     if (height < kThreadRows) {
-        convertRows(frame, 0, height, dst, stride);
+        convertRows(frame, 0, height, dst, stride, deep);
         return;
     }
     const int half = height / 2;
-    std::thread second([&] { convertRows(frame, half, height, dst, stride); });
-    convertRows(frame, 0, half, dst, stride);
+    std::thread second([&] { convertRows(frame, half, height, dst, stride, deep); });
+    convertRows(frame, 0, half, dst, stride, deep);
     second.join();
+}
+
+// index: each pixel's entries of the gamma table, by channel R, G, B. The 16-bit samples are
+// copied as bytes: the caller's buffer may start at any address.
+void ToneMapper::writeRow(const int* const index[3], int width, uint8_t* out, bool deep) const
+{
+    if (deep) {
+        for (int x = 0; x < width; ++x)
+            for (int i = 0; i < 3; ++i)
+                std::memcpy(out + 6 * x + 2 * i, &m_deepGamma[size_t(index[i][x])], 2);
+        return;
+    }
+    for (int x = 0; x < width; ++x) {
+        out[4 * x] = m_gamma[size_t(index[2][x])];
+        out[4 * x + 1] = m_gamma[size_t(index[1][x])];
+        out[4 * x + 2] = m_gamma[size_t(index[0][x])];
+        out[4 * x + 3] = 0xFF;
+    }
 }
 
 // In stages over a row, so that the arithmetic runs four or eight pixels at a time and only
 // the table lookups go one by one.
 void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t* dst,
-                             int stride) const
+                             int stride, bool deep) const
 {
     const Rows rows(frame);
     const int width = frame->width;
@@ -281,7 +320,6 @@ void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t*
     int* index[3] = {indices.data(), indices.data() + room, indices.data() + 2 * room};
     const float* linear = m_linear.data();
     const float* tone = m_tone.data();
-    const uint8_t* gamma = m_gamma.data();
     for (int y = first; y < last; ++y) {
         rows.read(frame, 0, y, width, rows.lumaOffset, rows.lumaScale, luma);
         rows.chroma(frame, 1, y, near, far, cb);
@@ -312,15 +350,9 @@ void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t*
                                      + kToBt709[i][2] * light[2][x]);
             fitGamut(sdr);
             for (int i = 0; i < 3; ++i)
-                index[i][x] = tableIndex(std::sqrt(sdr[i]));
+                index[i][x] = deep ? deepIndex(std::sqrt(sdr[i])) : tableIndex(std::sqrt(sdr[i]));
         }
-        uint8_t* out = dst + ptrdiff_t(y) * stride;
-        for (int x = 0; x < width; ++x) {
-            out[4 * x] = gamma[index[2][x]];
-            out[4 * x + 1] = gamma[index[1][x]];
-            out[4 * x + 2] = gamma[index[0][x]];
-            out[4 * x + 3] = 0xFF;
-        }
+        writeRow(index, width, dst + ptrdiff_t(y) * stride, deep);
     }
 }
 
