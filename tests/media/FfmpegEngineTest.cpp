@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <numeric>
 #include <random>
 
 namespace kadrel {
@@ -281,6 +283,58 @@ TEST(FfmpegEngine, HdrPicturesAreToneMappedUnlessKept)
     const QByteArray mapped = snapshot(*sdr).valueOr({});
     ASSERT_TRUE(!mapped.isEmpty() && sdr->put_ToneMapping(false));
     EXPECT_EQ(snapshot(*sdr).valueOr({}), mapped);
+}
+
+// Off by default. On, the pictures flagged interlaced comb less, in the bitmap and on the
+// surface alike, and keep their numbers; seeks, steps back and the end give the pictures of
+// the run in sequence. Pictures flagged progressive pass unchanged, whatever they show.
+TEST(FfmpegEngine, DeinterlacingOnlyInterlacedPictures)
+{
+    const auto apart = [](const QImage& a, const QImage& b, int dy) {  // b's rows dy lower
+        std::int64_t sum = 0;
+        for (int y = 0; y + dy < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y + dy)));
+        return sum;
+    };
+    const auto bitmaps = [](FilgraphManager& graph, const std::vector<int>& frames) {
+        std::map<int, QImage> taken;
+        for (const int k : frames)
+            if (graph.put_CurrentPosition(k * T))
+                taken[k] = QImage::fromData(snapshot(graph).valueOr({}), "BMP");
+        return taken;
+    };
+    std::vector<int> all(20);
+    std::iota(all.begin(), all.end(), 0);
+    QWidget host;
+    host.show();
+    for (const bool interlaced : {true, false}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "progressive");
+        auto graph = render(clip(interlaced ? "interlaced.mkv" : "fields.mkv",
+                                 {.codec = Codec::H264, .content = ClipSpec::Content::FieldBar,
+                                  .frames = 20, .gop = 8, .interlaced = interlaced}));
+        const auto off = bitmaps(*graph, all);
+        EXPECT_EQ(graph->get_CurrentPicture().valueOr({}).interlaced, interlaced);
+        ASSERT_TRUE(graph->put_Deinterlace(true) && graph->put_Width(160)
+                    && graph->put_Height(120) && graph->put_Owner(&host));
+        const auto on = bitmaps(*graph, all);
+        EXPECT_EQ(graph->get_CurrentPicture().valueOr({}).deinterlaced, interlaced);
+        for (const int k : all) {
+            EXPECT_EQ(frameIndexFromImage(on.at(k)), k);
+            const std::int64_t combing = apart(on.at(k), on.at(k), 1);
+            if (interlaced)
+                EXPECT_LT(combing, apart(off.at(k), off.at(k), 1) / 2) << k;
+            else
+                EXPECT_EQ(on.at(k), off.at(k)) << k;
+        }
+        std::vector<int> jumps(22);  // 0, 7, 14, 1, 8, ... 13, then the last two backwards
+        std::generate(jumps.begin(), jumps.end(), [k = -7]() mutable { return (k += 7) % 20; });
+        jumps.back() = 18, jumps.end()[-2] = 19;
+        for (const int k : jumps)
+            EXPECT_EQ(bitmaps(*graph, {k}).at(k), on.at(k)) << "moved to " << k;
+        const QImage shown = graph->surface()->grab().toImage();
+        EXPECT_LT(apart(shown, on.at(18), 0), 2 * 160 * 120);
+    }
 }
 
 TEST(FfmpegEngine, BadFiles)

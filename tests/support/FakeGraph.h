@@ -113,6 +113,10 @@ public:
     {
         return keep(call("put_ToneMapping", on), toneMapping, on);
     }
+    Status put_Deinterlace(bool on) override
+    {
+        return keep(call("put_Deinterlace", on), deinterlace, on);
+    }
     // The next frame, or the next keyframe while keyframes only; none at the video's end.
     Result<double> get_NextPictureStart() override
     {
@@ -142,6 +146,7 @@ public:
     std::int32_t volume = 0;
     bool keyframesOnly = false;
     bool toneMapping = true;
+    bool deinterlace = false;
     QPointer<QWidget> owner;
 
 private:
