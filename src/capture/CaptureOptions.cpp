@@ -21,6 +21,7 @@ const QString kNameTemplate = QStringLiteral("NameTemplate");
 const QString kManifest = QStringLiteral("Manifest");
 const QString kKeepHdr = QStringLiteral("KeepHdr");
 const QString kMetadata = QStringLiteral("Metadata");
+const QString kDeinterlace = QStringLiteral("Deinterlace");
 
 constexpr std::array<std::pair<Kind, const char*>, 5> kKindNames{{{Kind::All, "all"},
                                                                  {Kind::EveryNth, "every"},
@@ -73,6 +74,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kManifest, nameOf(kManifestNames, options.manifest));
     settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
     settings.setValue(section, kMetadata, QString::number(int(options.metadata)));
+    settings.setValue(section, kDeinterlace, QString::number(int(options.deinterlace)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)
@@ -90,6 +92,7 @@ CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QStrin
     restoreNamed(kManifestNames, stored(kManifest), options.manifest);
     options.keepHdr = stored(kKeepHdr) == QLatin1String("1");
     options.metadata = stored(kMetadata) == QLatin1String("1");
+    options.deinterlace = stored(kDeinterlace) == QLatin1String("1");
     return options;
 }
 

@@ -2,7 +2,8 @@
 // What the main window's bulk runs use besides the range and the output type, chosen in the
 // Capture Options dialog and kept with the other preferences: which frames, how the files are
 // named, which manifest lists them, whether HDR pictures keep their signal (no tone mapping,
-// in the preview too), and whether files carry their frame's facts (Save Frame As's too).
+// in the preview too), whether files carry their frame's facts (Save Frame As's too), and
+// whether interlaced pictures are deinterlaced (the preview and every save too).
 
 #include "capture/FrameSelection.h"
 #include "capture/Manifest.h"
@@ -20,6 +21,7 @@ struct CaptureOptions {
     ManifestKind manifest = ManifestKind::None;
     bool keepHdr = false;
     bool metadata = false;  // PNG, JPEG and WebP files carry their frame's facts
+    bool deinterlace = false;
 };
 
 // The values the dialog offers; stored values outside them are not taken back.

@@ -40,14 +40,14 @@ CaptureOptionsDialog::CaptureOptionsDialog(QWidget* owner, ScreenMetrics& screen
       m_accept(std::move(accept))
 {
     setWindowTitle(QStringLiteral("Capture Options"));
-    setClientTwips(5760, 5580);
+    setClientTwips(5760, 5925);
     buildFrameChoices();
     buildNames();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(twips(3270, 5085, 1125, 375));
+    cmdOK->setGeometry(twips(3270, 5430, 1125, 375));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(twips(4515, 5085, 1125, 375));
+    cmdCancel->setGeometry(twips(4515, 5430, 1125, 375));
     connect(cmdOK, &QPushButton::clicked, this, &CaptureOptionsDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &CaptureOptionsDialog::unload);
     showOptions(options);
@@ -137,6 +137,8 @@ void CaptureOptionsDialog::buildNames()
     chkkeephdr->setGeometry(twips(120, 4290, 5520, 285));
     chkmetadata = new QCheckBox(QStringLiteral("&Write the frame's facts into each file"), this);
     chkmetadata->setGeometry(twips(120, 4635, 5520, 285));
+    chkdeinterlace = new QCheckBox(QStringLiteral("&Deinterlace interlaced video"), this);
+    chkdeinterlace->setGeometry(twips(120, 4980, 5520, 285));
 }
 
 void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
@@ -151,6 +153,7 @@ void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
     cbomanifest->setCurrentIndex(cbomanifest->findData(static_cast<int>(options.manifest)));
     chkkeephdr->setChecked(options.keepHdr);
     chkmetadata->setChecked(options.metadata);
+    chkdeinterlace->setChecked(options.deinterlace);
     kindChanged();
     namesChanged();
 }
@@ -168,6 +171,7 @@ CaptureOptions CaptureOptionsDialog::options() const
     options.manifest = static_cast<ManifestKind>(cbomanifest->currentData().toInt());
     options.keepHdr = chkkeephdr->isChecked();
     options.metadata = chkmetadata->isChecked();
+    options.deinterlace = chkdeinterlace->isChecked();
     return options;
 }
 

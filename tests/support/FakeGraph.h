@@ -27,6 +27,7 @@ struct FakeGraphScript {
     std::int32_t videoWidth = 32, videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
     int keyframeEvery = 1;      // frame n = position / timePerFrame is a keyframe when n % it == 0
+    bool interlaced = false;    // every picture is flagged interlaced
     std::function<std::uint8_t(double position)> luma = [](double) { return std::uint8_t{0}; };
 };
 
@@ -85,11 +86,13 @@ public:
         return {};
     }
 
-    // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery.
+    // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery;
+    // deinterlaced when interlaced and asked to.
     Result<PictureFacts> get_CurrentPicture() override
     {
         const std::int64_t n = std::llround(position / m_script->timePerFrame);
-        const PictureFacts facts{n, position, n % m_script->keyframeEvery == 0};
+        const PictureFacts facts{n, position, n % m_script->keyframeEvery == 0,
+                                 m_script->interlaced, m_script->interlaced && deinterlace};
         return query("get_CurrentPicture", facts, true);
     }
     Status GetCurrentLuma(LumaPlane& into) override
