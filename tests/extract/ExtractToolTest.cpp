@@ -327,18 +327,16 @@ TEST_F(ExtractTool, DeinterlaceKeepsTheFrames)
     using test::ClipSpec;
     const QString video = work.filePath(QStringLiteral("tv.mkv"));
     ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::H264, .content =
-                                    ClipSpec::Content::FieldBar, .frames = 20, .gop = 8,
+                                    ClipSpec::Content::FieldBar, .frames = 40, .gop = 8,
                                     .interlaced = true}, video).ok());
-    for (const QStringList& arguments : {QStringList{"-o", "off"}, {"--deinterlace", "-o", "on"},
-                                         {"--deinterlace", "--every", "3", "-o", "every"}})
-        ASSERT_EQ(run(arguments + QStringList{video}).status, 0);
-    EXPECT_EQ(framesIn(work.filePath("off")), expected(0, 19, "bmp"));
-    EXPECT_EQ(framesIn(work.filePath("on")), expected(0, 19, "bmp"));
-    for (int n = 0; n < 20; n += 3) {
+    for (const char* options : {"-o off", "--deinterlace -o on", "--deinterlace --every 3 -o n"})
+        ASSERT_EQ(run(QString(options).split(u' ') << video).status, 0);
+    EXPECT_EQ(framesIn(work.filePath("on")), framesIn(work.filePath("off")));
+    for (int n = 0; n < 40; n += 3) {
         const QString file = QStringLiteral("/frame%1.bmp").arg(n);
         const QByteArray on = contents(work.filePath("on") + file);
         EXPECT_NE(on, contents(work.filePath("off") + file)) << n;
-        EXPECT_EQ(on, contents(work.filePath("every") + file)) << n;
+        EXPECT_EQ(on, contents(work.filePath("n") + file)) << n;
     }
 }
 
