@@ -1,8 +1,8 @@
 #pragma once
 // What the capture settings take from the main window that holds them: its pause command,
 // its position slider, its volume slider, the controls a bulk run turns off, the first output
-// folder, the opening of each video of a folder, and its frame readout. The main window implements it; tests put
-// a recorder in its place.
+// folder, the opening of each video of a folder, and its frame readout. The main window
+// implements it; tests put a recorder in its place.
 
 #include "common/Status.h"
 

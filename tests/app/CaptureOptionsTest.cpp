@@ -28,8 +28,7 @@ CaptureOptionsDialog* shownOptions()
 // The example name follows the template, a refused one is explained and keeps OK off; Cancel
 // keeps the options, OK hands them to the next run (its files, its manifest, its counter: a
 // count of files where all frames count frames as ever), and they come back at the next start
-// unless a stored value is unusable; Keep HDR and Deinterlace reach the media and the readout
-// at once.
+// unless a stored value is unusable; Keep HDR and Deinterlace reach the media at once.
 TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
 {
     graphs.script->duration = 1.0;  // frames 0..24

@@ -86,8 +86,7 @@ public:
         return {};
     }
 
-    // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery;
-    // deinterlaced when interlaced and asked to.
+    // Frame n on the timePerFrame grid: start, time stamp n, a keyframe every keyframeEvery.
     Result<PictureFacts> get_CurrentPicture() override
     {
         const std::int64_t n = std::llround(position / m_script->timePerFrame);

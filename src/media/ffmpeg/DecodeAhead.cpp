@@ -318,8 +318,7 @@ void DecodeAhead::run()
                            ? std::max(m_seekTarget - m_demuxer.timePerFrame(), 0.0)
                            : m_seekTarget;
             m_seeks.start(m_landBy);
-            m_leaveOutBefore =
-                m_seekWhole || !m_video || m_workDeinterlace ? -1e300 : m_seekTarget;
+            m_leaveOutBefore = m_seekWhole || !m_video ? -1e300 : m_seekTarget;
             lock.unlock();
             seekContainer();
             continue;
