@@ -27,9 +27,8 @@ struct ClipSpec {
         Hevc10, // libx265, 10-bit 4:2:0, lossless; BT.2020 with the transfer below
         None,   // sound only (set withAudio)
     };
-    // The blocks, colourBars() left to right, or (Hevc10) the 8 x 8 blocks of a 64 x 16
-    // picture: the greys of kHdrGreyNits above the colours of hdrColours(). FieldBar: the
-    // blocks under a bar moving 6 columns a field, each row showing it when its field was taken.
+    // The blocks, colourBars() left to right, (Hevc10) the 8 x 8 blocks of a 64 x 16 picture:
+    // kHdrGreyNits' greys above hdrColours(), or the blocks under a bar moving 6 columns a field.
     enum class Content { FrameIndex, ColourBars, HdrLevels, FieldBar };
     enum class Transfer { Pq, Hlg };
 
