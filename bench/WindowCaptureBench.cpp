@@ -55,6 +55,7 @@ public:
     QWidget* mainWindow() override { return &window; }
     Status openVideo(const QString& path) override { return m_movie.OpenMedia(path); }
     void showMediaState() override {}
+    void showFrameReadout() override {}
 
     QWidget window;
 

@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev
-libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
 libjpeg62-turbo-dev libdeflate-dev libwebp-dev libexif-dev libgtest-dev desktop-file-utils appstream xvfb imagemagick x11-utils openbox xdotool
 xclip pulseaudio pulseaudio-utils"
 

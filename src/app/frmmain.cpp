@@ -7,6 +7,7 @@
 #include "fullscreen/FullScreenMode.h"
 #include "fullscreen/frmcontrol.h"
 #include "fullscreen/frmfull.h"
+#include "transport/ReadoutLabel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -170,7 +171,7 @@ void frmmain::buildTransport()
     // The state is a word; the frame readout shares its line.
     lblstate = named(new QLabel(Frame1), "lblstate");
     lblstate->setGeometry(twips(570, 750, 1005, 300));
-    lblframe = named(new QLabel(Frame1), "lblframe");
+    lblframe = named(new ReadoutLabel(Frame1), "lblframe");
     lblframe->setGeometry(twips(1590, 750, 2145, 300));
     lblframe->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblframe->setToolTip(QStringLiteral("The frame on show, as a bulk capture numbers it"));

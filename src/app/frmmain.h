@@ -222,6 +222,7 @@ public:
     QWidget* mainWindow() override { return this; }
     Status openVideo(const QString& path) override;
     void showMediaState() override;
+    void showFrameReadout() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -17,6 +17,11 @@ void frmmain::setSlider1Value(int seconds)
     Slider1->setValue(seconds);
 }
 
+void frmmain::showFrameReadout()
+{
+    m_transport->showFrame();
+}
+
 QString frmmain::defaultOutputFolder() const
 {
     return kadrel::defaultOutputFolder();

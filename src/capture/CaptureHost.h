@@ -1,8 +1,8 @@
 #pragma once
 // What the capture settings take from the main window that holds them: its pause command,
 // its position slider, its volume slider, the controls a bulk run turns off, the first output
-// folder, and the opening of each video of a folder. The main window implements it; tests put
-// a recorder in its place.
+// folder, the opening of each video of a folder, and its frame readout. The main window
+// implements it; tests put a recorder in its place.
 
 #include "common/Status.h"
 
@@ -44,6 +44,8 @@ public:
     // line with the media then open.
     virtual Status openVideo(const QString& path) = 0;
     virtual void showMediaState() = 0;
+    // Brings the frame readout up to date with the picture on show (shown anew by a setting).
+    virtual void showFrameReadout() = 0;
 
     // The output folder shown until the user chooses one, without a trailing separator.
     virtual QString defaultOutputFolder() const = 0;

@@ -22,6 +22,7 @@ const QString kManifest = QStringLiteral("Manifest");
 const QString kKeepHdr = QStringLiteral("KeepHdr");
 const QString kMetadata = QStringLiteral("Metadata");
 const QString kPngDepth16 = QStringLiteral("PngDepth16");
+const QString kDeinterlace = QStringLiteral("Deinterlace");
 
 constexpr std::array<std::pair<Kind, const char*>, 5> kKindNames{{{Kind::All, "all"},
                                                                  {Kind::EveryNth, "every"},
@@ -75,6 +76,7 @@ void saveCaptureOptions(const CaptureOptions& options, SettingsStore& settings,
     settings.setValue(section, kKeepHdr, QString::number(int(options.keepHdr)));
     settings.setValue(section, kMetadata, QString::number(int(options.metadata)));
     settings.setValue(section, kPngDepth16, QString::number(int(options.pngDepth16)));
+    settings.setValue(section, kDeinterlace, QString::number(int(options.deinterlace)));
 }
 
 CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QString& section)
@@ -93,6 +95,7 @@ CaptureOptions restoreCaptureOptions(const SettingsStore& settings, const QStrin
     options.keepHdr = stored(kKeepHdr) == QLatin1String("1");
     options.metadata = stored(kMetadata) == QLatin1String("1");
     options.pngDepth16 = stored(kPngDepth16) == QLatin1String("1");
+    options.deinterlace = stored(kDeinterlace) == QLatin1String("1");
     return options;
 }
 

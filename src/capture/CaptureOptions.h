@@ -4,6 +4,7 @@
 // named, which manifest lists them, whether HDR pictures keep their signal (no tone mapping,
 // in the preview too), whether files carry their frame's facts (Save Frame As's too), and
 // whether PNG files have 16 bits a channel.
+// whether interlaced pictures are deinterlaced (the preview and every save too).
 
 #include "capture/FrameSelection.h"
 #include "capture/Manifest.h"
@@ -22,6 +23,7 @@ struct CaptureOptions {
     bool keepHdr = false;
     bool metadata = false;  // PNG, JPEG and WebP files carry their frame's facts
     bool pngDepth16 = false;  // PNG files (Save Frame As's too) at 16 bits a channel
+    bool deinterlace = false;
 };
 
 // The values the dialog offers; stored values outside them are not taken back.

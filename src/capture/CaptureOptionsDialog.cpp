@@ -40,14 +40,14 @@ CaptureOptionsDialog::CaptureOptionsDialog(QWidget* owner, ScreenMetrics& screen
       m_accept(std::move(accept))
 {
     setWindowTitle(QStringLiteral("Capture Options"));
-    setClientTwips(5760, 5925);
+    setClientTwips(5760, 6270);
     buildFrameChoices();
     buildNames();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(twips(3270, 5430, 1125, 375));
+    cmdOK->setGeometry(twips(3270, 5775, 1125, 375));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(twips(4515, 5430, 1125, 375));
+    cmdCancel->setGeometry(twips(4515, 5775, 1125, 375));
     connect(cmdOK, &QPushButton::clicked, this, &CaptureOptionsDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &CaptureOptionsDialog::unload);
     showOptions(options);
@@ -140,6 +140,8 @@ void CaptureOptionsDialog::buildNames()
     chkpngdepth16 =
         new QCheckBox(QStringLiteral("&16-bit PNG (for sources deeper than 8 bits)"), this);
     chkpngdepth16->setGeometry(twips(120, 4980, 5520, 285));
+    chkdeinterlace = new QCheckBox(QStringLiteral("&Deinterlace interlaced video"), this);
+    chkdeinterlace->setGeometry(twips(120, 5325, 5520, 285));
 }
 
 void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
@@ -155,6 +157,7 @@ void CaptureOptionsDialog::showOptions(const CaptureOptions& options)
     chkkeephdr->setChecked(options.keepHdr);
     chkmetadata->setChecked(options.metadata);
     chkpngdepth16->setChecked(options.pngDepth16);
+    chkdeinterlace->setChecked(options.deinterlace);
     kindChanged();
     namesChanged();
 }
@@ -173,6 +176,7 @@ CaptureOptions CaptureOptionsDialog::options() const
     options.keepHdr = chkkeephdr->isChecked();
     options.metadata = chkmetadata->isChecked();
     options.pngDepth16 = chkpngdepth16->isChecked();
+    options.deinterlace = chkdeinterlace->isChecked();
     return options;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Capture Options: which frames a bulk run writes, the template of their file names (with an
-// example of the name one frame gets), the manifest beside them, Keep HDR, the frame's facts
-// and 16-bit PNG. OK hands the
-// choices to the main window (Keep HDR applies to the picture on show at once); Cancel, Esc
+// example of the name one frame gets), the manifest beside them, Keep HDR, the frame's facts,
+// 16-bit PNG and Deinterlace. OK hands the choices to the main window (Keep HDR and Deinterlace
+// apply to the picture on show at once); Cancel, Esc
 // and the close box change nothing. A template that is refused shows why in place of the
 // example, and OK is off until it is mended.
 
@@ -58,6 +58,7 @@ public:
     QCheckBox* chkkeephdr = nullptr;
     QCheckBox* chkmetadata = nullptr;
     QCheckBox* chkpngdepth16 = nullptr;
+    QCheckBox* chkdeinterlace = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 

@@ -239,6 +239,8 @@ void CaptureSettings::setOptions(const CaptureOptions& options)
 {
     m_options = options;
     (void)m_movie.SetToneMapping(!options.keepHdr);  // fails only for a video-less file
+    (void)m_movie.SetDeinterlace(options.deinterlace);  // likewise
+    m_host.showFrameReadout();
 }
 
 void CaptureSettings::cmdoptions_Click()

@@ -76,6 +76,7 @@ Examples:
   kadrel-extract --hdr keep hdr.mkv                    an HDR video's signal, not tone-mapped
   kadrel-extract --metadata --format png film.mp4      each file names its video, frame and time
   kadrel-extract --format png --depth 16 hdr.mkv       16-bit PNG, a 10-bit video's every step
+  kadrel-extract --deinterlace broadcast.ts            interlaced pictures without combing
   kadrel-extract -o out a.mp4 b.mkv                    out/a/..., out/b/...
 )";
 
@@ -104,7 +105,8 @@ QString extractUsage()
         "Usage: kadrel-extract [-o DIR] [--from N|TIME] [--to M|TIME] "
         "[--format bmp|png|jpg|webp] [--quality Q] [--depth 8|16] "
         "[--every N | --per-second R | --keyframes | --scenes T [--min-gap S]] "
-        "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata] [-q] VIDEO...\n"
+        "[--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata] [--deinterlace] "
+        "[-q] VIDEO...\n"
         "Try 'kadrel-extract --help' for more information.\n");
 }
 
@@ -177,13 +179,18 @@ struct Options {
                                                "the frame's number and time and, where the "
                                                "video states it, when the frame was recorded "
                                                "(EXIF DateTimeOriginal).")};
+    QCommandLineOption deinterlace{
+        QStringLiteral("deinterlace"),
+        QStringLiteral("Deinterlace the pictures flagged interlaced (TV, DV and DVD video), "
+                       "each from its own and its neighbours' fields; the frames and their "
+                       "numbers stay as without.")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("No progress line and no summary.")};
 
     QList<QCommandLineOption> all() const
     {
         return {help, version, output, from, to, format, quality, depth, every, perSecond,
-                keyframes, scenes, minGap, name, manifest, hdr, metadata, quiet};
+                keyframes, scenes, minGap, name, manifest, hdr, metadata, deinterlace, quiet};
     }
 };
 
@@ -253,7 +260,7 @@ std::optional<QString> readSelection(const QCommandLineParser& parser, const Opt
     return std::nullopt;
 }
 
-// --name, --manifest, --format, --hdr, --metadata, --quality and --depth.
+// --name, --manifest, --format, --hdr, --metadata, --deinterlace, --quality and --depth.
 std::optional<QString> readOutput(const QCommandLineParser& parser, const Options& o,
                                   ExtractOptions& options)
 {
@@ -284,6 +291,7 @@ std::optional<QString> readOutput(const QCommandLineParser& parser, const Option
         options.keepHdr = hdr == QLatin1String("keep");
     }
     options.metadata = parser.isSet(o.metadata);
+    options.deinterlace = parser.isSet(o.deinterlace);
     if (parser.isSet(o.quality)) {
         const auto q = wholeNumber(parser.value(o.quality), 1, 100);
         if (!q)

@@ -4,7 +4,7 @@
 //                  [--quality Q] [--depth 8|16]
 //                  [--every N | --per-second R | --keyframes | --scenes T [--min-gap S]]
 //                  [--name TEMPLATE] [--manifest csv|json] [--hdr map|keep] [--metadata]
-//                  [-q] VIDEO...
+//                  [--deinterlace] [-q] VIDEO...
 
 #include "capture/CapturePlan.h"
 #include "capture/FrameSelection.h"
@@ -40,6 +40,7 @@ struct ExtractOptions {
     bool keepHdr = false;  // HDR pictures as their signal reads, not tone-mapped
     bool metadata = false;  // the frame's facts in each PNG, JPEG and WebP file
     int pngDepth = 8;       // bits a channel: 16 goes with PNG only
+    bool deinterlace = false;  // pictures flagged interlaced are deinterlaced
     bool quiet = false;
 
     // Where a video's files go: the output folder for one video, its own subfolder (named

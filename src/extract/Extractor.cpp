@@ -90,6 +90,7 @@ public:
                   [] {})
     {
         (void)m_movie.SetToneMapping(!options.keepHdr);  // no media yet: it cannot fail
+        (void)m_movie.SetDeinterlace(options.deinterlace);
     }
 
     int run()

@@ -7,6 +7,7 @@
 #include "fullscreen/frmfull.h"
 #include "output/ImageFormat.h"
 #include "output/SaveFrame.h"
+#include "transport/ReadoutLabel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -179,7 +180,7 @@ void frmcontrol::createFrameControls(TwipsPerPixel tpp)
     cmdnextframe = step("cmdnextframe", QStringLiteral("|\u25b6"),
                         QStringLiteral("Next Frame (Shift+F8)"), Qt::SHIFT | Qt::Key_F8,
                         Qt::CTRL | Qt::Key_Right, &frmcontrol::cmdnextframe_Click);
-    lblframe = new QLabel(Frame1);
+    lblframe = new ReadoutLabel(Frame1);
     lblframe->setObjectName(QStringLiteral("lblframe"));
     lblframe->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     placeFrameControls(kPanelWidth, tpp);

@@ -69,8 +69,11 @@ Status ActiveMovieControl::OpenMedia(const QString& path)
         dropFailure(m_session.basicAudio->put_Balance(0));
     }
     m_session.basicVideo = queryInterface<IBasicVideo>(m_session.graphManager);
-    if (m_session.basicVideo)
+    if (m_session.basicVideo) {
         dropFailure(m_session.basicVideo->put_ToneMapping(m_toneMapping));
+        if (m_deinterlace)
+            dropFailure(m_session.basicVideo->put_Deinterlace(true));
+    }
     m_session.videoWindow = queryInterface<IVideoWindow>(m_session.graphManager);
     attachVideoWindow();
 
@@ -302,6 +305,13 @@ Status ActiveMovieControl::SetToneMapping(bool on)
     m_toneMapping = on;
     IBasicVideo* video = basicVideo();
     return video ? video->put_ToneMapping(on) : Status();
+}
+
+Status ActiveMovieControl::SetDeinterlace(bool on)
+{
+    m_deinterlace = on;
+    IBasicVideo* video = hasMedia() ? basicVideo() : nullptr;
+    return video ? video->put_Deinterlace(on) : Status();
 }
 
 Result<double> ActiveMovieControl::GetNextPictureStart()

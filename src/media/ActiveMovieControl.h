@@ -83,6 +83,8 @@ public:
     Status SetTargetStride(double first, double step);
     // Tone mapping of HDR pictures, for the open media and every one opened after.
     Status SetToneMapping(bool on);
+    // Deinterlacing, likewise; the picture on show is shown again through the new setting.
+    Status SetDeinterlace(bool on);
 
     const MediaSession& session() const { return m_session; }
     bool hasMedia() const { return m_session.mediaPosition != nullptr; }
@@ -101,6 +103,7 @@ private:
     HostLoader m_fullScreenHost;
     MediaSession m_session;
     bool m_toneMapping = true;
+    bool m_deinterlace = false;
 };
 
 }  // namespace kadrel

@@ -23,10 +23,12 @@ inline constexpr int kBadSnapshot = kFirstProgramError + 1016;   // not a 32-bit
 inline constexpr int kEncoder = kFirstProgramError + 1017;       // a PNG or JPEG encoder failed
 inline constexpr int kUnknownLength = kFirstProgramError + 1018;  // a stream that states none
 inline constexpr int kNoNextPicture = kFirstProgramError + 1019;  // after the video's last picture
+inline constexpr int kDeinterlace = kFirstProgramError + 1020;    // the deinterlacer failed
 
 inline constexpr int kAll[] = {kNoMedia,     kOpen,     kNoStreams, kDecoder,
                                kNoImage,     kBuffer,   kNotRendered, kNoVideo,
                                kArgument,    kUnplayable, kMissingFrame, kStalled,
-                               kBadSnapshot, kEncoder, kUnknownLength, kNoNextPicture};
+                               kBadSnapshot, kEncoder, kUnknownLength, kNoNextPicture,
+                               kDeinterlace};
 
 }  // namespace kadrel::mediaerror

@@ -23,6 +23,8 @@ struct PictureFacts {
                                  // stream's time base); INT64_MIN when the stream gives none
     double start = 0.0;          // seconds on the program's time line (0 = the first picture)
     bool keyframe = false;       // the decoder marked it as a keyframe
+    bool interlaced = false;     // the decoder flagged it interlaced (two fields woven)
+    bool deinterlaced = false;   // and it is shown deinterlaced
 };
 
 // The luma of a picture, 8 bits a sample whatever the source depth. An 8-bit picture's own
@@ -147,6 +149,10 @@ public:
     // true (the default): HDR pictures are tone-mapped to SDR in the bitmap and on the
     // screen. false: their signal is converted as it is, like an SDR picture's.
     virtual Status put_ToneMapping(bool on) = 0;
+    // true: pictures flagged interlaced are deinterlaced (bwdif, one frame for each frame), on
+    // the screen and in the bitmap; the picture on show is shown afresh. false (the default):
+    // every picture as decoded.
+    virtual Status put_Deinterlace(bool on) = 0;
 };
 
 class IVideoWindow {

@@ -12,6 +12,20 @@
 
 namespace kadrel {
 
+namespace {
+
+// What the readout adds for a picture flagged interlaced: how it is shown.
+QString interlaceNote(ActiveMovieControl& movie)
+{
+    const PictureFacts facts = movie.GetCurrentPicture().valueOr({});
+    if (!facts.interlaced)
+        return {};
+    return facts.deinterlaced ? QStringLiteral(" \u00b7 Deinterlaced")
+                              : QStringLiteral(" \u00b7 Interlaced");
+}
+
+}  // namespace
+
 Transport::Transport(ProgramState& state, ActiveMovieControl& movie, TransportWindow& window,
                      TransportControls controls, EventYield yield)
     : m_state(state),
@@ -248,7 +262,8 @@ void Transport::showFrame()
 {
     const Result<CapturePlan> plan = frames();
     const Result<std::int32_t> shown = shownFrame();
-    m_controls.lblframe->setText(shown ? frameReadout(plan.value(), shown.value()) : QString());
+    m_controls.lblframe->setText(
+        shown ? frameReadout(plan.value(), shown.value()) + interlaceNote(m_movie) : QString());
 }
 
 }  // namespace kadrel

@@ -28,11 +28,14 @@ CaptureOptionsDialog* shownOptions()
 // The example name follows the template, a refused one is explained and keeps OK off; Cancel
 // keeps the options, OK hands them to the next run (its files, its manifest, its counter: a
 // count of files where all frames count frames as ever), and they come back at the next start
-// unless a stored value is unusable; Keep HDR reaches the media at once, 16-bit PNG Save Frame As.
+// unless a stored value is unusable; Keep HDR and Deinterlace reach the media at once, 16-bit
+// PNG Save Frame As.
 TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
 {
     graphs.script->duration = 1.0;  // frames 0..24
+    graphs.script->interlaced = true;
     open(u"clip.avi"_s);
+    EXPECT_EQ(window->lblframe->text(), u"Frame 0 \u00b7 00:00:00.000 \u00b7 Interlaced"_s);
     // The counter and the bar as the run ends, in folder.
     const auto run = [&](const QString& name) {
         window->capture->txtout->setText(folder.filePath(name));
@@ -77,8 +80,10 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     dialog->chkkeephdr->setChecked(true);
     dialog->chkmetadata->setChecked(true);
     dialog->chkpngdepth16->setChecked(true);
+    dialog->chkdeinterlace->setChecked(true);
     dialog->cmdOK->click();
-    EXPECT_FALSE(graphs.last->toneMapping);
+    EXPECT_TRUE(!graphs.last->toneMapping && graphs.last->deinterlace);
+    EXPECT_EQ(window->lblframe->text(), u"Frame 24 \u00b7 00:00:00.960 \u00b7 Deinterlaced"_s);
     fake.fileDialog.replies = {folder.filePath(u"shown.png"_s)};
     window->mnucapture_Click();
     EXPECT_EQ(QImage(folder.filePath(u"shown.png"_s)).depth(), 64);
@@ -107,17 +112,18 @@ TEST_F(MainWindowTest, CaptureOptionsShapeTheRunsAndComeBackAtTheNextStart)
     EXPECT_EQ(savedByNext(), fake.settings.values);
     QStringList chosen;
     for (const char* key :
-         {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr", "Metadata", "PngDepth16"})
+         {"Selection", "Every", "NameTemplate", "Manifest", "KeepHdr", "Metadata", "PngDepth16",
+          "Deinterlace"})
         chosen << fake.settings.values.value(u"Preferences/"_s + QLatin1String(key));
-    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1 1 1"_s);
+    EXPECT_EQ(chosen.join(u' '), u"every 3 {n:04} csv 1 1 1 1"_s);
     window->capture->setOptions({});
-    EXPECT_TRUE(graphs.last->toneMapping);
+    EXPECT_TRUE(graphs.last->toneMapping && !graphs.last->deinterlace);
     saveUserSettings(*window, fake.settings);
     const auto defaults = fake.settings.values;
     const std::pair<const char*, const char*> unusable[] = {
         {"Selection", "some"}, {"Every", "0"}, {"PerSecond", "1000.5"}, {"SceneThreshold", "-1"},
         {"MinGap", "x"}, {"NameTemplate", "a/{n}"}, {"Manifest", "xml"}, {"KeepHdr", "yes"},
-        {"Metadata", "2"}, {"PngDepth16", "16"}};
+        {"Metadata", "2"}, {"PngDepth16", "16"}, {"Deinterlace", "on"}};
     for (const auto& [key, value] : unusable)
         fake.settings.values[u"Preferences/"_s + QLatin1String(key)] = QLatin1String(value);
     EXPECT_EQ(savedByNext(), defaults);

@@ -198,6 +198,7 @@ TEST_F(MediaWindowTest, ChoicesComeBackAtTheNextStart)
               "Preferences/Every=10 Preferences/PerSecond=1 Preferences/SceneThreshold=0.3 "
               "Preferences/MinGap=0 Preferences/NameTemplate=frame{n} Preferences/Manifest=none "
               "Preferences/KeepHdr=0 Preferences/Metadata=0 Preferences/PngDepth16=0 "
+              "Preferences/Deinterlace=0 "
               "Preferences/OpenFolder=%2"_s
                   .arg(folder.filePath(u"frames"_s), opened));
 

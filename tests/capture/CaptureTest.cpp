@@ -182,6 +182,7 @@ protected:
         return movie.OpenMedia(path);
     }
     void showMediaState() override {}
+    void showFrameReadout() override {}
 
     // As the main window opens media: by default a 10 s video at 25 frames per second.
     void open(const QString& path = QStringLiteral("/media/clip.avi"))

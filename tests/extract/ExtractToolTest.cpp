@@ -322,6 +322,25 @@ TEST_F(ExtractTool, SelectionsWriteTheirFramesOnce)
     }
 }
 
+// --deinterlace changes the interlaced pictures, not which frames are written nor their
+// numbers; an every-Nth run, which leaves pictures undecoded without it, writes the same.
+TEST_F(ExtractTool, DeinterlaceKeepsTheFrames)
+{
+    const QString video = work.filePath(QStringLiteral("tv.mkv"));
+    ASSERT_TRUE(test::generateClip({.codec = test::ClipSpec::Codec::H264,
+                                    .content = test::ClipSpec::Content::FieldBar, .frames = 40,
+                                    .gop = 8, .interlaced = true}, video).ok());
+    for (const char* options : {"-o off", "--deinterlace -o on", "--deinterlace --every 3 -o n"})
+        ASSERT_EQ(run(QString(options).split(u' ') << video).status, 0);
+    EXPECT_EQ(framesIn(work.filePath("on")), framesIn(work.filePath("off")));
+    for (int n = 0; n < 40; n += 3) {
+        const QString file = QStringLiteral("/frame%1.bmp").arg(n);
+        const QByteArray on = contents(work.filePath("on") + file);
+        EXPECT_TRUE(on != contents(work.filePath("off") + file)
+                    && on == contents(work.filePath("n") + file)) << n;
+    }
+}
+
 // A template's names, the manifest's rows of them, and a run of several videos where one fails:
 // the others are written each into its own folder and the status says that one failed.
 TEST_F(ExtractTool, NamesManifestAndSeveralVideos)

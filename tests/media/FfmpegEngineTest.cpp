@@ -283,6 +283,47 @@ TEST(FfmpegEngine, HdrPicturesAreToneMappedUnlessKept)
     EXPECT_EQ(snapshot(*sdr).valueOr({}), mapped);
 }
 
+// Off by default. On, the pictures flagged interlaced comb less, in the bitmap and on the
+// surface alike, and keep their numbers; jumps, steps back and the end give the pictures of
+// the run in sequence. Pictures flagged progressive pass unchanged, whatever they show.
+TEST(FfmpegEngine, DeinterlacingOnlyInterlacedPictures)
+{
+    const auto apart = [](const QImage& a, const QImage& b, int dy) {  // b's rows dy lower
+        std::int64_t sum = 0;
+        for (int y = 0; y + dy < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y + dy)));
+        return sum;
+    };
+    QWidget host;
+    host.show();
+    for (const bool interlaced : {true, false}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "progressive");
+        auto graph = render(clip(interlaced ? "interlaced.mkv" : "fields.mkv",
+                                 {.codec = Codec::H264, .content = ClipSpec::Content::FieldBar,
+                                  .frames = 20, .gop = 8, .interlaced = interlaced}));
+        const auto at = [&graph](int k) {
+            EXPECT_TRUE(graph->put_CurrentPosition(k * T));
+            return QImage::fromData(snapshot(*graph).valueOr({}), "BMP");
+        };
+        std::vector<QImage> off(20), on(20);
+        std::generate(off.begin(), off.end(), [&at, k = 0]() mutable { return at(k++); });
+        ASSERT_TRUE(graph->put_Deinterlace(true) && graph->put_Width(160)
+                    && graph->put_Height(120) && graph->put_Owner(&host));
+        for (int k = 0; k < 20; ++k) {
+            on[k] = at(k);
+            EXPECT_EQ(frameIndexFromImage(on[k]), k);
+            EXPECT_TRUE(interlaced ? apart(on[k], on[k], 1) < apart(off[k], off[k], 1) / 2
+                                   : on[k] == off[k]) << k;
+        }
+        const PictureFacts facts = graph->get_CurrentPicture().valueOr({});
+        EXPECT_TRUE(facts.interlaced == interlaced && facts.deinterlaced == interlaced);
+        for (int i = 0, k = 0; i < 22; ++i, k = i < 20 ? i * 7 % 20 : 39 - i)  // 0, 7, ... 19, 18
+            EXPECT_EQ(at(k), on[k]) << "moved to " << k;
+        EXPECT_LT(apart(graph->surface()->grab().toImage(), on[18], 0), 2 * 160 * 120);
+    }
+}
+
 TEST(FfmpegEngine, BadFiles)
 {
     for (const QString& path :

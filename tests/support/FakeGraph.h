@@ -28,6 +28,7 @@ struct FakeGraphScript {
     std::int32_t videoWidth = 32, videoHeight = 24;
     int bitsPerPixel = 32;      // 24 or 32: the DIB GetCurrentImage delivers
     int keyframeEvery = 1;      // frame n = position / timePerFrame is a keyframe when n % it == 0
+    bool interlaced = false;    // every picture is flagged interlaced
     std::function<std::uint8_t(double position)> luma = [](double) { return std::uint8_t{0}; };
 };
 
@@ -104,7 +105,8 @@ public:
     Result<PictureFacts> get_CurrentPicture() override
     {
         const std::int64_t n = std::llround(position / m_script->timePerFrame);
-        const PictureFacts facts{n, position, n % m_script->keyframeEvery == 0};
+        const PictureFacts facts{n, position, n % m_script->keyframeEvery == 0,
+                                 m_script->interlaced, m_script->interlaced && deinterlace};
         return query("get_CurrentPicture", facts, true);
     }
     Status GetCurrentLuma(LumaPlane& into) override
@@ -127,6 +129,10 @@ public:
     Status put_ToneMapping(bool on) override
     {
         return keep(call("put_ToneMapping", on), toneMapping, on);
+    }
+    Status put_Deinterlace(bool on) override
+    {
+        return keep(call("put_Deinterlace", on), deinterlace, on);
     }
     // The next frame, or the next keyframe while keyframes only; none at the video's end.
     Result<double> get_NextPictureStart() override
@@ -157,6 +163,7 @@ public:
     std::int32_t volume = 0;
     bool keyframesOnly = false;
     bool toneMapping = true;
+    bool deinterlace = false;
     QPointer<QWidget> owner;
 
 private:

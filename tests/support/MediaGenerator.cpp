@@ -80,7 +80,9 @@ QColor uprightColour(const ClipSpec& recipe, int index, int x, int y)
     const int row = y * kGrid / recipe.height;
     const int bit = kBlockBit[row][col];
     const bool white = bit < 0 ? col == 0 && row == 0 : (index >> bit) & 1;
-    return white ? Qt::white : Qt::black;
+    const int bar = (2 * index + y % 2) * 6 % recipe.width;
+    const bool onBar = recipe.content == ClipSpec::Content::FieldBar && x >= bar && x < bar + 4;
+    return white != onBar ? Qt::white : Qt::black;
 }
 
 // A display matrix attached to the stream: on its codec parameters since FFmpeg 6.1.
@@ -187,12 +189,18 @@ private:
             c->color_trc = m_recipe.transfer == ClipSpec::Transfer::Pq ? AVCOL_TRC_SMPTE2084
                                                                        : AVCOL_TRC_ARIB_STD_B67;
         }
+        if (m_recipe.interlaced) {
+            c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+            c->field_order = AV_FIELD_TT;
+        }
         if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         AVDictionary* options = nullptr;
         av_dict_parse_string(&options, settings, "=", ":", 0);
         if (m_hdr)
             av_dict_set(&options, "x265-params", "lossless=1:log-level=none", 0);
+        if (m_recipe.interlaced && m_recipe.codec == ClipSpec::Codec::H264)  // B B P B B P ...
+            av_dict_set(&options, "x264-params", "b-adapt=0:scenecut=0", 0);
         const int err = avcodec_open2(c, codec, &options);
         const bool unknownSetting = av_dict_count(options) > 0;
         av_dict_free(&options);
@@ -251,6 +259,12 @@ private:
         frame->height = c->height;
         frame->color_range = c->color_range;
         frame->colorspace = c->colorspace;
+#ifdef AV_FRAME_FLAG_INTERLACED
+        if (m_recipe.interlaced)
+            frame->flags |= AV_FRAME_FLAG_INTERLACED | AV_FRAME_FLAG_TOP_FIELD_FIRST;
+#else
+        frame->interlaced_frame = frame->top_field_first = m_recipe.interlaced;
+#endif
         av_frame_get_buffer(frame.get(), 0);
         const uint8_t* const pixels[1] = {stored.constBits()};
         const int stride[1] = {static_cast<int>(stored.bytesPerLine())};
@@ -360,27 +374,6 @@ private:
     int64_t m_samples = 0;
 };
 
-int frameIndexFromImage(const QImage& image)
-{
-    if (image.width() < kGrid * 4 || image.height() < kGrid * 4)
-        return -1;
-    const QImage blocks =
-        image.scaled(kGrid, kGrid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    int index = 0;
-    for (int row = 0; row < kGrid; ++row)
-        for (int col = 0; col < kGrid; ++col) {
-            const int v = qGray(blocks.pixel(col, row));
-            const int bit = kBlockBit[row][col];
-            if (v > 80 && v < 175)
-                return -1;  // neither black nor white: not our pattern
-            if (bit >= 0)
-                index |= int(v >= 175) << bit;
-            else if ((v >= 175) != (col == 0 && row == 0))
-                return -1;  // a corner is wrong: turned or mirrored
-        }
-    return index;
-}
-
 }  // namespace
 
 Status generateClip(const ClipSpec& recipe, const QString& path)
@@ -403,6 +396,27 @@ std::array<QColor, 8> colourBars()
 {
     return {QColor(255, 255, 255), QColor(255, 255, 0), QColor(0, 255, 255), QColor(0, 255, 0),
             QColor(255, 0, 255),   QColor(255, 0, 0),   QColor(0, 0, 255),   QColor(0, 0, 0)};
+}
+
+int frameIndexFromImage(const QImage& image)
+{
+    if (image.width() < kGrid * 4 || image.height() < kGrid * 4)
+        return -1;
+    const QImage blocks =
+        image.scaled(kGrid, kGrid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int index = 0;
+    for (int row = 0; row < kGrid; ++row)
+        for (int col = 0; col < kGrid; ++col) {
+            const int v = qGray(blocks.pixel(col, row));
+            const int bit = kBlockBit[row][col];
+            if (v > 80 && v < 175)
+                return -1;  // neither black nor white: not our pattern
+            if (bit >= 0)
+                index |= int(v >= 175) << bit;
+            else if ((v >= 175) != (col == 0 && row == 0))
+                return -1;  // a corner is wrong: turned or mirrored
+        }
+    return index;
 }
 
 int frameIndexFromBitmap(const QString& path) { return frameIndexFromImage(QImage(path, "BMP")); }

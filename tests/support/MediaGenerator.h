@@ -29,9 +29,10 @@ struct ClipSpec {
         None,   // sound only (set withAudio)
     };
     // The blocks, colourBars() left to right, (Hevc10) the 8 x 8 blocks of a 64 x 16
-    // picture: the greys of kHdrGreyNits above the colours of hdrColours(), or (Ffv1) greys
-    // of greyRampCode() pixel by pixel, row by row.
-    enum class Content { FrameIndex, ColourBars, HdrLevels, GreyRamp };
+    // picture: the greys of kHdrGreyNits above the colours of hdrColours(), (Ffv1) greys of
+    // greyRampCode() pixel by pixel, row by row, or the blocks under a bar moving 6 columns a
+    // field.
+    enum class Content { FrameIndex, ColourBars, HdrLevels, GreyRamp, FieldBar };
     enum class Transfer { Pq, Hlg };
 
     Codec codec = Codec::Mpeg4;
@@ -57,6 +58,7 @@ struct ClipSpec {
     bool tagColour = true;
     Transfer transfer = Transfer::Pq;  // Hevc10 only
     bool streamed = false;   // written as to a pipe: no length stated, no index
+    bool interlaced = false;  // Mpeg2, H264: coded and flagged interlaced, top field first
     bool faststart = false;  // MP4: the index before the data, kept by a file cut short
     const char* creationTime = nullptr;  // the container's recording time, ISO 8601
 };
@@ -75,7 +77,8 @@ inline int greyRampCode(int pixel) { return 64 + pixel % 877; }
 inline constexpr std::array<double, 8> kHdrGreyNits = {1, 5, 20, 50, 100, 203, 400, 1000};
 std::array<QColor, 8> hdrColours();
 
-// The frame index drawn in a bitmap file (or its bytes), -1 when unreadable.
+// The frame index drawn in a picture, a bitmap file or its bytes; -1 when unreadable.
+int frameIndexFromImage(const QImage& image);
 int frameIndexFromBitmap(const QString& path);
 int frameIndexFromBitmap(const QByteArray& bmp);
 // The same for an image file of any type saved (PNG, JPEG, WebP).

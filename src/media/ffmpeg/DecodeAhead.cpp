@@ -1,5 +1,7 @@
 #include "media/ffmpeg/DecodeAhead.h"
 
+#include "media/ffmpeg/FfmpegLog.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -144,6 +146,16 @@ bool DecodeAhead::setKeyframesOnly(bool only)
     if (only == m_keyframesOnly)
         return false;
     m_keyframesOnly = only;
+    newSerial();
+    return true;
+}
+
+bool DecodeAhead::setDeinterlace(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    if (on == m_deinterlace)
+        return false;
+    m_deinterlace = on;
     newSerial();
     return true;
 }
@@ -299,8 +311,13 @@ void DecodeAhead::run()
             m_demuxer.interrupt(false);
             m_workSerial = m_serial;
             m_workKeyframesOnly = m_keyframesOnly;
+            m_workDeinterlace = m_deinterlace;
             m_endedSerial = -1;
-            m_seeks.start(m_seekTarget);
+            // The deinterlacer makes the target's picture from the one before it too.
+            m_landBy = m_workDeinterlace
+                           ? std::max(m_seekTarget - m_demuxer.timePerFrame(), 0.0)
+                           : m_seekTarget;
+            m_seeks.start(m_landBy);
             m_leaveOutBefore = m_seekWhole || !m_video ? -1e300 : m_seekTarget;
             lock.unlock();
             seekContainer();
@@ -335,6 +352,7 @@ void DecodeAhead::seekContainer()
     if (m_audio)
         m_audio->flush();
     m_resampler->reset();
+    m_deinterlacer.reset();
     setSkipping(false);
     m_held.clear();
     m_readEnded = false;
@@ -396,11 +414,11 @@ void DecodeAhead::readPacket()
     av_packet_unref(m_packet.get());
 }
 
-// A picture is decoded, left out while catching up to a seek's target, or kept back when
-// damaged.
+// A picture is decoded, left out while catching up to a seek's target (never while
+// deinterlacing), or kept back when damaged.
 void DecodeAhead::takePicture(AVPacket* packet)
 {
-    if (leaveOut(packet)) {
+    if (!m_workDeinterlace && leaveOut(packet)) {
         m_leftOut.push_back(m_demuxer.toSeconds(m_demuxer.videoStream(), packet->pts));
     } else if (packet->flags & AV_PKT_FLAG_CORRUPT) {
         m_damaged = makePacket();
@@ -470,9 +488,25 @@ void DecodeAhead::decodeOrHold(AVPacket* packet)
 
 void DecodeAhead::decodeVideo(const AVPacket* packet)
 {
-    if (m_behind != m_skipping)
-        setSkipping(m_behind);
-    m_video->decode(packet, [this](AVFrame* frame) { pushVideo(frame); });
+    // The deinterlacer needs every picture, late or not.
+    if (const bool skip = m_behind && !m_workDeinterlace; skip != m_skipping)
+        setSkipping(skip);
+    m_video->decode(packet, [this](AVFrame* frame) {
+        if (m_workDeinterlace)
+            deinterlace(frame);
+        else
+            pushVideo(frame);
+    });
+}
+
+// null: the end of the file, which brings out the last picture.
+void DecodeAhead::deinterlace(AVFrame* frame)
+{
+    const auto sink = [this](AVFrame* out, bool deinterlaced) { pushVideo(out, deinterlaced); };
+    const Status s = m_workKeyframesOnly && frame ? m_deinterlacer.pushAlone(frame, sink)
+                                                  : m_deinterlacer.push(frame, sink);
+    if (!s)
+        qCWarning(ffmpegLog).noquote() << s.text();
 }
 
 void DecodeAhead::decodeSound(const AVPacket* packet)
@@ -484,6 +518,8 @@ void DecodeAhead::drain()
 {
     if (m_video)
         decodeVideo(nullptr);
+    if (m_workDeinterlace)
+        deinterlace(nullptr);
     drainSound();
     m_drained = true;
     if (m_checkLanding && m_seeks.canRetry()) {
@@ -566,7 +602,7 @@ bool DecodeAhead::holeAtTheCut(double start)
     return m_holed;
 }
 
-void DecodeAhead::pushVideo(AVFrame* frame)
+void DecodeAhead::pushVideo(AVFrame* frame, bool deinterlaced)
 {
     if (m_reseek)
         return;
@@ -582,14 +618,14 @@ void DecodeAhead::pushVideo(AVFrame* frame)
         m_checkLanding = false;
         std::lock_guard lock(m_mutex);
         // The container put us after the target: try again from further back.
-        if (start > m_seekTarget + 1e-9 && m_seeks.canRetry()
+        if (start > m_landBy + 1e-9 && m_seeks.canRetry()
             && !isStale(m_workSerial, m_serial)) {
             m_reseek = true;
             return;
         }
     }
 
-    VideoFrame decoded{makeFrame(), start, m_workSerial, afterGap};
+    VideoFrame decoded{makeFrame(), start, m_workSerial, afterGap, deinterlaced};
     av_frame_move_ref(decoded.frame.get(), frame);
     std::lock_guard lock(m_mutex);
     if (isStale(m_workSerial, m_serial))

@@ -17,9 +17,15 @@
 //
 // While keyframes only, the video packets that are not keyframes are read but never decoded:
 // a walk from keyframe to keyframe reads the file once, decoding only what it shows.
+//
+// While deinterlacing, every decoded picture goes through the Deinterlacer, which reads the
+// pictures on both sides of each: nothing is left undecoded, a seek starts decoding before the
+// picture ahead of its target, and each serial starts a new run of the filter. So a picture
+// comes out the same however it is reached. Keyframes only, each is deinterlaced alone.
 
 #include "media/ffmpeg/AudioResampler.h"
 #include "media/ffmpeg/Decoder.h"
+#include "media/ffmpeg/Deinterlacer.h"
 #include "media/ffmpeg/Demuxer.h"
 #include "media/ffmpeg/FrameHistory.h"
 #include "media/ffmpeg/FrameQueue.h"
@@ -69,6 +75,8 @@ public:
     // Switches between every picture and keyframes only; a switch starts a new serial, and the
     // next move seeks. False when the mode was that already.
     bool setKeyframesOnly(bool only);
+    // Switches deinterlacing on or off, as setKeyframesOnly switches its mode.
+    bool setDeinterlace(bool on);
     // Moves will go to the keys firstKey + k x step only (step 0: anywhere): a picture nothing
     // refers to is left out when a picture read after it, at or before the next such key, shows
     // instead. A move to another key ends the stride, seeking when a picture was left out.
@@ -113,6 +121,7 @@ private:
     void decodeOrHold(AVPacket* packet);
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
+    void deinterlace(AVFrame* frame);
     void drain();
     void drainSound();
     void setSkipping(bool skipping);
@@ -125,7 +134,7 @@ private:
     bool offStride(double t) const;
     void noteRead(double t);
     bool leftOutBetween(double after, double before) const;
-    void pushVideo(AVFrame* frame);
+    void pushVideo(AVFrame* frame, bool deinterlaced = false);
     void pushSound(const AVFrame* frame);
 
     Demuxer& m_demuxer;
@@ -144,6 +153,7 @@ private:
     double m_seekTarget = 0.0;
     bool m_seekWhole = false;
     bool m_keyframesOnly = false;
+    bool m_deinterlace = false;
     struct Stride {
         double first = 0.0;
         double step = 0.0;  // 0: none
@@ -169,6 +179,9 @@ private:
     // The worker's own.
     int m_workSerial = 0;
     bool m_workKeyframesOnly = false;
+    bool m_workDeinterlace = false;
+    Deinterlacer m_deinterlacer;
+    double m_landBy = 0.0;  // a seek that lands with a picture after this tries further back
     Stride m_workStride;
     std::vector<double> m_readTimes;  // the latest pictures read, while a stride holds
     HeldPackets m_held;

@@ -3,6 +3,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -26,6 +27,9 @@ struct FrameDeleter {
 struct PacketDeleter {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
+struct FilterGraphDeleter {
+    void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
+};
 struct SwsDeleter {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
@@ -37,6 +41,7 @@ using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 

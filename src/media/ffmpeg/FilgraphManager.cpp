@@ -401,7 +401,8 @@ Result<PictureFacts> FilgraphManager::get_CurrentPicture()
     const int64_t stamp = frame->best_effort_timestamp != AV_NOPTS_VALUE
                               ? frame->best_effort_timestamp
                               : frame->pts;
-    return PictureFacts{stamp, m_shown.start, isKeyframe(frame)};
+    return PictureFacts{stamp, m_shown.start, isKeyframe(frame), isInterlaced(frame),
+                        m_shown.deinterlaced};
 }
 
 Status FilgraphManager::GetCurrentLuma(LumaPlane& into)
@@ -425,6 +426,16 @@ Status FilgraphManager::put_KeyframesOnly(bool only)
     if (!m_decodeAhead->setKeyframesOnly(only))
         return {};
     m_keyframesOnly = only;
+    return put_CurrentPosition(get_CurrentPosition().value());
+}
+
+// As put_KeyframesOnly: nothing decoded under the other setting is shown again.
+Status FilgraphManager::put_Deinterlace(bool on)
+{
+    if (Status s = checkVideo(); !s)
+        return s;
+    if (!m_decodeAhead->setDeinterlace(on))
+        return {};
     return put_CurrentPosition(get_CurrentPosition().value());
 }
 

@@ -5,6 +5,7 @@
 // Pipeline, one file pair per stage:
 //   Demuxer       the container: streams, packets, keyframe index, seeking
 //   Decoder       threaded libavcodec decoding, drained at the end of the file
+//   Deinterlacer  libavfilter's bwdif on the decoded pictures, while put_Deinterlace says so
 //   DecodeAhead   a worker thread that reads and decodes ahead into small bounded queues,
 //                 with serial numbers so that nothing stale survives a move:
 //     FrameQueue, SoundQueue  the decoded frames and the converted sound (trimmed to the move)
@@ -94,6 +95,7 @@ public:
     Status put_KeyframesOnly(bool only) override;
     Status put_TargetStride(double first, double step) override;
     Status put_ToneMapping(bool on) override;
+    Status put_Deinterlace(bool on) override;
     Result<double> get_NextPictureStart() override;
 
     Status put_WindowStyle(std::int32_t style) override;

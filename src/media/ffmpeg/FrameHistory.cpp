@@ -22,7 +22,7 @@ std::size_t pictureBytes(const AVFrame* frame)
 VideoFrame shareFrame(const VideoFrame& frame)
 {
     return {FramePtr(av_frame_clone(frame.frame.get())), frame.start, frame.serial,
-            frame.afterGap};
+            frame.afterGap, frame.deinterlaced};
 }
 
 void FrameHistory::clear()

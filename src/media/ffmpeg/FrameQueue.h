@@ -14,6 +14,7 @@ struct VideoFrame {
     double start = 0.0;  // seconds on the program's time line
     int serial = -1;
     bool afterGap = false;  // a picture just before it was left undecoded
+    bool deinterlaced = false;  // its picture was made by the deinterlacer
 };
 
 // Whether what was decoded under serial belongs to a move since replaced by current.
