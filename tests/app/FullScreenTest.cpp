@@ -104,43 +104,52 @@ TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
 TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
 {
     open(true);
+    enter();
+    full().Timer3_Timer();
+    EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
+    moveCursor({5, 5});
+    moveCursor({5, 5});  // still moving: the four seconds are not started again
+    EXPECT_EQ(full().Timer2.countsStarted(), 1);
+    EXPECT_EQ(full().Timer2.interval(), 4000);
+    pressEscape(panel().cmdplay1);
+    pressEscape(&panel());
+    EXPECT_TRUE(state.fullScreenActive);
     for (const QPoint step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
-        SCOPED_TRACE(testing::Message() << step.x() << "," << step.y());
-        enter();
-        full().Timer3_Timer();
-        EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
-        moveCursor(step);
-        EXPECT_TRUE(panel().isVisible());
-        moveCursor({5, 5});  // still moving: the four seconds are not started again
-        EXPECT_EQ(full().Timer2.countsStarted(), 1);
-        EXPECT_EQ(full().Timer2.interval(), 4000);
-
         full().Timer2_Timer();
-        EXPECT_TRUE(panel().isHidden());
         full().Timer3_Timer();  // the reference point is where the cursor came to rest
         EXPECT_TRUE(panel().isHidden());
         moveCursor(step);
-        EXPECT_TRUE(panel().isVisible());
-        pressEscape(panel().cmdplay1);
-        pressEscape(&panel());
-        EXPECT_TRUE(state.fullScreenActive);
-        mode().leave();
+        EXPECT_TRUE(panel().isVisible()) << step.x() << "," << step.y();
     }
 }
 
 // Entering in the fixed order; each way out gives the video back before the main window shows
-// (where it stood: DesktopEndToEnd), with the media as it stands and the panel's volume.
+// (where it stood: DesktopEndToEnd), with the media as it stands and the panel's volume; the
+// panel saves the frame on show.
 TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
 {
     const auto on = [this](QPushButton* frmcontrol::*button) {
         return [this, button] { (panel().*button)->click(); };
     };
     const auto normal = on(&frmcontrol::cmdnormal);
+    // The panel hides and the cursor watch stops while the Save dialog is up, and runs again.
+    const QString saved = folder.filePath(u"frame.bmp"_s);
+    bool watchOffAndPanelHidden = false;
+    const auto capture = [&] {
+        fake.fileDialog.replies = {saved};
+        fake.fileDialog.duringDialog = [&] {
+            watchOffAndPanelHidden = !full().Timer3.enabled() && panel().isHidden();
+            fake.clock.ticks += 1000;  // the user's reading time
+        };
+        panel().cmdcapture->click();
+        EXPECT_TRUE(watchOffAndPanelHidden && QFileInfo::exists(saved));
+        EXPECT_TRUE(full().Timer3.enabled());
+    };
     const struct { const char* name; bool playing; std::function<void()> step, leave;
                    bool pausedAfter; } rows[] = {
         {"Esc", true, [] {}, [this] { pressEscape(&full()); }, false},
         {"play", false, on(&frmcontrol::cmdplay), normal, false},
-        {"capture", true, on(&frmcontrol::cmdcapture), normal, true},
+        {"capture", true, capture, normal, true},
         {"end on the main window", true, [this] { window->Timer1_Timer(); }, [] {}, true},
         {"window manager, muted", false, [] {}, [this] { full().close(); }, true},
     };
@@ -191,33 +200,28 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
     }
 }
 
-TEST_F(FullScreen, MuteSetOnThePanelIsCarriedBack)
+// The panel's buttons and timer reach the one transport (its cases are TransportTest's);
+// mute set there is carried back when the end of the media ends full-screen mode.
+TEST_F(FullScreen, ThePanelDrivesTheTransport)
 {
-    open(true);
+    window->mnurepeat->setChecked(false);
+    open(false, 5);
     enter();
-    panel().cmdmute->click();
-    panel().cmdnormal->click();
+    frmcontrol& p = panel();
+    const std::pair<QPushButton*, int> moves[] = {
+        {p.cmdstep, 6}, {p.cmdback, 0}, {p.cmdnext, 10}, {p.cmdseek, 9}};
+    for (const auto& [button, to] : moves) {
+        button->click();
+        EXPECT_EQ(graph().position, to);
+    }
+    p.cmdmute->click();
+    p.cmdplay->click();
+    EXPECT_TRUE(p.Timer1.enabled() && !state.paused);
+    graph().position = 10.0;
+    p.Timer1_Timer();
+    EXPECT_TRUE(state.paused && !state.fullScreenActive);
     EXPECT_TRUE(window->mnumute->isChecked() && !window->cmdmute1->isHidden());
     EXPECT_EQ(graph().volume, kSilentVolume);
-}
-
-// The panel hides and the cursor watch stops while the Save dialog is up, and runs again after
-// (what a save holds is SaveFrameTest's).
-TEST_F(FullScreen, ThePanelSavesTheFrameOnShow)
-{
-    open(false, 0);
-    enter();
-    const QString path = folder.filePath(u"frame.bmp"_s);
-    fake.fileDialog.replies.push_back(path);
-    bool watchOffAndPanelHidden = false;
-    fake.fileDialog.duringDialog = [&] {
-        watchOffAndPanelHidden = !full().Timer3.enabled() && panel().isHidden();
-        fake.clock.ticks += 1000;  // the user's reading time
-    };
-    moveCursor({1, 0});
-    panel().cmdcapture_Click();
-    EXPECT_TRUE(watchOffAndPanelHidden && QFileInfo::exists(path));
-    EXPECT_TRUE(full().Timer3.enabled());
 }
 
 // The picture keeps its display aspect, as large as the host allows, centred; the surface goes
