@@ -121,6 +121,19 @@ TEST_F(BulkCaptureTest, ScenesWriteTheFirstFrameOfEachCut)
     }
 }
 
+// The whole video: the frames that start half a frame before the picture's end, however
+// n x T rounds; a single frame too.
+TEST(CapturePlanTest, TheWholeVideoEndsWithTheLastFrameStartingHalfAFrameBeforeItsEnd)
+{
+    const struct { double videoEnd, timePerFrame; int frames; } videos[] = {
+        {10.0, 0.04, 250}, {10.01, 1001.0 / 30000, 300}, {1.25, 0.5, 2}, {1.26, 0.5, 3},
+        {0.04, 0.04, 1}};
+    for (const auto& v : videos) {
+        const Result<CapturePlan> plan = CapturePlan::wholeVideo(v.videoEnd, v.timePerFrame);
+        EXPECT_EQ(plan.value().frameCount(), v.frames) << v.videoEnd;
+    }
+}
+
 // Names from templates, padded, timed and sourced; the templates a run must refuse.
 TEST(NameTemplateTest, NamesFramesAndRefusesAmbiguousOrEscapingTemplates)
 {
@@ -235,36 +248,6 @@ protected:
     std::function<void()> onYield;
 };
 
-TEST_F(CaptureWindowTest, ActivatebulkCountsTheFramesAndPreparesTheRanges)
-{
-    // The frame count, From's range, To's maximum, the bar's range: to the picture's last frame.
-    const struct { double duration, videoEnd, timePerFrame; const char* ranges; } videos[] = {
-        {10.0, 10.0, 0.04, "250 [0..248] [..249] [0..249]"},
-        {10.01, 10.01, 1001.0 / 30000, "300 [0..298] [..299] [0..299]"},  // however 300 x T rounds
-        // A frame must start half a frame before the end; a single frame keeps From at 0.
-        {1.25, 1.25, 0.5, "2 [0..0] [..1] [0..1]"},
-        {1.26, 1.26, 0.5, "3 [0..1] [..2] [0..2]"},
-        {0.04, 0.04, 0.04, "1 [0..0] [..1] [0..0]"}};
-    for (const auto& video : videos) {
-        graphs.script->duration = video.duration;
-        graphs.script->videoEnd = video.videoEnd;
-        graphs.script->timePerFrame = video.timePerFrame;
-        open();
-        const QProgressBar* bar = settings.ProgressBar1;
-        EXPECT_EQ(QStringLiteral("%1 [%2..%3] [..%4] [%5..%6]")
-                      .arg(settings.frameCount()).arg(settings.sldfrom->minimum())
-                      .arg(settings.sldfrom->maximum()).arg(settings.sldto->maximum())
-                      .arg(bar->minimum()).arg(bar->maximum()),
-                  QLatin1String(video.ranges));
-    }
-    EXPECT_EQ(settings.txtfile->text(), QStringLiteral("/media/clip.avi"));
-    // A missing output folder gives way to the default one; an existing one stays.
-    EXPECT_EQ(settings.txtout->text(), programDir.path() + QStringLiteral("/"));
-    settings.txtout->setText(outDir.path());
-    ASSERT_TRUE(settings.activatebulk().ok());
-    EXPECT_EQ(settings.txtout->text(), outDir.path());
-}
-
 TEST_F(CaptureWindowTest, FromAndToKeepTheirOrderAndShowTheirFrame)
 {
     // The captions, To's range, whether From and To respond, the main window's position.
@@ -274,7 +257,12 @@ TEST_F(CaptureWindowTest, FromAndToKeepTheirOrderAndShowTheirFrame)
             .arg(settings.sldto->minimum()).arg(settings.sldto->maximum())
             .arg(settings.sldfrom->isEnabled()).arg(settings.sldto->isEnabled()).arg(slider1);
     };
-    open();  // 250 frames
+    open();  // 250 frames, the picture's end in From's and To's ranges
+    EXPECT_EQ(settings.sldfrom->maximum(), 248);
+    EXPECT_EQ(settings.txtfile->text(), QStringLiteral("/media/clip.avi"));
+    // A missing output folder gives way to the default one; an existing one stays.
+    EXPECT_EQ(settings.txtout->text(), programDir.path() + QStringLiteral("/"));
+    settings.txtout->setText(outDir.path());
     const std::pair<std::function<void()>, const char*> steps[] = {
         {[&] { settings.Option2->setChecked(true); }, "From | To 1 [1..249] | 11 | 0"},
         {[&] { settings.sldto->setValue(50); }, "From | To 50 [1..249] | 11 | 2"},
@@ -294,6 +282,7 @@ TEST_F(CaptureWindowTest, FromAndToKeepTheirOrderAndShowTheirFrame)
         EXPECT_EQ(ranges(), QLatin1String(expected));
     }
     EXPECT_TRUE(state.positionHeld);
+    EXPECT_EQ(settings.txtout->text(), outDir.path());
 }
 
 // Each end of a run, from a yield between moving to frame 5 and saving it: its files, the
