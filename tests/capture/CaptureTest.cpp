@@ -138,11 +138,8 @@ TEST(CapturePlanTest, TheWholeVideoEndsWithTheLastFrameStartingHalfAFrameBeforeI
 TEST(NameTemplateTest, NamesFramesAndRefusesAmbiguousOrEscapingTemplates)
 {
     const struct { const char *text; double time; const char* name; } names[] = {
-        {"frame{n}", 0.48, "frame12.bmp"},
-        {"{src}_{n:06}", 0.48, "film_000012.bmp"},
-        {"{n:03}-{n}", 0.48, "012-12.bmp"},
-        {"{src} {time}", 3723.4567, "film 01-02-03.457.bmp"},
-    };
+        {"frame{n}", 0.48, "frame12.bmp"}, {"{src}_{n:06}", 0.48, "film_000012.bmp"},
+        {"{n:03}-{n}", 0.48, "012-12.bmp"}, {"{src} {time}", 3723.4567, "film 01-02-03.457.bmp"}};
     for (const auto& n : names) {
         const Result<NameTemplate> parsed = NameTemplate::parse(QLatin1String(n.text));
         ASSERT_TRUE(parsed.ok()) << n.text;
