@@ -122,12 +122,12 @@ TEST_F(BulkCaptureTest, ScenesWriteTheFirstFrameOfEachCut)
 }
 
 // The whole video: the frames that start half a frame before the picture's end, however
-// n x T rounds; a single frame too.
+// n x T rounds; frame 0 in any video.
 TEST(CapturePlanTest, TheWholeVideoEndsWithTheLastFrameStartingHalfAFrameBeforeItsEnd)
 {
     const struct { double videoEnd, timePerFrame; int frames; } videos[] = {
         {10.0, 0.04, 250}, {10.01, 1001.0 / 30000, 300}, {1.25, 0.5, 2}, {1.26, 0.5, 3},
-        {0.04, 0.04, 1}};
+        {0.04, 0.04, 1}, {0.01, 0.04, 1}};
     for (const auto& v : videos) {
         const Result<CapturePlan> plan = CapturePlan::wholeVideo(v.videoEnd, v.timePerFrame);
         EXPECT_EQ(plan.value().frameCount(), v.frames) << v.videoEnd;
@@ -256,6 +256,7 @@ TEST_F(CaptureWindowTest, FromAndToKeepTheirOrderAndShowTheirFrame)
     };
     open();  // 250 frames, the picture's end in From's and To's ranges
     EXPECT_EQ(settings.sldfrom->maximum(), 248);
+    EXPECT_EQ(settings.ProgressBar1->maximum(), 249);
     EXPECT_EQ(settings.txtfile->text(), QStringLiteral("/media/clip.avi"));
     // A missing output folder gives way to the default one; an existing one stays.
     EXPECT_EQ(settings.txtout->text(), programDir.path() + QStringLiteral("/"));
@@ -273,6 +274,7 @@ TEST_F(CaptureWindowTest, FromAndToKeepTheirOrderAndShowTheirFrame)
         // A shorter picture pulls the values into its ranges, though its sound runs on.
         {[&] { useRange(200, 240), graphs.script->videoEnd = 4.0, open(); },
          "From 98 | To 99 [99..99] | 10 | 4"},
+        {[&] { graphs.script->videoEnd = 0.04, open(); }, "From 0 | To 1 [1..1] | 10 | 0"},
     };
     for (const auto& [step, expected] : steps) {
         step();
