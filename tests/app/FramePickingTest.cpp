@@ -31,16 +31,6 @@ frmgoto* goToBox()
 class FramePickingMediaTest : public MainWindowTest {
 protected:
     FramePickingMediaTest() : MainWindowTest(makeFfmpegGraph) {}
-
-    // The index of the picture on show, as Save Frame As writes it (and Copy Frame copies it:
-    // DesktopEndToEnd).
-    int shownIndex()
-    {
-        const QString saved = folder.filePath(u"saved.png"_s);
-        fake.fileDialog.replies = {saved};
-        window->mnucapture_Click();
-        return frameIndexFromImageFile(saved);
-    }
 };
 
 }  // namespace
@@ -142,8 +132,9 @@ TEST_F(MainWindowTest, FrameCommandsFollowTheMediaTheRunAndThePanel)
     }
 }
 
-// Stepping both ways past each end, the slider and Go To: the picture on show is the run's file
-// of the readout's number (on a variable rate the one started last by n x T + T/2).
+// Stepping both ways past each end, the slider and Go To: the picture on show, as saved (and
+// copied: DesktopEndToEnd), is the run's file of the readout's number (on a variable rate the
+// one started last by n x T + T/2).
 TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
 {
     std::vector<int> vfrTicks;  // frames of 1, 2 and 3 fiftieths of a second
@@ -156,6 +147,7 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         {u"vfr.mp4"_s, {.codec = ClipSpec::Codec::H264, .fps = 50, .frames = 30, .gop = 12,
                         .frameTicks = vfrTicks}},
     };
+    const auto shownIndex = [this] { return saveFrameAs(u"saved.png"_s); };
     for (const auto& clip : clips) {
         SCOPED_TRACE(clip.name.toStdString());
         ASSERT_TRUE(generateClip(clip.recipe, folder.filePath(clip.name)).ok());

@@ -43,14 +43,6 @@ protected:
         return flags.insert(17, u' ').insert(13, u' ').insert(8, u' ').insert(4, u' ');
     }
 
-    // The index the frame saved through Save Frame As carries.
-    int capture(const QString& name)
-    {
-        fake.fileDialog.replies = {folder.filePath(name)};
-        window->cmdcapture_Click();
-        return frameIndexFromImageFile(folder.filePath(name));
-    }
-
     // Whether a drag and drop of urls onto the window was taken.
     bool drop(const QList<QUrl>& urls)
     {
@@ -115,7 +107,7 @@ TEST_F(MediaWindowTest, FramesAreSavedAsShownInTheChosenType)
         fake.clock.ticks += 1000;  // the user's time to choose
     };
     window->cmdnext_Click();  // frame picking after each move is FramePickingTest's
-    EXPECT_EQ(capture(u"shot.jpg"_s), 74);
+    EXPECT_EQ(saveFrameAs(u"shot.jpg"_s), 74);
     EXPECT_TRUE(pausedDuringDialog && state.paused);
     const FileDialogRequest& request = fake.fileDialog.calls.back().request;
     EXPECT_TRUE(request.save && request.defaultSuffix == u"bmp"_s);
