@@ -6,7 +6,6 @@
 #include "dialogs/frmgoto.h"
 
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
