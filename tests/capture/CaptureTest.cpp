@@ -4,6 +4,7 @@
 
 #include "capture/BulkCapture.h"
 #include "capture/CaptureSettings.h"
+#include "capture/FrameNumber.h"
 #include "media/Volume.h"
 #include "media/ffmpeg/FfmpegGraph.h"
 #include "support/MediaGenerator.h"
@@ -131,6 +132,27 @@ TEST(CapturePlanTest, TheWholeVideoEndsWithTheLastFrameStartingHalfAFrameBeforeI
     for (const auto& v : videos) {
         const Result<CapturePlan> plan = CapturePlan::wholeVideo(v.videoEnd, v.timePerFrame);
         EXPECT_EQ(plan.value().frameCount(), v.frames) << v.videoEnd;
+    }
+}
+
+// Go To's entries: a frame number or a time, meaning the picture on show then; what is said
+// of any other (frames 0 to 249 of 0.04 s).
+TEST(FrameNumberTest, EntriesNameAFrameOrSayWhyNot)
+{
+    const struct { const char *entry; int frame; const char* told; } rows[] = {
+        {"125", 125, nullptr}, {" 7 ", 7, nullptr}, {"5.5", 137, nullptr},
+        {"0:09.96", 249, nullptr}, {"00:00:02.500", 62, nullptr},
+        {"250", -1, "There is no frame 250.\nThis video has frames 0 to 249 "
+                    "(00:00:00.000 to 00:00:09.960)."},
+        {"1:02.5", -1, "00:01:02.500 is past the last frame.\nThis video has frames 0 to 249"},
+        {"1:75", -1, "\"1:75\" is neither a frame number nor a time."}, {"", -1, "\"\" is neither"},
+    };
+    for (const auto& row : rows) {
+        const QString entry = QString::fromUtf8(row.entry);
+        const Result<std::int32_t> frame = frameOfEntry({0.04, 0, 249}, entry);
+        EXPECT_EQ(frame.valueOr(-1), row.frame) << row.entry;
+        EXPECT_TRUE(!row.told || frame.status().description().startsWith(row.told))
+            << qPrintable(frame.status().description());
     }
 }
 
