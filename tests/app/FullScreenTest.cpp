@@ -188,7 +188,7 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
     }
 }
 
-// The panel's buttons and timer reach the one transport (its cases are TransportTest's);
+// The panel's buttons, slider and timer reach the one transport (its cases are TransportTest's);
 // mute set there is carried back when the end of the media ends full-screen mode.
 TEST_F(FullScreen, ThePanelDrivesTheTransport)
 {
@@ -202,9 +202,16 @@ TEST_F(FullScreen, ThePanelDrivesTheTransport)
         button->click();
         EXPECT_EQ(graph().position, to);
     }
+    p.Slider1_MouseDown();  // the position slider dragged to 7
+    p.Slider1->setValue(7);
+    p.Slider1_Click();
+    EXPECT_EQ(graph().position, 7);
     p.cmdmute->click();
     p.cmdplay->click();
     EXPECT_TRUE(p.Timer1.enabled() && !state.paused);
+    takeEffects();
+    p.cmdplay_Click();  // already playing: nothing to do
+    EXPECT_EQ(takeEffects(), QString());
     graph().position = 10.0;
     p.Timer1_Timer();
     EXPECT_TRUE(state.paused && !state.fullScreenActive);
