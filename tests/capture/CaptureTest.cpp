@@ -145,7 +145,8 @@ TEST(FrameNumberTest, EntriesNameAFrameOrSayWhyNot)
         {"250", -1, "There is no frame 250.\nThis video has frames 0 to 249 "
                     "(00:00:00.000 to 00:00:09.960)."},
         {"1:02.5", -1, "00:01:02.500 is past the last frame.\nThis video has frames 0 to 249"},
-        {"1:75", -1, "\"1:75\" is neither a frame number nor a time."}, {"", -1, "\"\" is neither"},
+        {"1:75", -1, "\"1:75\" is neither a frame number nor a time."},
+        {"12 frames", -1, "\"12 frames\" is neither"}, {"", -1, "\"\" is neither"},
     };
     for (const auto& row : rows) {
         const QString entry = QString::fromUtf8(row.entry);
