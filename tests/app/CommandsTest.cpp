@@ -1,11 +1,10 @@
-// Help Topics; the shortcut keys after a menu or a dialog closed; leaving the program; what
-// stays out of reach during a bulk run.
+// Help Topics; the shortcut keys from a text box and after a dialog closed; leaving the
+// program; what stays out of reach during a bulk run.
 
 #include "MainWindowFixture.h"
 
 #include "dialogs/HomePage.h"
 
-#include <QMenuBar>
 #include <QTimer>
 
 using namespace std::string_literals;
@@ -32,7 +31,9 @@ TEST_F(MainWindowTest, HelpTopicsOpensThePageBesideTheProgramOrSaysItIsMissing)
               QStringList({failed + page + why, failed + kHomePage + why}));
 }
 
-TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
+// Each key sits on one item and reaches it from a text box too (a menu closed with Esc, where
+// the menu bar would keep typed letters, is DesktopEndToEnd's).
+TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoFromATextBox)
 {
     QStringList keys;
     for (const QAction* item : window->findChildren<QAction*>())
@@ -44,25 +45,9 @@ TEST_F(MainWindowTest, EachKeyRunsOneItemAlsoAfterAMenuClosedWithEsc)
                                  "F7", "F8", "F9", "Shift+F7", "Shift+F8"}));
 
     open(u"clip.avi"_s);
-    window->capture->txtout->setFocus();  // a text box, which would take Ctrl+C as Copy
-    bool muted = false;
-    for (QMenu* menu : {window->mnufile, window->mnucontrol, window->mnutools, window->mnuhelp}) {
-        SCOPED_TRACE(menu->objectName().toStdString());
-        QMenuBar* bar = window->menuBar();
-        const QPoint title = bar->actionGeometry(menu->menuAction()).center();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, title);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
-        QTest::keyClick(menu, Qt::Key_Escape);
-        window->activateWindow();  // as a desktop does; offscreen leaves the menu active
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTest::qWait(20);
-        EXPECT_NE(window->focusWidget(), window->menuBar());
-        press({"T", "M"});  // the Tools menu's title letter, then Mute's
-        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-        EXPECT_EQ(window->mnumute->isChecked(), muted);
-        press({"Ctrl+M"});
-        EXPECT_EQ(window->mnumute->isChecked(), muted = !muted);
-    }
+    window->capture->txtout->setFocus();  // which would take Ctrl+C as Copy
+    press({"Ctrl+M"});
+    EXPECT_TRUE(window->mnumute->isChecked());
     press({"Ctrl+C"});
     EXPECT_TRUE(state.loadedFile.isEmpty());
 }

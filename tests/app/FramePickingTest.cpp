@@ -1,13 +1,11 @@
 // Picking the exact picture: the readout names the number a bulk run gives the picture on
-// show; Go To's entries; the frame commands and keys; Copy Frame copies what a save writes.
+// show; the frame commands and keys; Go To (its entries are FrameNumberTest's).
 
 #include "MainWindowFixture.h"
 
 #include "dialogs/frmgoto.h"
 
-#include <QClipboard>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -32,59 +30,9 @@ frmgoto* goToBox()
 class FramePickingMediaTest : public MainWindowTest {
 protected:
     FramePickingMediaTest() : MainWindowTest(makeFfmpegGraph) {}
-
-    // The index of the picture on show, from Copy Frame, which must equal what a save writes.
-    int shownIndex()
-    {
-        window->mnucopyframe_Click();
-        const QString saved = folder.filePath(u"saved.png"_s);
-        fake.fileDialog.replies = {saved};
-        window->mnucapture_Click();
-        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-                  QImage(saved).convertToFormat(QImage::Format_RGB32));
-        return frameIndexFromImageFile(saved);
-    }
 };
 
 }  // namespace
-
-// 10 s at 25 frames a second on the recording graph: frames 0 to 249.
-TEST_F(MainWindowTest, GoToLandsOnAFrameOrATimeAndExplainsABadEntry)
-{
-    open(u"clip.avi"_s);
-    window->cmdplay1_Click();
-    const struct { const char* entry; int frame; const char* told; } rows[] = {
-        {"125", 125, nullptr}, {" 7 ", 7, nullptr},
-        {"5.5", 137, nullptr},  // a time in seconds: the picture on show then
-        {"0:09.96", 249, nullptr}, {"00:00:02.500", 62, nullptr},
-        {"250", -1, "There is no frame 250.\nThis video has frames 0 to 249 "
-                    "(00:00:00.000 to 00:00:09.960)."},
-        {"1:02.5", -1, "00:01:02.500 is past the last frame."},
-        {"1:75", -1, "\"1:75\" is neither a frame number nor a time."},
-        {"12 frames", -1, "\"12 frames\" is neither"}, {"", -1, "\"\" is neither"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.entry);
-        const int frame = row.told ? readoutFrame(window->lblframe) : row.frame;
-        window->mnugoto_Click();
-        ASSERT_TRUE(goToBox());
-        EXPECT_FALSE(window->isEnabled());
-        goToBox()->txtentry->setText(QString::fromUtf8(row.entry));
-        goToBox()->cmdOK_Click();
-        flushDeletes();
-        const QStringList told = takeMessages(fake.messageBox);
-        EXPECT_EQ(told.size(), row.told ? 1 : 0);
-        EXPECT_TRUE(!row.told || (told[0].startsWith(u"Go To|"_s)
-                                  && told[0].contains(QString::fromUtf8(row.told))));
-        EXPECT_EQ(goToBox() != nullptr, row.told != nullptr);  // up for another try
-        if (goToBox())
-            goToBox()->unload();
-        flushDeletes();
-        EXPECT_EQ(readoutFrame(window->lblframe), frame);
-        EXPECT_DOUBLE_EQ(graph().position, frame * 0.04);
-        EXPECT_TRUE(window->isEnabled());
-    }
-}
 
 // The frame items follow the media and a run; the step keys pause first, a text box keeps
 // Ctrl+Right; the panel steps too; no control takes the menus' letters F, C, T and H.
@@ -146,8 +94,9 @@ TEST_F(MainWindowTest, FrameCommandsFollowTheMediaTheRunAndThePanel)
     }
 }
 
-// Stepping both ways past each end, the slider and Go To: the picture on show is the run's file
-// of the readout's number (on a variable rate the one started last by n x T + T/2).
+// Stepping both ways past each end, the slider and Go To: the picture on show, as saved (and
+// copied: DesktopEndToEnd), is the run's file of the readout's number (on a variable rate the
+// one started last by n x T + T/2).
 TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
 {
     std::vector<int> vfrTicks;  // frames of 1, 2 and 3 fiftieths of a second
@@ -160,6 +109,7 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         {u"vfr.mp4"_s, {.codec = ClipSpec::Codec::H264, .fps = 50, .frames = 30, .gop = 12,
                         .frameTicks = vfrTicks}},
     };
+    const auto shownIndex = [this] { return saveFrameAs(u"saved.png"_s); };
     for (const auto& clip : clips) {
         SCOPED_TRACE(clip.name.toStdString());
         ASSERT_TRUE(generateClip(clip.recipe, folder.filePath(clip.name)).ok());
@@ -204,10 +154,17 @@ TEST_F(FramePickingMediaTest, ReadoutAndStepsAgreeWithTheBulkRun)
         window->Slider1->setValue(1);
         window->Slider1_Click();
         check(std::min(int(std::lround(1.0 / t)), count - 1));
+        // Go To holds the window; a bad entry is told and the box stays up for another try.
         window->mnugoto_Click();
+        EXPECT_FALSE(window->isEnabled());
+        goToBox()->txtentry->setText(u"250"_s);
+        goToBox()->cmdOK_Click();
+        EXPECT_TRUE(takeMessages(fake.messageBox).value(0).startsWith(u"Go To|Exclamation|"_s));
+        ASSERT_TRUE(goToBox());
         goToBox()->txtentry->setText(u"00:00:00.5"_s);
         goToBox()->cmdOK_Click();
         check(int(std::floor(0.5 / t + 1e-6)));
         flushDeletes();
+        EXPECT_TRUE(!goToBox() && window->isEnabled());
     }
 }

@@ -9,7 +9,6 @@
 #include "output/SaveFrame.h"
 
 #include <QFileInfo>
-#include <QKeyEvent>
 
 namespace {
 
@@ -38,8 +37,7 @@ protected:
         MainWindowTest::open(u"clip.avi"_s);
         playing ? window->cmdplay_Click() : window->cmdplay1_Click();
         window->Slider1->setValue(position);
-        if (graphs.last)  // the engine starts at 0
-            graph().position = position;
+        graph().position = position;
         graphs.script->calls.clear();
     }
     void enter()
@@ -61,12 +59,6 @@ class FullScreenOnTheEngine : public FullScreen {
 protected:
     FullScreenOnTheEngine() : FullScreen(makeFfmpegGraph) { fake.screen.size = {640, 360}; }
 };
-
-void pressEscape(QWidget* target)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_s);
-    QCoreApplication::sendEvent(target, &press);
-}
 
 // The picture's place in a grab of colour bars: the lit pixels, widened by the black eighth bar.
 QRect measuredPicture(const QImage& shot)
@@ -104,43 +96,48 @@ TEST_F(FullScreen, RefusedEntryLeavesEverythingAsItWas)
 TEST_F(FullScreen, APixelMoveShowsThePanelForFourSecondsAndEscThereDoesNothing)
 {
     open(true);
+    enter();
+    full().Timer3_Timer();
+    EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
+    moveCursor({5, 5});
+    moveCursor({5, 5});  // still moving: the four seconds are not started again
+    EXPECT_EQ(full().Timer2.countsStarted(), 1);
+    EXPECT_EQ(full().Timer2.interval(), 4000);
+    QTest::keyClick(panel().cmdplay1, Qt::Key_Escape);
+    QTest::keyClick(&panel(), Qt::Key_Escape);
+    EXPECT_TRUE(state.fullScreenActive);
     for (const QPoint step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
-        SCOPED_TRACE(testing::Message() << step.x() << "," << step.y());
-        enter();
-        full().Timer3_Timer();
-        EXPECT_TRUE(panel().isHidden());  // a still cursor shows nothing
-        moveCursor(step);
-        EXPECT_TRUE(panel().isVisible());
-        moveCursor({5, 5});  // still moving: the four seconds are not started again
-        EXPECT_EQ(full().Timer2.countsStarted(), 1);
-        EXPECT_EQ(full().Timer2.interval(), 4000);
-
         full().Timer2_Timer();
-        EXPECT_TRUE(panel().isHidden());
         full().Timer3_Timer();  // the reference point is where the cursor came to rest
         EXPECT_TRUE(panel().isHidden());
         moveCursor(step);
-        EXPECT_TRUE(panel().isVisible());
-        pressEscape(panel().cmdplay1);
-        pressEscape(&panel());
-        EXPECT_TRUE(state.fullScreenActive);
-        mode().leave();
+        EXPECT_TRUE(panel().isVisible()) << step.x() << "," << step.y();
     }
 }
 
 // Entering in the fixed order; each way out gives the video back before the main window shows
-// (where it stood: DesktopEndToEnd), with the media as it stands and the panel's volume.
+// (where it stood: DesktopEndToEnd), with the media as it stands and the panel's volume; the
+// panel saves the frame on show.
 TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
 {
-    const auto on = [this](QPushButton* frmcontrol::*button) {
-        return [this, button] { (panel().*button)->click(); };
+    const auto normal = [this] { panel().cmdnormal->click(); };
+    // The panel hides and the cursor watch stops while the Save dialog is up, and runs again.
+    const QString saved = folder.filePath(u"frame.bmp"_s);
+    bool watchOffAndPanelHidden = false;
+    const auto capture = [&] {
+        fake.fileDialog.replies = {saved};
+        fake.fileDialog.duringDialog = [&] {
+            watchOffAndPanelHidden = !full().Timer3.enabled() && panel().isHidden();
+            fake.clock.ticks += 1000;  // the user's reading time
+        };
+        panel().cmdcapture->click();
+        EXPECT_TRUE(watchOffAndPanelHidden && QFileInfo::exists(saved));
+        EXPECT_TRUE(full().Timer3.enabled());
     };
-    const auto normal = on(&frmcontrol::cmdnormal);
     const struct { const char* name; bool playing; std::function<void()> step, leave;
                    bool pausedAfter; } rows[] = {
-        {"Esc", true, [] {}, [this] { pressEscape(&full()); }, false},
-        {"play", false, on(&frmcontrol::cmdplay), normal, false},
-        {"capture", true, on(&frmcontrol::cmdcapture), normal, true},
+        {"Esc", true, [] {}, [this] { QTest::keyClick(&full(), Qt::Key_Escape); }, false},
+        {"capture", true, capture, normal, true},
         {"end on the main window", true, [this] { window->Timer1_Timer(); }, [] {}, true},
         {"window manager, muted", false, [] {}, [this] { full().close(); }, true},
     };
@@ -191,33 +188,35 @@ TEST_F(FullScreen, EveryWayOutGivesTheVideoBackAndTheMediaAsItStands)
     }
 }
 
-TEST_F(FullScreen, MuteSetOnThePanelIsCarriedBack)
+// The panel's buttons, slider and timer reach the one transport (its cases are TransportTest's);
+// mute set there is carried back when the end of the media ends full-screen mode.
+TEST_F(FullScreen, ThePanelDrivesTheTransport)
 {
-    open(true);
+    window->mnurepeat->setChecked(false);
+    open(false, 5);
     enter();
-    panel().cmdmute->click();
-    panel().cmdnormal->click();
+    frmcontrol& p = panel();
+    const std::pair<QPushButton*, int> moves[] = {
+        {p.cmdstep, 6}, {p.cmdback, 0}, {p.cmdnext, 10}, {p.cmdseek, 9}};
+    for (const auto& [button, to] : moves) {
+        button->click();
+        EXPECT_EQ(graph().position, to);
+    }
+    p.Slider1_MouseDown();  // the position slider dragged to 7
+    p.Slider1->setValue(7);
+    p.Slider1_Click();
+    EXPECT_EQ(graph().position, 7);
+    p.cmdmute->click();
+    p.cmdplay->click();
+    EXPECT_TRUE(p.Timer1.enabled() && !state.paused);
+    takeEffects();
+    p.cmdplay_Click();  // already playing: nothing to do
+    EXPECT_EQ(takeEffects(), QString());
+    graph().position = 10.0;
+    p.Timer1_Timer();
+    EXPECT_TRUE(state.paused && !state.fullScreenActive);
     EXPECT_TRUE(window->mnumute->isChecked() && !window->cmdmute1->isHidden());
     EXPECT_EQ(graph().volume, kSilentVolume);
-}
-
-// The panel hides and the cursor watch stops while the Save dialog is up, and runs again after
-// (what a save holds is SaveFrameTest's).
-TEST_F(FullScreen, ThePanelSavesTheFrameOnShow)
-{
-    open(false, 0);
-    enter();
-    const QString path = folder.filePath(u"frame.bmp"_s);
-    fake.fileDialog.replies.push_back(path);
-    bool watchOffAndPanelHidden = false;
-    fake.fileDialog.duringDialog = [&] {
-        watchOffAndPanelHidden = !full().Timer3.enabled() && panel().isHidden();
-        fake.clock.ticks += 1000;  // the user's reading time
-    };
-    moveCursor({1, 0});
-    panel().cmdcapture_Click();
-    EXPECT_TRUE(watchOffAndPanelHidden && QFileInfo::exists(path));
-    EXPECT_TRUE(full().Timer3.enabled());
 }
 
 // The picture keeps its display aspect, as large as the host allows, centred; the surface goes
@@ -227,9 +226,8 @@ TEST_F(FullScreenOnTheEngine, ThePictureKeepsItsAspectCentredBetweenBlackBars)
     const struct { int width, height, sarNum, sarDen; } clips[] = {
         {320, 180, 1, 1}, {160, 120, 4, 3}, {120, 160, 1, 1}, {160, 120, 1, 1}};
     for (const auto& c : clips) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.sarNum << ":"
-                                        << c.sarDen);
         const QString name = u"bars%1.avi"_s.arg(c.width * c.sarNum);
+        SCOPED_TRACE(name.toStdString());
         ASSERT_TRUE(generateClip({.content = ClipSpec::Content::ColourBars, .width = c.width,
                                   .height = c.height, .frames = 10, .sampleAspectNum = c.sarNum,
                                   .sampleAspectDen = c.sarDen}, folder.filePath(name)).ok());

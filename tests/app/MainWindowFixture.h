@@ -42,6 +42,14 @@ protected:
         window->mnuopen_Click();
     }
 
+    // The index the frame saved through Save Frame As under name carries.
+    int saveFrameAs(const QString& name)
+    {
+        fake.fileDialog.replies = {folder.filePath(name)};
+        window->cmdcapture_Click();
+        return frameIndexFromImageFile(folder.filePath(name));
+    }
+
     // Presses each key on the control with the focus (the window when none has it).
     void press(const QStringList& keys)
     {

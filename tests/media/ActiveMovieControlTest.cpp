@@ -24,7 +24,6 @@ protected:
     }
     void open() { ASSERT_TRUE(movie.OpenMedia("/v/clip.avi").ok()); }
 
-    ActiveMovieControl& session = movie;
     std::shared_ptr<FakeGraphScript> script = graphs.script;
     QWidget video;
     QWidget fullScreen;
@@ -37,18 +36,18 @@ TEST_F(SessionTest, OpenPlaysAndReopeningClosesTheOldFile)
 {
     script->duration = 12.125;
     open();
-    EXPECT_TRUE(session.session().playing && script->calls.endsWith("Run"));
-    EXPECT_EQ(session.GetDuration(), 12.12);
+    EXPECT_TRUE(movie.session().playing && script->calls.endsWith("Run"));
+    EXPECT_EQ(movie.GetDuration(), 12.12);
     EXPECT_EQ(yields, 2);  // one in the close, one in the open
     const auto first = graphs.last;
-    ASSERT_TRUE(session.SetToneMapping(false).ok() && !first->toneMapping);
-    EXPECT_EQ(callsOf([&] { (void)session.OpenMedia("/v/b.avi"); }).mid(0, 3),
+    ASSERT_TRUE(movie.SetToneMapping(false).ok() && !first->toneMapping);
+    EXPECT_EQ(callsOf([&] { (void)movie.OpenMedia("/v/b.avi"); }).mid(0, 3),
               QStringList({"Stop", "put_Left(230400)", "put_Height(129600)"}));
     EXPECT_TRUE(graphs.last != first && !first->owner && graphs.last->owner == &video);
     EXPECT_FALSE(graphs.last->toneMapping);
-    session.CloseMedia();
-    EXPECT_FALSE(session.session().playing || session.hasMedia());
-    EXPECT_NE(session.session().graphManager, nullptr);
+    movie.CloseMedia();
+    EXPECT_FALSE(movie.session().playing || movie.hasMedia());
+    EXPECT_NE(movie.session().graphManager, nullptr);
 }
 
 TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop)
@@ -56,15 +55,15 @@ TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop
     script->duration = 60.0;
     open();
     for (const auto& [at, after] : {std::pair{59.996, 0.0}, std::pair{59.4, 59.4}}) {
-        session.PauseMedia();
+        movie.PauseMedia();
         graphs.last->position = at;  // 59.996 is the end, to the whole second
-        session.PlayMedia();
+        movie.PlayMedia();
         EXPECT_EQ(graphs.last->position, after);
     }
-    session.PauseMedia();
+    movie.PauseMedia();
     EXPECT_TRUE(callsOf([&] {
-                    EXPECT_TRUE(session.SetPosition(7.0).ok());
-                    session.StopMedia();
+                    EXPECT_TRUE(movie.SetPosition(7.0).ok());
+                    movie.StopMedia();
                 }).isEmpty());
 }
 
@@ -74,19 +73,19 @@ TEST_F(SessionTest, PlayRestartsOnlyAtTheEndAndAPausedSessionIgnoresMovesAndStop
 TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
 {
     const auto noMemory = [](std::size_t) -> unsigned char* { return nullptr; };
-    EXPECT_FALSE(session.GetCurrentImage(noMemory).ok());
+    EXPECT_FALSE(movie.GetCurrentImage(noMemory).ok());
     script->renderFails = true;
     Status opened;
-    EXPECT_EQ(callsOf([&] { opened = session.OpenMedia("/v/text.avi"); }),
+    EXPECT_EQ(callsOf([&] { opened = movie.OpenMedia("/v/text.avi"); }),
               QStringList{"RenderFile(/v/text.avi)"});
     EXPECT_FALSE(opened.ok() || opened.description().isEmpty());
-    EXPECT_FALSE(session.session().playing || session.hasMedia());
+    EXPECT_FALSE(movie.session().playing || movie.hasMedia());
     EXPECT_TRUE(callsOf([&] {
-                    session.PauseMedia();
-                    session.SetVolume(-100);
-                    EXPECT_FALSE(session.GetCurrentImage(noMemory).ok());
-                    EXPECT_FALSE(session.GetTimePerFrame().ok());
-                    EXPECT_EQ(session.GetPosition().value(), 0.0);
+                    movie.PauseMedia();
+                    movie.SetVolume(-100);
+                    EXPECT_FALSE(movie.GetCurrentImage(noMemory).ok());
+                    EXPECT_FALSE(movie.GetTimePerFrame().ok());
+                    EXPECT_EQ(movie.GetPosition().value(), 0.0);
                 }).isEmpty());
 
     // Sound only with two failing steps: it plays; frame time and full screen fail.
@@ -94,25 +93,25 @@ TEST_F(SessionTest, FailuresFollowEachOperationsPolicy)
     script->hasVideo = false;
     script->failing = {"put_Balance", "get_Duration"};
     open();
-    EXPECT_TRUE(session.session().playing && script->calls.endsWith("Run"));
+    EXPECT_TRUE(movie.session().playing && script->calls.endsWith("Run"));
     EXPECT_TRUE(script->calls.contains("put_Owner(Video)"));
-    EXPECT_EQ(session.GetDuration(), 0.0);
-    EXPECT_FALSE(session.GetTimePerFrame().status().description().isEmpty());
-    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
+    EXPECT_EQ(movie.GetDuration(), 0.0);
+    EXPECT_FALSE(movie.GetTimePerFrame().status().description().isEmpty());
+    EXPECT_FALSE(movie.SetFullScreen(true, false).ok() || state.fullScreenActive);
     EXPECT_EQ(graphs.last->volume, -10000);
 
     script->failing = {"Pause", "Stop"};
-    session.PauseMedia();
-    session.StopMedia();
-    EXPECT_TRUE(session.session().playing);
-    EXPECT_EQ(callsOf([&] { session.CloseMedia(); }), QStringList{"Stop"});
+    movie.PauseMedia();
+    movie.StopMedia();
+    EXPECT_TRUE(movie.session().playing);
+    EXPECT_EQ(callsOf([&] { movie.CloseMedia(); }), QStringList{"Stop"});
 
     script->hasVideo = true;
     script->failing = {"get_CurrentPosition", "put_CurrentPosition", "put_Owner"};
     open();
-    EXPECT_FALSE(session.GetPosition().ok());
-    EXPECT_NE(session.SetPosition(2.0).number(), 0);
-    EXPECT_FALSE(session.SetFullScreen(true, false).ok() || state.fullScreenActive);
+    EXPECT_FALSE(movie.GetPosition().ok());
+    EXPECT_NE(movie.SetPosition(2.0).number(), 0);
+    EXPECT_FALSE(movie.SetFullScreen(true, false).ok() || state.fullScreenActive);
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ public:
     struct State {
         std::deque<int16_t> queue;  // left channel of what waits to be heard
         std::vector<int16_t> heard;  // left channel of what was played
-        long dryFrames = 0;          // frames the device wanted and did not have
         bool stalled = false;        // plays nothing
         std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
     };
@@ -39,7 +38,6 @@ public:
         m_state->heard.insert(m_state->heard.end(), m_state->queue.begin(),
                               m_state->queue.begin() + played);
         m_state->queue.erase(m_state->queue.begin(), m_state->queue.begin() + played);
-        m_state->dryFrames += frames - played;
     }
 
     int sampleRate() const override { return m_options.rate; }
