@@ -66,7 +66,10 @@ struct YuvPlanes {
     bool fullRange = false;
     std::shared_ptr<const void> picture;  // keeps the planes alive; empty: no planes held
 
-    const std::uint8_t* row(int plane, std::int32_t y) const { return data[plane] + y * stride[plane]; }
+    const std::uint8_t* row(int plane, std::int32_t y) const
+    {
+        return data[plane] + y * stride[plane];
+    }
 };
 // How the samples of a picture encode light.
 enum class PictureTransfer : std::int32_t { Sdr = 0, Pq = 1, Hlg = 2 };

@@ -143,8 +143,9 @@ protected:
 
 // PNG and WebP at 100: the bitmap's pixels exactly (PNG as 8-bit RGB). At the default quality
 // JPEG's luma within 38 dB and its colour within 24, lossy WebP within 25 dB (colour bars'
-// sharp edges); lower qualities are no closer, and JPEG's files smaller. The clips are 4:2:0, and so are their JPEG files,
-// made from the planes; the BT.709 clip would miss the luma mark with the wrong matrix.
+// sharp edges); lower qualities are no closer, and JPEG's files smaller. The clips are 4:2:0,
+// and so are their JPEG files, made from the planes; the BT.709 clip would miss the luma mark
+// with the wrong matrix.
 TEST_P(EncodedFrames, MatchTheBitmapOfTheSameFrame)
 {
     const auto& [file, recipe] = GetParam();
