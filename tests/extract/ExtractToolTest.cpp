@@ -269,7 +269,8 @@ TEST_F(ExtractTool, InterruptedRunLeavesOnlyWholeFiles)
 
 // Each selection on constant, 29.97 and variable rate clips: the files are the frames asked for,
 // each holding the picture the whole run writes under that name, no picture twice where the
-// selection promises it; times as range ends, templates and the manifest.
+// selection promises it; times as range ends, templates and the manifest. A DVD program stream
+// leaves its last keyframe untimed.
 TEST_F(ExtractTool, SelectionsWriteTheirFramesOnce)
 {
     std::vector<int> ticks;  // frames of 1, 2 and 3 fiftieths of a second
@@ -277,7 +278,10 @@ TEST_F(ExtractTool, SelectionsWriteTheirFramesOnce)
         ticks.push_back(t);
     const QString ntsc = work.filePath(QStringLiteral("ntsc.mp4"));
     const QString vfr = work.filePath(QStringLiteral("vfr.mp4"));
+    const QString dvd = work.filePath(QStringLiteral("dvd.vob"));
     using test::ClipSpec;
+    ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::Mpeg2, .frames = 40,
+                                    .interlaced = true}, dvd).ok());
     ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::H264, .fps = 30000, .frames = 20,
                                     .fpsDivisor = 1001}, ntsc).ok());
     ASSERT_TRUE(test::generateClip({.codec = ClipSpec::Codec::H264, .fps = 50, .frames = 30,
@@ -298,9 +302,10 @@ TEST_F(ExtractTool, SelectionsWriteTheirFramesOnce)
         {vfr, {"--per-second", "1000"}, {}, true},
         {vfr, {"--keyframes", "--manifest", "csv"}, {}, true},
         {clip(), {"--keyframes", "--manifest", "csv"}, {}, true},
+        {dvd, {"--keyframes"}, names({0, 12, 24, 36}), true},
     };
     QMap<QString, QMap<QString, int>> whole;  // each clip's whole run
-    for (const QString& video : {clip(), ntsc, vfr}) {
+    for (const QString& video : {clip(), ntsc, vfr, dvd}) {
         const QString out = work.filePath(QFileInfo(video).fileName() + QStringLiteral("-all"));
         ASSERT_EQ(run({"--manifest", "csv", "-o", out, video}).status, 0);
         whole[video] = pictures(out);

@@ -1,5 +1,7 @@
 #include "media/ffmpeg/DecodeAhead.h"
 
+#include "media/ffmpeg/KeyframeTime.h"
+
 #include "media/ffmpeg/FfmpegLog.h"
 
 #include <algorithm>
@@ -400,8 +402,12 @@ void DecodeAhead::readPacket()
         if (m_damaged)
             decodeOrHold(std::exchange(m_damaged, nullptr).get());
         // While keyframes only, the other pictures are never decoded: no keyframe needs them.
-        if (!m_workKeyframesOnly || (m_packet->flags & AV_PKT_FLAG_KEY))
+        if (!m_workKeyframesOnly) {
             takePicture(m_packet.get());
+        } else if (m_packet->flags & AV_PKT_FLAG_KEY) {
+            timeKeyframe(*m_packet);
+            takePicture(m_packet.get());
+        }
     } else {
         bool wanted;
         {
@@ -412,6 +418,17 @@ void DecodeAhead::readPacket()
             decodeSound(m_packet.get());
     }
     av_packet_unref(m_packet.get());
+}
+
+// Without the pictures between, a keyframe that states no time could not follow the one
+// before: it gets the time its own header implies, where it tells one.
+void DecodeAhead::timeKeyframe(AVPacket& packet)
+{
+    const AVStream* stream = m_demuxer.videoStream();
+    const auto ticks = static_cast<int64_t>(
+        std::llround(m_demuxer.timePerFrame() / av_q2d(stream->time_base)));
+    if (const std::optional<int64_t> pts = untimedKeyframePts(stream->codecpar, packet, ticks))
+        packet.pts = *pts;
 }
 
 // A picture is decoded, left out while catching up to a seek's target (never while

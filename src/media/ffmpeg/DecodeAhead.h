@@ -117,6 +117,7 @@ private:
                       std::chrono::steady_clock::time_point deadline, bool& timedOut);
     void seekContainer();
     void readPacket();
+    void timeKeyframe(AVPacket& packet);
     void takePicture(AVPacket* packet);
     void decodeOrHold(AVPacket* packet);
     void decodeVideo(const AVPacket* packet);
