@@ -414,11 +414,11 @@ TEST_F(ExtractTool, SixteenBitPngKeepsEveryTenBitCode)
 {
     using test::ClipSpec;
     const QString ramp = work.filePath("ramp.mkv"), pq = work.filePath("pq.mkv");
-    ClipSpec spec{.codec = ClipSpec::Codec::Ffv1, .content = ClipSpec::Content::GreyRamp,
+    ClipSpec recipe{.codec = ClipSpec::Codec::Ffv1, .content = ClipSpec::Content::GreyRamp,
                   .width = 64, .height = 16, .frames = 1};
-    ASSERT_TRUE(test::generateClip(spec, ramp).ok());
-    spec.codec = ClipSpec::Codec::Hevc10, spec.content = ClipSpec::Content::HdrLevels;
-    ASSERT_TRUE(test::generateClip(spec, pq).ok());
+    ASSERT_TRUE(test::generateClip(recipe, ramp).ok());
+    recipe.codec = ClipSpec::Codec::Hevc10, recipe.content = ClipSpec::Content::HdrLevels;
+    ASSERT_TRUE(test::generateClip(recipe, pq).ok());
     const auto everyCodeBack = [](const QImage& picture) {  // in each channel of each pixel
         const auto code = [](int sample) { return qRound(sample * 876 / 65535.0) + 64; };
         bool all = true;
