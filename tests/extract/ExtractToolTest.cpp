@@ -415,7 +415,7 @@ TEST_F(ExtractTool, SixteenBitPngKeepsEveryTenBitCode)
     using test::ClipSpec;
     const QString ramp = work.filePath("ramp.mkv"), pq = work.filePath("pq.mkv");
     ClipSpec recipe{.codec = ClipSpec::Codec::Ffv1, .content = ClipSpec::Content::GreyRamp,
-                  .width = 64, .height = 16, .frames = 1};
+                    .width = 64, .height = 16, .frames = 1};
     ASSERT_TRUE(test::generateClip(recipe, ramp).ok());
     recipe.codec = ClipSpec::Codec::Hevc10, recipe.content = ClipSpec::Content::HdrLevels;
     ASSERT_TRUE(test::generateClip(recipe, pq).ok());
