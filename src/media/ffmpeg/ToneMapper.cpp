@@ -119,8 +119,27 @@ void fitGamut(float rgb[3])
         rgb[i] = unit(y + keep * (rgb[i] - y));
 }
 
-int tableIndex(float value) { return int(unit(value) * (kTable - 1) + 0.5f); }
-int deepIndex(float value) { return int(unit(value) * (kDeepTable - 1) + 0.5f); }
+int tableIndex(float value, float last = kTable - 1) { return int(unit(value) * last + 0.5f); }
+
+// index: each pixel's entries of the gamma table, by channel R, G, B.
+void writeBgra(const uint8_t* gamma, const int* const index[3], int width, uint8_t* out)
+{
+    for (int x = 0; x < width; ++x) {
+        out[4 * x] = gamma[index[2][x]];
+        out[4 * x + 1] = gamma[index[1][x]];
+        out[4 * x + 2] = gamma[index[0][x]];
+        out[4 * x + 3] = 0xFF;
+    }
+}
+
+// The same as R, G, B samples of 16 bits, copied as bytes: the caller's buffer may start at
+// any address.
+void writeDeep(const uint16_t* gamma, const int* const index[3], int width, uint8_t* out)
+{
+    for (int x = 0; x < width; ++x)
+        for (int i = 0; i < 3; ++i)
+            std::memcpy(out + 6 * x + 2 * i, gamma + index[i][x], 2);
+}
 
 }  // namespace
 
@@ -282,24 +301,6 @@ void ToneMapper::convertAll(const AVFrame* frame, uint8_t* dst, int stride, bool
     second.join();
 }
 
-// index: each pixel's entries of the gamma table, by channel R, G, B. The 16-bit samples are
-// copied as bytes: the caller's buffer may start at any address.
-void ToneMapper::writeRow(const int* const index[3], int width, uint8_t* out, bool deep) const
-{
-    if (deep) {
-        for (int x = 0; x < width; ++x)
-            for (int i = 0; i < 3; ++i)
-                std::memcpy(out + 6 * x + 2 * i, &m_deepGamma[size_t(index[i][x])], 2);
-        return;
-    }
-    for (int x = 0; x < width; ++x) {
-        out[4 * x] = m_gamma[size_t(index[2][x])];
-        out[4 * x + 1] = m_gamma[size_t(index[1][x])];
-        out[4 * x + 2] = m_gamma[size_t(index[0][x])];
-        out[4 * x + 3] = 0xFF;
-    }
-}
-
 // In stages over a row, so that the arithmetic runs four or eight pixels at a time and only
 // the table lookups go one by one.
 void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t* dst,
@@ -318,6 +319,9 @@ void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t*
     float* ratio = light[2] + room;
     std::vector<int> indices(3 * room);
     int* index[3] = {indices.data(), indices.data() + room, indices.data() + 2 * room};
+    const float gammaLast = deep ? kDeepTable - 1 : kTable - 1;
+    const uint8_t* gamma = m_gamma.data();
+    const uint16_t* deepGamma = m_deepGamma.data();
     const float* linear = m_linear.data();
     const float* tone = m_tone.data();
     for (int y = first; y < last; ++y) {
@@ -350,9 +354,13 @@ void ToneMapper::convertRows(const AVFrame* frame, int first, int last, uint8_t*
                                      + kToBt709[i][2] * light[2][x]);
             fitGamut(sdr);
             for (int i = 0; i < 3; ++i)
-                index[i][x] = deep ? deepIndex(std::sqrt(sdr[i])) : tableIndex(std::sqrt(sdr[i]));
+                index[i][x] = tableIndex(std::sqrt(sdr[i]), gammaLast);
         }
-        writeRow(index, width, dst + ptrdiff_t(y) * stride, deep);
+        uint8_t* out = dst + ptrdiff_t(y) * stride;
+        if (deep)
+            writeDeep(deepGamma, index, width, out);
+        else
+            writeBgra(gamma, index, width, out);
     }
 }
 

@@ -27,7 +27,6 @@ private:
     void convertAll(const AVFrame* frame, uint8_t* dst, int stride, bool deep);
     void convertRows(const AVFrame* frame, int first, int last, uint8_t* dst, int stride,
                      bool deep) const;
-    void writeRow(const int* const index[3], int width, uint8_t* out, bool deep) const;
 
     int m_transfer = -1;
     double m_peak = 0.0;
