@@ -127,6 +127,7 @@ seek_row() {
 
 for clip in "${clips[@]}"; do
     make_clip "$clip"
+    sync  # the last row's files reach the disk now, not during this row
     file=$work/$(file_of "$clip")
     if [[ $clip == seek ]]; then
         seek_row "$file"
