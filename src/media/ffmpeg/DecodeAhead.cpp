@@ -144,20 +144,21 @@ double DecodeAhead::Stride::nextKey(double t) const
 
 bool DecodeAhead::setKeyframesOnly(bool only)
 {
-    std::lock_guard lock(m_mutex);
-    if (only == m_keyframesOnly)
-        return false;
-    m_keyframesOnly = only;
-    newSerial();
-    return true;
+    return setMode(m_keyframesOnly, only);
 }
 
 bool DecodeAhead::setDeinterlace(bool on)
 {
+    return setMode(m_deinterlace, on);
+}
+
+// A mode that changes starts a new serial: nothing decoded under the other is shown.
+bool DecodeAhead::setMode(bool& mode, bool on)
+{
     std::lock_guard lock(m_mutex);
-    if (on == m_deinterlace)
+    if (on == mode)
         return false;
-    m_deinterlace = on;
+    mode = on;
     newSerial();
     return true;
 }

@@ -111,6 +111,7 @@ private:
     // nothing needs.
     void startSeek(double target, bool whole = false);
     void newSerial();
+    bool setMode(bool& mode, bool on);
     // Waits until the queue holds a frame of the present serial (true) or the serial has ended
     // (false); sets timedOut when the file gives nothing until deadline.
     bool waitForFrame(std::unique_lock<std::mutex>& lock,

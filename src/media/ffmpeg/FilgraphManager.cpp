@@ -414,7 +414,6 @@ Status FilgraphManager::GetCurrentLuma(LumaPlane& into)
 
 bool FilgraphManager::GetCurrentPlanes(YuvPlanes& into)
 {
-    into = {};
     return checkShown() && m_converter.toPlanes(m_shown.frame.get(), into);
 }
 
