@@ -27,8 +27,8 @@ constexpr double T = kFrameTime;
 class FrameExact : public ::testing::TestWithParam<std::pair<const char*, ClipSpec>> {};
 
 // The bulk run's step (Run, move, Pause, time by repeated addition), random halted moves some
-// right after an unseen move to 0, a stride and a move off it, the last frame and past it,
-// moves while running.
+// right after an unseen move to 0, around each keyframe, a stride and a move off it, the last
+// frame and past it, moves while running.
 TEST_P(FrameExact, InSequenceAfterJumpsAndAtTheEnd)
 {
     const auto& [file, recipe] = GetParam();
@@ -53,6 +53,13 @@ TEST_P(FrameExact, InSequenceAfterJumpsAndAtTheEnd)
         ASSERT_TRUE(graph->put_CurrentPosition(k * T));
         EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k) << "jump " << i;
     }
+    // The last pictures of each group, come out before its keyframe is decoded, then onward.
+    for (int key = recipe.gop; key + 1 < frames; key += recipe.gop)
+        for (int k : {key - 2, key - 1, key, key + 1}) {
+            ASSERT_TRUE(graph->put_CurrentPosition(k == key - 2 ? 0.0 : k * T));
+            ASSERT_TRUE(graph->put_CurrentPosition(k * T));
+            EXPECT_EQ(frameOnShow(*graph).valueOr(-1), k) << "around the keyframe " << key;
+        }
     // Every third picture from 1 with the stride told, then one it left out: each exact.
     ASSERT_TRUE(graph->put_CurrentPosition(0.0) && graph->put_TargetStride(T, 3 * T));
     for (int k = 1; k < frames; k += 3) {

@@ -198,7 +198,9 @@ private:
         AVDictionary* options = nullptr;
         av_dict_parse_string(&options, settings, "=", ":", 0);
         if (m_hdr)
-            av_dict_set(&options, "x265-params", "lossless=1:log-level=none", 0);
+            // One thread: x265's output then never depends on how busy the machine is.
+            av_dict_set(&options, "x265-params",
+                        "lossless=1:log-level=none:pools=none:frame-threads=1", 0);
         if (m_recipe.interlaced && m_recipe.codec == ClipSpec::Codec::H264)  // B B P B B P ...
             av_dict_set(&options, "x264-params", "b-adapt=0:scenecut=0", 0);
         const int err = avcodec_open2(c, codec, &options);
@@ -300,7 +302,8 @@ private:
         while (err >= 0 && (err = avcodec_receive_packet(encoder, m_packet.get())) >= 0) {
             av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
             m_packet->stream_index = stream->index;
-            err = av_interleaved_write_frame(m_output.get(), m_packet.get());
+            if (err = av_interleaved_write_frame(m_output.get(), m_packet.get()); err < 0)
+                return fail(QStringLiteral("writing a packet failed"), err);
         }
         if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
             return {};

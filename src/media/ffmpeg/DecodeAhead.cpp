@@ -65,7 +65,8 @@ DecodeAhead::Shown DecodeAhead::showFrameAt(double key, VideoFrame& shown)
     const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     VideoFrame candidate;
     bool timedOut = false;
-    while (waitForFrame(lock, deadline, timedOut)) {
+    const double never = std::numeric_limits<double>::infinity();
+    while (waitForFrame(lock, deadline, timedOut, candidate.frame ? key : never)) {
         const bool noneYet =
             !candidate.frame && !(shown.frame && !isStale(shown.serial, m_serial));
         if (m_frames.front(m_serial)->start > key && !noneYet)
@@ -106,10 +107,11 @@ DecodeAhead::Next DecodeAhead::nextStart(const VideoFrame& shown, double& start)
 }
 
 bool DecodeAhead::waitForFrame(std::unique_lock<std::mutex>& lock,
-                               std::chrono::steady_clock::time_point deadline, bool& timedOut)
+                               std::chrono::steady_clock::time_point deadline, bool& timedOut,
+                               double upTo)
 {
     while (!m_frames.front(m_serial)) {
-        if (m_endedSerial == m_serial)
+        if (m_endedSerial == m_serial || m_queuedBefore > upTo)
             return false;
         if (m_gaveUpSerial == m_serial) {
             timedOut = true;
@@ -193,6 +195,7 @@ void DecodeAhead::newSerial()
     m_history.clear();
     m_sound.clear();
     m_readUpTo = -1e300;
+    m_queuedBefore = -1e300;
     m_lossy = false;
     m_abandoned = false;
     m_behind = false;
@@ -322,6 +325,9 @@ void DecodeAhead::run()
                            : m_seekTarget;
             m_seeks.start(m_landBy);
             m_leaveOutBefore = m_seekWhole || !m_video ? -1e300 : m_seekTarget;
+            m_awaited = m_workDeinterlace || m_workKeyframesOnly
+                            ? std::nullopt
+                            : std::optional<double>(m_seekTarget);
             lock.unlock();
             seekContainer();
             continue;
@@ -509,12 +515,31 @@ void DecodeAhead::decodeVideo(const AVPacket* packet)
     // The deinterlacer needs every picture, late or not.
     if (const bool skip = m_behind && !m_workDeinterlace; skip != m_skipping)
         setSkipping(skip);
+    if (packet && m_awaited && !m_checkLanding && packet->pts != AV_NOPTS_VALUE
+        && m_references.startsClosedGroup(packet))
+        bringOutBefore(packet);
     m_video->decode(packet, [this](AVFrame* frame) {
         if (m_workDeinterlace)
             deinterlace(frame);
         else
             pushVideo(frame);
     });
+}
+
+// The decoder gives a picture only once it has taken the pictures after it (for its threads
+// and reordering). Before a closed group's keyframe, a move waiting for the last pictures of
+// the group would wait for the costly keyframe too: instead the decoder is emptied and starts
+// afresh at the keyframe, as a seek to it would.
+void DecodeAhead::bringOutBefore(const AVPacket* keyframe)
+{
+    m_video->decode(nullptr, [this](AVFrame* frame) { pushVideo(frame); });
+    m_video->flush();
+    m_awaited.reset();
+    std::lock_guard lock(m_mutex);
+    if (isStale(m_workSerial, m_serial))
+        return;
+    m_queuedBefore = m_demuxer.toSeconds(m_demuxer.videoStream(), keyframe->pts);
+    m_changed.notify_all();
 }
 
 // null: the end of the file, which brings out the last picture.
@@ -629,6 +654,8 @@ void DecodeAhead::pushVideo(AVFrame* frame, bool deinterlaced)
         return;
     const double start = *placed;
     const bool afterGap = leftOutBetween(m_lastStart, start);
+    if (m_awaited && start > *m_awaited)
+        m_awaited.reset();
     m_lastStart = start;
     // Only what lies after the latest picture is ever asked about.
     std::erase_if(m_leftOut, [start](double t) { return t <= start; });

@@ -38,6 +38,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -112,10 +113,12 @@ private:
     void startSeek(double target, bool whole = false);
     void newSerial();
     bool setMode(bool& mode, bool on);
-    // Waits until the queue holds a frame of the present serial (true) or the serial has ended
-    // (false); sets timedOut when the file gives nothing until deadline.
+    // Waits until the queue holds a frame of the present serial (true), or the serial has
+    // ended or every frame starting at or before upTo is known to be queued already (false);
+    // sets timedOut when the file gives nothing until deadline.
     bool waitForFrame(std::unique_lock<std::mutex>& lock,
-                      std::chrono::steady_clock::time_point deadline, bool& timedOut);
+                      std::chrono::steady_clock::time_point deadline, bool& timedOut,
+                      double upTo = std::numeric_limits<double>::infinity());
     void seekContainer();
     void readPacket();
     void timeKeyframe(AVPacket& packet);
@@ -124,6 +127,7 @@ private:
     void decodeVideo(const AVPacket* packet);
     void decodeSound(const AVPacket* packet);
     void deinterlace(AVFrame* frame);
+    void bringOutBefore(const AVPacket* keyframe);
     void drain();
     void drainSound();
     void setSkipping(bool skipping);
@@ -164,6 +168,7 @@ private:
     };
     Stride m_stride;
     int m_endedSerial = -1;
+    double m_queuedBefore = -1e300;  // every frame of the serial starting before it is queued
     int m_gaveUpSerial = -1;  // a read of this serial gave up on an interrupt
     double m_readUpTo = -1e300;  // latest video packet time read under the present serial
     SeekPolicy m_seeks;  // its keyframes under m_mutex, its position the worker's
@@ -200,6 +205,9 @@ private:
     ReferenceScan m_references;
     double m_leaveOutBefore = -1e300;  // the target; far in the past when nothing is left out
     double m_witness = -1e300;         // the latest picture read at or before it
+    // A seek's target while no picture after it has come out: at a closed group's keyframe the
+    // pictures before it are brought out at once, not after the keyframe's own decoding.
+    std::optional<double> m_awaited;
     std::vector<double> m_leftOut;     // the times of the pictures left out
     bool m_skipping = false;
     bool m_stalled = false;  // a read was abandoned: nothing more until the next move
