@@ -23,7 +23,8 @@
 #   every10 the hd clip: `kadrel-extract --every 10` against ffmpeg's `select='not(mod(n,10))'`
 #   seek    30 s of 1080p 30 fps H.264 with noise, preset medium, GOP 60 (2 s): `kadrel-bench seek`
 #           (50 paused moves, each with a snapshot) against `ffmpeg -ss T -i CLIP -frames:v 1`
-#           for the same times; median and worst milliseconds
+#           for the same times; median and worst milliseconds. The floor beside them is
+#           kadrel-seek-floor: the least decoding those moves need, with nothing converted
 # Each row: three rounds, alternating the programs; the median of each program's frames/s, its
 # peak memory (the largest of /usr/bin/time's %M), and the ratios. The rows that select frames
 # count the clip's frames per second, not the files written.
@@ -111,9 +112,11 @@ timed() {
 
 # seek_row FILE: Kadrel's moves, then ffmpeg's one-frame decodes at the same times.
 seek_row() {
-    local out times t start median worst ms=()
+    local out times t start median worst floor ms=()
     out=$("$bench" seek "$1")
     times=$(sed -n 's/^times=//p' <<<"$out")
+    # shellcheck disable=SC2086  # one argument per time
+    floor=$("$build/kadrel-seek-floor" "$1" $times)
     for t in $times; do
         start=$(now)
         ffmpeg -v error -ss "$t" -i "$1" -frames:v 1 -y "$work/one.bmp"
@@ -121,8 +124,8 @@ seek_row() {
     done
     read -r median worst < <(printf '%s\n' "${ms[@]}" | sort -g |
         awk '{ v[NR] = $1 } END { printf "%.1f %.1f\n", (v[25] + v[26]) / 2, v[NR] }')
-    printf 'seek   kadrel-bench %s  ffmpeg median_ms=%s worst_ms=%s\n' \
-        "$(grep -o 'median_ms=.*' <<<"$out")" "$median" "$worst"
+    printf 'seek   kadrel-bench %s  floor %s  ffmpeg median_ms=%s worst_ms=%s\n' \
+        "$(grep -o 'median_ms=.*' <<<"$out")" "$floor" "$median" "$worst"
 }
 
 for clip in "${clips[@]}"; do
