@@ -526,10 +526,8 @@ void DecodeAhead::decodeVideo(const AVPacket* packet)
     });
 }
 
-// The decoder gives a picture only once it has taken the pictures after it (for its threads
-// and reordering). Before a closed group's keyframe, a move waiting for the last pictures of
-// the group would wait for the costly keyframe too: instead the decoder is emptied and starts
-// afresh at the keyframe, as a seek to it would.
+// Empties the decoder before an IDR keyframe; it then starts afresh there, as a seek to the
+// keyframe would, so no picture differs.
 void DecodeAhead::bringOutBefore(const AVPacket* keyframe)
 {
     m_video->decode(nullptr, [this](AVFrame* frame) { pushVideo(frame); });

@@ -15,6 +15,11 @@
 // decoded under, and anything of an older serial is thrown away, so nothing stale is shown
 // after a move.
 //
+// The decoder hands out a picture only after taking the packets that follow it. So when a seek's
+// target lies among the last pictures before an IDR keyframe, the decoder is emptied before
+// that keyframe instead, and the move learns that every picture before the keyframe is
+// queued: it need not wait for the keyframe, the costliest picture of a group, to decode.
+//
 // While keyframes only, the video packets that are not keyframes are read but never decoded:
 // a walk from keyframe to keyframe reads the file once, decoding only what it shows.
 //
